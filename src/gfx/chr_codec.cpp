@@ -1,0 +1,97 @@
+#include "gfx/chr_codec.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "shell/rom_locations.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr int kPixels = rom::kTilePixels;
+constexpr int kBytes = rom::kTileBytes;
+
+void decodeTile(const std::uint8_t* chr, std::uint8_t* out) {
+  for (int r = 0; r < 8; ++r) {
+    const unsigned low = chr[r];
+    const unsigned high = chr[r + 8];
+    for (int c = 0; c < 8; ++c) {
+      const unsigned bit = 7U - static_cast<unsigned>(c);
+      out[r * 8 + c] = static_cast<std::uint8_t>((low >> bit & 1U) | (high >> bit & 1U) << 1);
+    }
+  }
+}
+
+void encodeTile(const std::uint8_t* pixels, std::uint8_t* chr) {
+  for (int r = 0; r < 8; ++r) {
+    unsigned low = 0;
+    unsigned high = 0;
+    for (int c = 0; c < 8; ++c) {
+      const unsigned value = pixels[r * 8 + c];
+      low = low << 1 | (value & 1U);
+      high = high << 1 | (value >> 1 & 1U);
+    }
+    chr[r] = static_cast<std::uint8_t>(low);
+    chr[r + 8] = static_cast<std::uint8_t>(high);
+  }
+}
+
+}  // namespace
+
+void decodeTiles(std::int32_t offset, int count, TilePixels& pixels, const ByteArray& source) {
+  const std::size_t tiles = count > 0 ? static_cast<std::size_t>(count) : 0;
+  pixels.assign(tiles * kPixels, 0);
+  for (std::size_t t = 0; t < tiles; ++t) {
+    // The tile's 16 bytes, with any that lie outside the source taken as 0.
+    std::uint8_t chr[kBytes] = {};
+    const std::int64_t first =
+        static_cast<std::int64_t>(offset) + static_cast<std::int64_t>(t) * kBytes;
+    const std::int64_t size = static_cast<std::int64_t>(source.size());
+    if (first >= 0 && first + kBytes <= size) {
+      std::memcpy(chr, source.data() + first, kBytes);
+    } else {
+      for (int i = 0; i < kBytes; ++i) {
+        const std::int64_t at = first + i;
+        chr[i] = at >= 0 && at < size ? source[static_cast<std::size_t>(at)] : 0;
+      }
+    }
+    decodeTile(chr, pixels.data() + t * kPixels);
+  }
+}
+
+void encodeTiles(std::int32_t start, int count, const TilePixels& pixels, ByteArray& output) {
+  const std::size_t tiles = count > 0 ? static_cast<std::size_t>(count) : 0;
+  output.assign(tiles * kBytes, 0);
+  for (std::size_t t = 0; t < tiles; ++t) {
+    std::uint8_t tile[kPixels] = {};
+    const std::size_t base = t * kPixels;
+    if (base < pixels.size()) {
+      std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(base),
+                  std::min<std::size_t>(kPixels, pixels.size() - base), tile);
+    }
+    std::uint8_t chr[kBytes];
+    encodeTile(tile, chr);
+    const std::int64_t first =
+        static_cast<std::int64_t>(start) + static_cast<std::int64_t>(t) * kBytes;
+    for (int i = 0; i < kBytes; ++i) {
+      const std::int64_t at = first + i;
+      if (at >= 0 && at < static_cast<std::int64_t>(output.size())) {
+        output[static_cast<std::size_t>(at)] = chr[i];
+      }
+    }
+  }
+}
+
+void copyTile(const TilePixels& source, std::uint8_t sourceTile, TilePixels& destination,
+              std::uint8_t destinationTile) {
+  const std::size_t from = static_cast<std::size_t>(sourceTile) * kPixels;
+  const std::size_t to = static_cast<std::size_t>(destinationTile) * kPixels;
+  if (from + kPixels > source.size() || to + kPixels > destination.size()) {
+    return;
+  }
+  // memmove: source and destination may be the same buffer.
+  std::memmove(destination.data() + to, source.data() + from, kPixels);
+}
+
+}  // namespace tarvo

@@ -1,0 +1,25 @@
+// Drawing tiles and whole pattern tables onto surfaces.
+#pragma once
+
+#include <cstdint>
+
+#include "gfx/chr_codec.h"
+#include "gfx/surface.h"
+#include "shell/palette.h"
+
+namespace tarvo {
+
+// Draws tile `tile` of `pixels` with its top-left corner at (x, y) of
+// `target`, each pixel in colour slot (element AND 3) of sub-palette
+// (subPalette AND 7) of `palette`. All 64 pixels are drawn; slot 0 is not
+// transparent. Neither clears nor refreshes the target.
+void drawTile(const TilePixels& pixels, std::uint8_t tile, Surface& target, std::int32_t x,
+              std::int32_t y, const PaletteArray& palette, std::uint8_t subPalette);
+
+// Clears `target`, draws all 256 tiles as a 16 x 16 grid (tile t at
+// ((t mod 16) * 8, (t div 16) * 8)), enlarges the picture by `scale` in place
+// and refreshes the target.
+void drawPatternTable(Surface& target, const TilePixels& pixels, const PaletteArray& palette,
+                      std::uint8_t subPalette, int scale);
+
+}  // namespace tarvo

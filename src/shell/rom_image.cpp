@@ -1,0 +1,332 @@
+#include "shell/rom_image.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "shell/file_system.h"
+#include "shell/rom_locations.h"
+
+namespace tarvo {
+
+ByteArray romImage(1, 0);
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kChunk = 64 * 1024;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+std::int16_t fail(std::string* reason, std::string text) {
+  if (reason != nullptr) {
+    *reason = std::move(text);
+  }
+  return 1;
+}
+
+// The file's name as the user knows it, for messages.
+std::string displayName(const fs::path& path) {
+  const std::string name = path.filename().string();
+  return name.empty() ? path.string() : name;
+}
+
+// An operating-system error in plain words.
+std::string describeError(int error) {
+  switch (error) {
+    case ENOENT:
+      return "No such file";
+    case EACCES:
+    case EPERM:
+      return "Permission denied";
+    case ENOSPC:
+      return "The disk is full";
+    case EDQUOT:
+      return "The disk quota is used up";
+    case EFBIG:
+      return "The file is larger than this system lets a program write";
+    case EROFS:
+      return "The disk is read-only";
+    case EIO:
+      return "The disk reported a read or write error";
+    case EISDIR:
+      return "That is a folder, not a file";
+    case ENOTDIR:
+      return "A part of the path is not a folder";
+    case ENAMETOOLONG:
+      return "The file name is too long";
+    case ELOOP:
+      return "The path holds too many symbolic links";
+    case EMFILE:
+    case ENFILE:
+      return "Too many files are open";
+    case EBUSY:
+    case ETXTBSY:
+      return "The file is in use";
+    default: {
+      std::string text = std::generic_category().message(error);
+      if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') {
+        text[0] = static_cast<char>(text[0] - 'a' + 'A');
+      }
+      return text;
+    }
+  }
+}
+
+// Why `path` is not a regular file that can be loaded.
+std::string notAFileReason(const fs::path& path) {
+  if (path.empty()) {
+    return "No file name was given";
+  }
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found) {
+    return "No such file";
+  }
+  if (error) {
+    return describeError(error.value());
+  }
+  if (status.type() == fs::file_type::directory) {
+    return displayName(path) + " is a folder, not a file";
+  }
+  return displayName(path) + " is not a regular file";
+}
+
+std::string sizeReason(const fs::path& path, std::uintmax_t size) {
+  const std::string name = displayName(path);
+  if (size == 0) {
+    return name + " is empty; a ROM image for this editor has at least " +
+           formatCount(rom::kMinImageSize) + " bytes";
+  }
+  if (size < static_cast<std::uintmax_t>(rom::kMinImageSize)) {
+    return name + " is " + formatCount(static_cast<std::int64_t>(size)) +
+           " bytes; a ROM image for this editor has at least " + formatCount(rom::kMinImageSize);
+  }
+  return name + " is " + formatCount(static_cast<std::int64_t>(size)) +
+         " bytes; a ROM image for this editor has at most " + formatCount(rom::kMaxImageSize);
+}
+
+bool sizeAccepted(std::uintmax_t size) {
+  return size >= static_cast<std::uintmax_t>(rom::kMinImageSize) &&
+         size <= static_cast<std::uintmax_t>(rom::kMaxImageSize);
+}
+
+// A name for the new file that is not taken yet, in the target's folder, and
+// the file opened for writing. Hidden, so that a crash leaves no clutter in
+// the user's view of the folder.
+FileHandle createSibling(const fs::path& target, fs::path& created, int& error) {
+  static std::uint64_t counter = 0;
+  const std::uint64_t seed =
+      static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&counter)) ^
+      static_cast<std::uint64_t>(fs::file_time_type::clock::now().time_since_epoch().count());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::uint64_t x = seed + 0x9E3779B97F4A7C15ULL * ++counter;
+    x ^= x >> 31;
+    x *= 0xBF58476D1CE4E5B9ULL;
+    x ^= x >> 29;
+    std::array<char, 17> tag{};
+    std::snprintf(tag.data(), tag.size(), "%016llx", static_cast<unsigned long long>(x));
+    fs::path candidate = target.parent_path() / ("." + displayName(target) + "." + tag.data());
+    errno = 0;
+    // "x": fail rather than open a file that someone else created meanwhile.
+    FileHandle file(std::fopen(candidate.c_str(), "wbx"));
+    if (file) {
+      created = std::move(candidate);
+      return file;
+    }
+    if (errno != EEXIST) {
+      error = errno;
+      return nullptr;
+    }
+  }
+  error = EEXIST;
+  return nullptr;
+}
+
+bool writeAll(std::FILE* file, const std::uint8_t* data, std::size_t size, int& error) {
+  while (size > 0) {
+    errno = 0;
+    const std::size_t written = std::fwrite(data, 1, size, file);
+    if (written == 0) {
+      error = errno != 0 ? errno : EIO;
+      return false;
+    }
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+// Appends the bytes of `oldFile` from `from` on to `file`.
+bool copyTail(const fs::path& oldFile, std::uintmax_t from, std::FILE* file, int& error) {
+  errno = 0;
+  FileHandle old(std::fopen(oldFile.c_str(), "rb"));
+  if (!old || std::fseek(old.get(), static_cast<long>(from), SEEK_SET) != 0) {
+    error = errno != 0 ? errno : EIO;
+    return false;
+  }
+  std::array<std::uint8_t, kChunk> chunk{};
+  for (;;) {
+    const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), old.get());
+    if (got > 0 && !writeAll(file, chunk.data(), got, error)) {
+      return false;
+    }
+    if (got < chunk.size()) {
+      if (std::ferror(old.get()) != 0) {
+        error = errno != 0 ? errno : EIO;
+        return false;
+      }
+      return true;
+    }
+  }
+}
+
+}  // namespace
+
+std::string formatCount(std::int64_t value) {
+  std::string digits = std::to_string(value < 0 ? -value : value);
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
+    digits.insert(static_cast<std::size_t>(at), ",");
+  }
+  return value < 0 ? "-" + digits : digits;
+}
+
+bool fileExists(const std::string& path) {
+  if (path.empty()) {
+    return false;
+  }
+  std::error_code error;
+  return fs::is_regular_file(fs::path(path), error);
+}
+
+std::int16_t loadBinaryFile(const std::string& path, ByteArray& buffer, std::string* reason) {
+  if (!fileExists(path)) {
+    return fail(reason, notAFileReason(path));
+  }
+  std::error_code sizeError;
+  const std::uintmax_t expected = fs::file_size(path, sizeError);
+  if (!sizeError && !sizeAccepted(expected)) {
+    return fail(reason, sizeReason(path, expected));
+  }
+
+  errno = 0;
+  FileHandle file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    return fail(reason, describeError(errno != 0 ? errno : EIO));
+  }
+  // Read into a buffer of our own: the caller's image changes only when the
+  // whole file has been read and accepted. The file may change size while it
+  // is read, so the limit is checked on what was read, not on the size above.
+  ByteArray loaded;
+  loaded.reserve(sizeError ? kChunk : static_cast<std::size_t>(expected));
+  std::array<std::uint8_t, kChunk> chunk{};
+  for (;;) {
+    const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+    loaded.insert(loaded.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+    if (loaded.size() > static_cast<std::size_t>(rom::kMaxImageSize)) {
+      break;
+    }
+    if (got < chunk.size()) {
+      if (std::ferror(file.get()) != 0) {
+        return fail(reason, describeError(errno != 0 ? errno : EIO));
+      }
+      break;
+    }
+  }
+  if (!sizeAccepted(loaded.size())) {
+    return fail(reason, sizeReason(path, loaded.size()));
+  }
+
+  if (loaded.size() == buffer.size()) {
+    std::copy(loaded.begin(), loaded.end(), buffer.begin());
+  } else {
+    buffer = std::move(loaded);
+  }
+  return 0;
+}
+
+std::int16_t saveBinaryFile(const std::string& path, const ByteArray& buffer, std::string* reason) {
+  if (path.empty()) {
+    return fail(reason, "No file name was given");
+  }
+  std::error_code error;
+  fs::path target(path);
+  // Save through a link into the file it names, keeping the link.
+  if (fs::is_symlink(fs::symlink_status(target, error))) {
+    target = fs::weakly_canonical(target, error);
+    if (error) {
+      return fail(reason, describeError(error.value()));
+    }
+  }
+  const fs::file_status status = fs::status(target, error);
+  const bool exists = status.type() != fs::file_type::not_found;
+  if (exists && !fs::is_regular_file(status)) {
+    return fail(reason, notAFileReason(target));
+  }
+  if (target.filename().empty()) {
+    return fail(reason, notAFileReason(target));
+  }
+  std::uintmax_t oldSize = 0;
+  if (exists) {
+    oldSize = fs::file_size(target, error);
+    if (error) {
+      return fail(reason, describeError(error.value()));
+    }
+  }
+
+  fs::path temporary;
+  int writeError = 0;
+  FileHandle file = createSibling(target, temporary, writeError);
+  if (!file) {
+    if (writeError == EACCES || writeError == EPERM || writeError == EROFS) {
+      return fail(reason, describeError(writeError) + ": the folder of " + displayName(target) +
+                              " cannot be written to");
+    }
+    return fail(reason, describeError(writeError));
+  }
+
+  bool written = writeAll(file.get(), buffer.data(), buffer.size(), writeError);
+  if (written && oldSize > buffer.size()) {
+    written = copyTail(target, buffer.size(), file.get(), writeError);
+  }
+  if (written && std::fflush(file.get()) != 0) {
+    writeError = errno != 0 ? errno : EIO;
+    written = false;
+  }
+  if (written) {
+    writeError = os::syncToDisk(file.get());
+    written = writeError == 0;
+  }
+  if (written && exists) {
+    fs::permissions(temporary, status.permissions(), fs::perm_options::replace, error);
+    os::copyOwner(target, file.get());
+  }
+  errno = 0;
+  if (std::fclose(file.release()) != 0 && written) {
+    writeError = errno != 0 ? errno : EIO;
+    written = false;
+  }
+  if (written) {
+    fs::rename(temporary, target, error);
+    if (error) {
+      writeError = error.value();
+      written = false;
+    }
+  }
+  if (!written) {
+    fs::remove(temporary, error);
+    return fail(reason, describeError(writeError));
+  }
+  os::syncFolder(target.parent_path().empty() ? fs::path(".") : target.parent_path());
+  return 0;
+}
+
+}  // namespace tarvo

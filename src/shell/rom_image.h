@@ -1,0 +1,40 @@
+// The ROM image in memory and the whole-file operations on it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarvo {
+
+// A whole file, or a block taken out of one: index n is byte n.
+using ByteArray = std::vector<std::uint8_t>;
+
+// The ROM image being edited, shared by both windows and the drawing code,
+// indexed by file offset. Holds one zero byte until the first load.
+extern ByteArray romImage;
+
+// Reads the whole file at `path` into `buffer`. Returns 0 when loaded, 1 when
+// not. The buffer changes only on success: the file is read into a buffer of
+// its own first, and a file of the wrong size (see rom::kMinImageSize and
+// rom::kMaxImageSize) is refused. A buffer of the file's length keeps its
+// storage. On failure `reason`, when given, receives the cause in plain words.
+std::int16_t loadBinaryFile(const std::string& path, ByteArray& buffer,
+                            std::string* reason = nullptr);
+
+// Writes `buffer` to `path` and returns 0, or 1 on failure. The bytes go to a
+// new file in the same folder, which is flushed to disk and then renamed over
+// the target, so a failed save leaves the target exactly as it was. Bytes of
+// the old file beyond the buffer's length are carried over; the file keeps its
+// permissions; a symbolic link is followed, not replaced.
+std::int16_t saveBinaryFile(const std::string& path, const ByteArray& buffer,
+                            std::string* reason = nullptr);
+
+// True when `path` names a regular file (after following links), hidden or
+// not. The path is taken literally: '*' and '?' are characters of the name.
+bool fileExists(const std::string& path);
+
+// "1,024" for 1024: byte counts as the messages show them.
+std::string formatCount(std::int64_t value);
+
+}  // namespace tarvo

@@ -1,0 +1,92 @@
+#include "shell/rom_info.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include "shell/rom_locations.h"
+
+namespace tarvo {
+
+std::int64_t InesHeader::sizeByHeader() const {
+  return rom::kInesHeader.length + (trainer ? 512 : 0) + std::int64_t{prgUnits} * 16384 +
+         std::int64_t{chrUnits} * 8192;
+}
+
+InesHeader readInesHeader(const ByteArray& image) {
+  InesHeader header;
+  if (image.size() < static_cast<std::size_t>(rom::kInesHeader.length)) {
+    return header;
+  }
+  header.valid = image[0] == 'N' && image[1] == 'E' && image[2] == 'S' && image[3] == 0x1A;
+  header.prgUnits = image[4];
+  header.chrUnits = image[5];
+  const std::uint8_t flags6 = image[6];
+  const std::uint8_t flags7 = image[7];
+  header.verticalMirroring = (flags6 & 0x01) != 0;
+  header.battery = (flags6 & 0x02) != 0;
+  header.trainer = (flags6 & 0x04) != 0;
+  header.fourScreen = (flags6 & 0x08) != 0;
+  header.nes2 = (flags7 & 0x0C) == 0x08;
+  header.mapper = (flags7 & 0xF0) | (flags6 >> 4);
+  if (header.nes2) {
+    header.mapper |= (image[8] & 0x0F) << 8;
+  }
+  return header;
+}
+
+namespace {
+
+std::string hex(std::int64_t value, int digits) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<long long>(value));
+  return text;
+}
+
+std::string yesNo(bool value) {
+  return value ? "yes" : "no";
+}
+
+}  // namespace
+
+std::string describeRomImage(const std::string& name, const ByteArray& image) {
+  std::ostringstream out;
+  const auto size = static_cast<std::int64_t>(image.size());
+  out << "File: " << name << "\n";
+  out << "Size: " << formatCount(size) << " bytes\n";
+
+  const InesHeader header = readInesHeader(image);
+  if (!header.valid) {
+    out << "iNES header: none (the file does not start with \"NES\" and 0x1A); the editor does "
+           "not need one\n";
+  } else {
+    out << "iNES header: present, " << (header.nes2 ? "NES 2.0" : "iNES") << " format\n";
+    out << "  Program ROM: " << header.prgUnits
+        << " x 16 KiB = " << formatCount(std::int64_t{header.prgUnits} * 16384) << " bytes\n";
+    out << "  CHR ROM: " << header.chrUnits
+        << " x 8 KiB = " << formatCount(std::int64_t{header.chrUnits} * 8192) << " bytes"
+        << (header.chrUnits == 0 ? " (CHR RAM)" : "") << "\n";
+    out << "  Mapper: " << header.mapper << "\n";
+    out << "  Mirroring: "
+        << (header.fourScreen ? "four-screen"
+                              : (header.verticalMirroring ? "vertical" : "horizontal"))
+        << "\n";
+    out << "  Battery-backed RAM: " << yesNo(header.battery) << "\n";
+    out << "  Trainer: " << yesNo(header.trainer) << "\n";
+    const std::int64_t expected = header.sizeByHeader();
+    out << "  Size by header: " << formatCount(expected) << " bytes"
+        << (expected == size ? " (as the file)" : " (the file differs)") << "\n";
+  }
+
+  out << "Locations the editor reads or writes:\n";
+  out << "  offset   hex       length  contents\n";
+  for (const rom::Location& location : rom::kLocationTable) {
+    char line[160];
+    std::snprintf(line, sizeof line, "  %-8s %-9s %6s  %s\n", formatCount(location.offset).c_str(),
+                  hex(location.offset, 5).c_str(), formatCount(location.length).c_str(),
+                  std::string(location.name).c_str());
+    out << line;
+  }
+  return out.str();
+}
+
+}  // namespace tarvo

@@ -1,0 +1,25 @@
+# Fails when a source of the core library includes a Qt header. The core is
+# every source under src/ except the window layer (platform/) and the two
+# windows, which are the only places Qt may appear.
+file(GLOB_RECURSE sources "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
+set(offenders "")
+foreach(source IN LISTS sources)
+  file(RELATIVE_PATH relative "${SOURCE_DIR}" "${source}")
+  if(relative MATCHES "^platform/" OR relative MATCHES "^editor/frm" OR relative MATCHES "^shell/frm"
+     OR relative MATCHES "^shell/main\\.cpp$")
+    continue()
+  endif()
+  file(STRINGS "${source}" qt_lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|qt)")
+  if(qt_lines)
+    list(APPEND offenders "${relative}: ${qt_lines}")
+  endif()
+endforeach()
+list(LENGTH sources count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "no sources found under ${SOURCE_DIR}")
+endif()
+if(offenders)
+  string(REPLACE ";" "\n  " listing "${offenders}")
+  message(FATAL_ERROR "Qt headers included by the core:\n  ${listing}")
+endif()
+message(STATUS "${count} sources checked; the core includes no Qt header")

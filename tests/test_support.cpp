@@ -1,0 +1,96 @@
+#include "test_support.h"
+
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace tarvo::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "tarvo-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("cannot create a scratch folder");
+  }
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code error;
+  // Folders a test made read-only must be opened up again to be removed.
+  for (auto it = fs::recursive_directory_iterator(path_, error);
+       it != fs::recursive_directory_iterator(); it.increment(error)) {
+    if (it->is_directory(error)) {
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+    }
+  }
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, error);
+  fs::remove_all(path_, error);
+}
+
+ByteArray randomBytes(std::size_t size, std::uint32_t seed) {
+  std::mt19937 generator(seed);  // the engine's output is fixed by the standard
+  ByteArray bytes(size);
+  for (auto& byte : bytes) {
+    byte = static_cast<std::uint8_t>(generator() >> 24);
+  }
+  return bytes;
+}
+
+void writeFile(const fs::path& path, const ByteArray& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  if (!out) {
+    throw std::runtime_error("cannot write " + path.string());
+  }
+}
+
+ByteArray readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    throw std::runtime_error("cannot read " + path.string());
+  }
+  return ByteArray(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> listFolder(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool runningAsRoot() {
+  return ::geteuid() == 0;
+}
+
+int runAsNobody(const std::function<int()>& body) {
+  constexpr uid_t kNobody = 65534;
+  const pid_t child = ::fork();
+  if (child < 0) {
+    return -1;
+  }
+  if (child == 0) {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+      ::_exit(255);
+    }
+    ::_exit(body());
+  }
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255) {
+    return -1;
+  }
+  return WEXITSTATUS(status);
+}
+
+}  // namespace tarvo::test

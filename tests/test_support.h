@@ -1,0 +1,45 @@
+// Helpers shared by the core's tests: scratch folders, files and test data.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "shell/rom_image.h"
+
+namespace tarvo::test {
+
+// A fresh folder under the system's temporary folder, removed with everything
+// in it when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// `size` pseudo-random bytes, the same for the same seed.
+ByteArray randomBytes(std::size_t size, std::uint32_t seed);
+
+void writeFile(const std::filesystem::path& path, const ByteArray& bytes);
+ByteArray readFile(const std::filesystem::path& path);
+
+// Names in `folder`, sorted, hidden ones included.
+std::vector<std::string> listFolder(const std::filesystem::path& folder);
+
+bool runningAsRoot();
+
+// Runs `body` in a child process under the unprivileged user "nobody" and
+// returns what it returned, or -1 when the child could not be started or
+// could not drop its privileges. Only for a process running as root.
+int runAsNobody(const std::function<int()>& body);
+
+}  // namespace tarvo::test
