@@ -89,18 +89,27 @@ TEST(Surface, CopyBlockWithinOneSurfaceReadsTheOldPixels) {
   }
 }
 
+// Where the source rectangle reaches outside its surface, the pixels it would
+// bring are not drawn and the target keeps what it had.
 TEST(Surface, AnIntegerEnlargementMakesEverySourcePixelABlock) {
   const Surface source = randomSurface(10, 8, 75);
-  for (const int k : {1, 2, 3, 8}) {
-    for (const auto& [x, y] :
-         std::vector<std::pair<int, int>>{{0, 0}, {5, 3}, {-7, -2}, {30, 20}}) {
-      Surface target(40, 30, 0);
-      target.stretchCopy(x, y, 6 * k, 5 * k, source, 2, 1, 6, 5);
-      for (int ty = 0; ty < 30; ++ty) {
-        for (int tx = 0; tx < 40; ++tx) {
-          const bool covered = tx >= x && tx < x + 6 * k && ty >= y && ty < y + 5 * k;
-          const Color expected = covered ? source.pixel(2 + (tx - x) / k, 1 + (ty - y) / k) : 0;
-          ASSERT_EQ(target.pixel(tx, ty), expected) << "scale " << k << " at " << tx << "," << ty;
+  for (const auto& [sx, sy] : std::vector<std::pair<int, int>>{{2, 1}, {-2, 0}, {7, 5}, {-3, -4}}) {
+    for (const int k : {1, 2, 3, 8}) {
+      for (const auto& [x, y] :
+           std::vector<std::pair<int, int>>{{0, 0}, {5, 3}, {-7, -2}, {30, 20}}) {
+        Surface target = randomSurface(40, 30, 79);
+        const Surface before = target;
+        target.stretchCopy(x, y, 6 * k, 5 * k, source, sx, sy, 6, 5);
+        for (int ty = 0; ty < 30; ++ty) {
+          for (int tx = 0; tx < 40; ++tx) {
+            const bool covered = tx >= x && tx < x + 6 * k && ty >= y && ty < y + 5 * k;
+            const int fx = sx + (tx - x) / k;
+            const int fy = sy + (ty - y) / k;
+            const Color expected =
+                covered && inside(source, fx, fy) ? source.pixel(fx, fy) : before.pixel(tx, ty);
+            ASSERT_EQ(target.pixel(tx, ty), expected)
+                << "source at " << sx << "," << sy << " scale " << k << " at " << tx << "," << ty;
+          }
         }
       }
     }

@@ -100,19 +100,40 @@ void Surface::stretchCopy(int x, int y, int w, int h, const Surface& source, int
   const std::int64_t endRow = std::min<std::int64_t>(static_cast<std::int64_t>(y) + h, height_);
   const std::int64_t firstColumn = std::max<std::int64_t>(x, 0);
   const std::int64_t endColumn = std::min<std::int64_t>(static_cast<std::int64_t>(x) + w, width_);
+  if (firstRow >= endRow || firstColumn >= endColumn) {
+    return;
+  }
+  // The source column of every destination column, worked out once.
+  std::vector<std::int64_t> fromColumns(static_cast<std::size_t>(endColumn - firstColumn));
+  bool everyColumnInside = true;
+  for (std::int64_t column = firstColumn; column < endColumn; ++column) {
+    const std::int64_t fromColumn = sx + (column - x) * sw / w;
+    fromColumns[static_cast<std::size_t>(column - firstColumn)] = fromColumn;
+    everyColumnInside = everyColumnInside && fromColumn >= 0 && fromColumn < source.width_;
+  }
+  std::int64_t lastFromRow = -1;
+  std::int64_t lastRow = -1;
   for (std::int64_t row = firstRow; row < endRow; ++row) {
     const std::int64_t fromRow = sy + (row - y) * sh / h;
     if (fromRow < 0 || fromRow >= source.height_) {
       continue;
     }
-    for (std::int64_t column = firstColumn; column < endColumn; ++column) {
-      const std::int64_t fromColumn = sx + (column - x) * sw / w;
-      if (fromColumn < 0 || fromColumn >= source.width_) {
-        continue;
+    Color* to = pixels_.data() + row * width_;
+    if (fromRow == lastFromRow && everyColumnInside) {
+      // An enlargement repeats rows: copy the one just made.
+      std::memcpy(to + firstColumn, pixels_.data() + lastRow * width_ + firstColumn,
+                  static_cast<std::size_t>(endColumn - firstColumn) * sizeof(Color));
+    } else {
+      const Color* fromLine = from.data() + fromRow * source.width_;
+      for (std::int64_t column = firstColumn; column < endColumn; ++column) {
+        const std::int64_t fromColumn = fromColumns[static_cast<std::size_t>(column - firstColumn)];
+        if (fromColumn >= 0 && fromColumn < source.width_) {
+          to[column] = fromLine[fromColumn];
+        }
       }
-      pixels_[static_cast<std::size_t>(row * width_ + column)] =
-          from[static_cast<std::size_t>(fromRow * source.width_ + fromColumn)];
     }
+    lastFromRow = fromRow;
+    lastRow = row;
   }
 }
 
