@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "screens/demo_rom.h"
+#include "screens/views.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"
 
@@ -112,6 +114,83 @@ TEST(TarvoCli, HelpExplainsEveryCommand) {
       EXPECT_NE(result.out.find(command), std::string::npos) << command;
     }
   }
+}
+
+// Each view's PNG holds exactly the surface's colours, as 8-bit RGB.
+TEST(TarvoCliExport, WritesEveryViewPixelForPixel) {
+  test::TempDir dir;
+  const ByteArray rom = test::randomBytes(rom::kMinImageSize, 91);
+  test::writeFile(dir / "game.nes", rom);
+  for (const ViewInfo& view : kViews) {
+    for (const int sub : view.hasSubPalette ? std::vector<int>{-1, 0, 3} : std::vector<int>{-1}) {
+      SCOPED_TRACE(std::string(view.name) + " " + std::to_string(sub));
+      std::vector<std::string> args{"export", (dir / "game.nes").string(), std::string(view.name),
+                                    (dir / "out.png").string()};
+      if (sub >= 0) {
+        args.insert(args.end(), {"--subpalette", std::to_string(sub)});
+      }
+      const CliRun result = run(args);
+      ASSERT_EQ(result.status, kExitOk) << result.err;
+      test::DecodedPng png;
+      ASSERT_TRUE(test::decodePng(test::readFile(dir / "out.png"), png));
+      EXPECT_EQ(png.bitDepth, 8);
+      EXPECT_EQ(png.colourType, 2);
+      const Surface surface = renderView(rom, view.view, sub < 0 ? 0 : sub);
+      ASSERT_EQ(png.width, view.width);
+      ASSERT_EQ(png.height, view.height);
+      EXPECT_EQ(png.pixels,
+                std::vector<Color>(surface.pixels(), surface.pixels() + view.width * view.height));
+    }
+  }
+}
+
+TEST(TarvoCliExport, AnOldLongerFileIsReplacedWhole) {
+  test::TempDir dir;
+  test::writeFile(dir / "demo.nes", makeDemoRom());
+  test::writeFile(dir / "out.png", ByteArray(1000000, 0xAA));
+  ASSERT_EQ(
+      run({"export", (dir / "demo.nes").string(), "batview", (dir / "out.png").string()}).status,
+      kExitOk);
+  test::DecodedPng png;
+  const ByteArray bytes = test::readFile(dir / "out.png");
+  EXPECT_TRUE(test::decodePng(bytes, png));
+  EXPECT_LT(bytes.size(), 1000000U);
+  EXPECT_NE(bytes.back(), 0xAA);
+}
+
+TEST(TarvoCliExport, StatusesAndMessages) {
+  test::TempDir dir;
+  test::writeFile(dir / "demo.nes", makeDemoRom());
+  const std::string demo = (dir / "demo.nes").string();
+  const std::string out = (dir / "out.png").string();
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string inErr;
+  };
+  const std::vector<Case> cases{
+      {{"export", demo, "field"}, kExitUsage, "export takes ROM.nes, VIEW and OUT.png"},
+      {{"export", demo, "sky", out}, kExitUsage, "unknown view 'sky'"},
+      {{"export", demo, "metatiles", out, "--subpalette", "4"}, kExitUsage, "not '4'"},
+      {{"export", demo, "metatiles", out, "--subpalette", "-1"}, kExitUsage, "not '-1'"},
+      {{"export", demo, "metatiles", out, "--subpalette=01"}, kExitUsage, "not '01'"},
+      {{"export", demo, "metatiles", out, "--subpalette"}, kExitUsage, "needs a number"},
+      {{"export", demo, "metatiles", out, "--subpalette", "1", "--subpalette=2"},
+       kExitUsage,
+       "given twice"},
+      {{"export", demo, "field", out, "--subpalette", "1"}, kExitUsage, "no sub-palette"},
+      {{"export", demo, "field", out, "--scale", "2"}, kExitUsage, "unknown option '--scale'"},
+      {{"export", (dir / "missing.nes").string(), "field", out}, kExitFailure, "No such file"},
+      {{"export", demo, "field", (dir / "no" / "out.png").string()}, kExitFailure, "No such file"},
+  };
+  for (const Case& c : cases) {
+    const CliRun result = run(c.args);
+    EXPECT_EQ(result.status, c.status) << testing::PrintToString(c.args);
+    EXPECT_NE(result.err.find(c.inErr), std::string::npos) << result.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(out));
+  // The sub-palette may also be given before the other words.
+  EXPECT_EQ(run({"export", "--subpalette=2", demo, "metatiles", out}).status, kExitOk);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <grp.h>
+#include <png.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,6 +69,32 @@ std::vector<std::string> listFolder(const fs::path& folder) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+bool decodePng(const ByteArray& png, DecodedPng& decoded) {
+  static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (png.size() < 33 || !std::equal(kSignature, kSignature + 8, png.begin())) {
+    return false;
+  }
+  decoded.bitDepth = png[24];  // the IHDR chunk follows the signature
+  decoded.colourType = png[25];
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_memory(&image, png.data(), png.size()) == 0) {
+    return false;
+  }
+  image.format = PNG_FORMAT_RGB;
+  std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
+  if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) {
+    return false;
+  }
+  decoded.width = static_cast<int>(image.width);
+  decoded.height = static_cast<int>(image.height);
+  decoded.pixels.resize(static_cast<std::size_t>(decoded.width) * decoded.height);
+  for (std::size_t i = 0; i < decoded.pixels.size(); ++i) {
+    decoded.pixels[i] = rgb[i * 3] | rgb[i * 3 + 1] << 8 | rgb[i * 3 + 2] << 16;
+  }
+  return true;
 }
 
 bool runningAsRoot() {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "gfx/colors.h"
 #include "shell/rom_image.h"
 
 namespace tarvo::test {
@@ -36,6 +37,16 @@ ByteArray readFile(const std::filesystem::path& path);
 std::vector<std::string> listFolder(const std::filesystem::path& folder);
 
 bool runningAsRoot();
+
+// A PNG file read back with libpng, independently of the program's encoder.
+struct DecodedPng {
+  int width = 0;
+  int height = 0;
+  int bitDepth = 0;           // as the file's header says
+  int colourType = 0;         // 2 = RGB, 3 = indexed, 6 = RGBA
+  std::vector<Color> pixels;  // row-major, 0x00BBGGRR
+};
+bool decodePng(const ByteArray& png, DecodedPng& decoded);
 
 // Runs `body` in a child process under the unprivileged user "nobody" and
 // returns what it returned, or -1 when the child could not be started or

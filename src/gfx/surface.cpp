@@ -52,6 +52,20 @@ void Surface::clear() {
 }
 
 void Surface::copyBlock(int x, int y, int w, int h, const Surface& source, int sx, int sy) {
+  // Most copies (every tile of the large views) lie wholly inside both
+  // surfaces: copy them row by row without clipping.
+  if (&source != this && w > 0 && h > 0 && x >= 0 && y >= 0 && sx >= 0 && sy >= 0 &&
+      x <= width_ - w && y <= height_ - h && sx <= source.width_ - w && sy <= source.height_ - h) {
+    const Color* from =
+        source.pixels_.data() + static_cast<std::ptrdiff_t>(sy) * source.width_ + sx;
+    Color* to = pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_ + x;
+    for (int row = 0; row < h; ++row) {
+      std::memcpy(to, from, static_cast<std::size_t>(w) * sizeof(Color));
+      from += source.width_;
+      to += width_;
+    }
+    return;
+  }
   Span columns{sx, w};
   Span rows{sy, h};
   std::int64_t dx = x;

@@ -60,4 +60,15 @@ void drawPatternTable(Surface& target, const TilePixels& pixels, const PaletteAr
   target.refresh();
 }
 
+PaletteSurfaces makePaletteSurfaces() {
+  return {Surface(128, 128), Surface(128, 128), Surface(128, 128), Surface(128, 128)};
+}
+
+void drawPatternTables(PaletteSurfaces& surfaces, const TilePixels& pixels,
+                       const PaletteArray& palette) {
+  for (std::size_t k = 0; k < surfaces.size(); ++k) {
+    drawPatternTable(surfaces[k], pixels, palette, static_cast<std::uint8_t>(k), 1);
+  }
+}
+
 }  // namespace tarvo

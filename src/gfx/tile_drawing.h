@@ -1,6 +1,7 @@
 // Drawing tiles and whole pattern tables onto surfaces.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "gfx/chr_codec.h"
@@ -21,5 +22,23 @@ void drawTile(const TilePixels& pixels, std::uint8_t tile, Surface& target, std:
 // and refreshes the target.
 void drawPatternTable(Surface& target, const TilePixels& pixels, const PaletteArray& palette,
                       std::uint8_t subPalette, int scale);
+
+// A window's four palette surfaces: the 128 x 128 pattern table of its bank in
+// sub-palettes 0 to 3. The large views are composed from them by block copies.
+using PaletteSurfaces = std::array<Surface, 4>;
+
+PaletteSurfaces makePaletteSurfaces();
+
+// Draws the pattern table into palette surface k in sub-palette k, k = 0 to 3.
+void drawPatternTables(PaletteSurfaces& surfaces, const TilePixels& pixels,
+                       const PaletteArray& palette);
+
+// Where tile t sits in a pattern table: x = (t AND 15) * 8, y = (t SHR 1) AND 0x78.
+constexpr int patternTableX(std::uint8_t tile) {
+  return (tile & 15) * 8;
+}
+constexpr int patternTableY(std::uint8_t tile) {
+  return (tile >> 1) & 0x78;
+}
 
 }  // namespace tarvo

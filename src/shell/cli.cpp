@@ -1,9 +1,12 @@
 #include "shell/cli.h"
 
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
+#include "gfx/png_image.h"
 #include "screens/demo_rom.h"
+#include "screens/views.h"
 #include "shell/rom_image.h"
 #include "shell/rom_info.h"
 
@@ -24,6 +27,18 @@ constexpr const char* kUsage =
     "                  fields of its iNES header and every location of the image\n"
     "                  that the editor reads or writes. A file the editor would\n"
     "                  refuse fails with the reason.\n"
+    "  export ROM.nes VIEW OUT.png [--subpalette N]\n"
+    "                  Draw VIEW of ROM.nes as the editor shows it and write it\n"
+    "                  as an 8-bit RGB PNG. VIEW is one of:\n"
+    "                    field        the whole field map, 768 x 768\n"
+    "                    metatiles    the metatile table, 512 x 288, in\n"
+    "                                 sub-palette N of the field palette\n"
+    "                    batview      the batter's view, 256 x 240\n"
+    "                    field-chr    the field's 256 tiles, 128 x 128, in\n"
+    "                                 sub-palette N of the field palette\n"
+    "                    batview-chr  the batter's view tiles, 128 x 128, in\n"
+    "                                 sub-palette N of the batter's view palette\n"
+    "                  N is 0 to 3 (default 0).\n"
     "  help            Show this text (also --help or -h).\n"
     "\n"
     "Exit status: 0 on success, 1 on failure (the reason on standard error),\n"
@@ -67,6 +82,63 @@ int infoCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   return kExitOk;
 }
 
+int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> positional;
+  std::optional<int> subPalette;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    std::string value;
+    if (arg == "--subpalette") {
+      if (i + 1 >= args.size()) {
+        return usageError(err, "--subpalette needs a number from 0 to 3");
+      }
+      value = args[++i];
+    } else if (arg.rfind("--subpalette=", 0) == 0) {
+      value = arg.substr(std::string("--subpalette=").size());
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return usageError(err, "unknown option '" + arg + "'");
+    } else {
+      positional.push_back(arg);
+      continue;
+    }
+    if (subPalette) {
+      return usageError(err, "--subpalette is given twice");
+    }
+    if (value.size() != 1 || value[0] < '0' || value[0] > '3') {
+      return usageError(err, "--subpalette takes a number from 0 to 3, not '" + value + "'");
+    }
+    subPalette = value[0] - '0';
+  }
+  if (positional.size() != 3) {
+    return usageError(err, "export takes ROM.nes, VIEW and OUT.png");
+  }
+  const std::optional<ViewInfo> view = findView(positional[1]);
+  if (!view) {
+    return usageError(err, "unknown view '" + positional[1] +
+                               "'; the views are field, metatiles, batview, field-chr and "
+                               "batview-chr");
+  }
+  if (subPalette && !view->hasSubPalette) {
+    return usageError(err, "the " + positional[1] + " view has no sub-palette to choose");
+  }
+
+  const std::string& romPath = positional[0];
+  const std::string& pngPath = positional[2];
+  ByteArray image;
+  std::string reason;
+  if (loadBinaryFile(romPath, image, &reason) != 0) {
+    return failure(err, romPath, reason);
+  }
+  const Surface surface = renderView(image, view->view, subPalette.value_or(0));
+  ByteArray png;
+  if (!encodePng(surface, png, &reason) || writeWholeFile(pngPath, png, &reason) != 0) {
+    return failure(err, pngPath, reason);
+  }
+  out << "Wrote " << view->description << " (" << surface.width() << " x " << surface.height()
+      << ") to " << pngPath << "\n";
+  return kExitOk;
+}
+
 }  // namespace
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -89,6 +161,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (command == "info") {
     return infoCommand(args, out, err);
+  }
+  if (command == "export") {
+    return exportCommand(args, out, err);
   }
   return usageError(err, "unknown command '" + command + "'");
 }

@@ -191,6 +191,18 @@ bool copyTail(const fs::path& oldFile, std::uintmax_t from, std::FILE* file, int
 
 }  // namespace
 
+void readBytes(const ByteArray& image, std::int64_t offset, std::uint8_t* out, std::size_t length) {
+  const auto size = static_cast<std::int64_t>(image.size());
+  const auto count = static_cast<std::int64_t>(length);
+  if (offset >= 0 && offset <= size - count) {
+    std::copy_n(image.data() + offset, length, out);
+    return;
+  }
+  for (std::int64_t i = 0; i < count; ++i) {
+    out[i] = romByte(image, offset + i);
+  }
+}
+
 std::string formatCount(std::int64_t value) {
   std::string digits = std::to_string(value < 0 ? -value : value);
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
@@ -253,7 +265,12 @@ std::int16_t loadBinaryFile(const std::string& path, ByteArray& buffer, std::str
   return 0;
 }
 
-std::int16_t saveBinaryFile(const std::string& path, const ByteArray& buffer, std::string* reason) {
+namespace {
+
+// Writes `buffer` to a new file beside `path` and renames it over `path`;
+// with `keepTail`, bytes of the old file beyond the buffer's length follow.
+std::int16_t replaceFile(const std::string& path, const ByteArray& buffer, bool keepTail,
+                         std::string* reason) {
   if (path.empty()) {
     return fail(reason, "No file name was given");
   }
@@ -275,7 +292,7 @@ std::int16_t saveBinaryFile(const std::string& path, const ByteArray& buffer, st
     return fail(reason, notAFileReason(target));
   }
   std::uintmax_t oldSize = 0;
-  if (exists) {
+  if (exists && keepTail) {
     oldSize = fs::file_size(target, error);
     if (error) {
       return fail(reason, describeError(error.value()));
@@ -327,6 +344,16 @@ std::int16_t saveBinaryFile(const std::string& path, const ByteArray& buffer, st
   }
   os::syncFolder(target.parent_path().empty() ? fs::path(".") : target.parent_path());
   return 0;
+}
+
+}  // namespace
+
+std::int16_t saveBinaryFile(const std::string& path, const ByteArray& buffer, std::string* reason) {
+  return replaceFile(path, buffer, true, reason);
+}
+
+std::int16_t writeWholeFile(const std::string& path, const ByteArray& bytes, std::string* reason) {
+  return replaceFile(path, bytes, false, reason);
 }
 
 }  // namespace tarvo

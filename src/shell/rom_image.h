@@ -30,9 +30,25 @@ std::int16_t loadBinaryFile(const std::string& path, ByteArray& buffer,
 std::int16_t saveBinaryFile(const std::string& path, const ByteArray& buffer,
                             std::string* reason = nullptr);
 
+// Like saveBinaryFile, for files the program makes whole (pictures, patches):
+// the file ends up holding exactly `bytes`, nothing of the old file is kept.
+std::int16_t writeWholeFile(const std::string& path, const ByteArray& bytes,
+                            std::string* reason = nullptr);
+
 // True when `path` names a regular file (after following links), hidden or
 // not. The path is taken literally: '*' and '?' are characters of the name.
 bool fileExists(const std::string& path);
+
+// The byte at `offset` of `image`, or 0 for an offset outside it.
+inline std::uint8_t romByte(const ByteArray& image, std::int64_t offset) {
+  return offset >= 0 && offset < static_cast<std::int64_t>(image.size())
+             ? image[static_cast<std::size_t>(offset)]
+             : 0;
+}
+
+// Copies `length` bytes from `offset` of `image` to `out`; bytes outside the
+// image are 0.
+void readBytes(const ByteArray& image, std::int64_t offset, std::uint8_t* out, std::size_t length);
 
 // "1,024" for 1024: byte counts as the messages show them.
 std::string formatCount(std::int64_t value);
