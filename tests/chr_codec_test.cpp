@@ -148,6 +148,19 @@ TEST(EncodeTiles, ASizeOfCountTilesAndNoWritePastTheEnd) {
   }
 }
 
+// The pixel buffer and the byte array are one type, so a caller may pass one
+// buffer as both.
+TEST(ChrCodec, ABufferMayBeBothSourceAndResult) {
+  const ByteArray bank = test::randomBytes(4096, 43);
+  TilePixels expected;
+  decodeTiles(0, 256, expected, bank);
+  ByteArray buffer = bank;
+  decodeTiles(0, 256, buffer, buffer);
+  EXPECT_EQ(buffer, expected);
+  encodeTiles(0, 256, buffer, buffer);
+  EXPECT_EQ(buffer, bank);
+}
+
 TEST(CopyTile, ChangesOnlyTheDestinationTile) {
   TilePixels original;
   decodeTiles(0, 256, original, test::randomBytes(4096, 51));

@@ -28,11 +28,14 @@ CliRun run(const std::vector<std::string>& args) {
   return {status, out.str(), err.str()};
 }
 
-TEST(TarvoCli, DemoWritesTheDemoImage) {
+TEST(TarvoCli, DemoWritesTheDemoImageWhole) {
   test::TempDir dir;
-  const CliRun result = run({"demo", (dir / "demo.nes").string()});
-  ASSERT_EQ(result.status, kExitOk) << result.err;
-  EXPECT_EQ(test::readFile(dir / "demo.nes"), makeDemoRom());
+  test::writeFile(dir / "old.nes", ByteArray(200000, 0xAA));  // longer than the demo
+  for (const char* name : {"demo.nes", "old.nes"}) {
+    const CliRun result = run({"demo", (dir / name).string()});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(test::readFile(dir / name), makeDemoRom()) << name;
+  }
 }
 
 TEST(TarvoCli, InfoGivesTheSizeTheHeaderAndEveryLocation) {
@@ -95,7 +98,9 @@ TEST(TarvoCli, StatusesAndMessages) {
        kExitFailure,
        game + ": game.nes is 1,024 bytes; a ROM image for this editor has at least 98,320\n"},
       {{"info", (dir / "missing.nes").string()}, kExitFailure, "missing.nes: No such file\n"},
-      {{"demo", (dir / "no" / "demo.nes").string()}, kExitFailure, "No such file"},
+      {{"demo", (dir / "no" / "demo.nes").string()},
+       kExitFailure,
+       "The folder of demo.nes does not exist"},
   };
   for (const Case& c : cases) {
     const CliRun result = run(c.args);
@@ -181,7 +186,9 @@ TEST(TarvoCliExport, StatusesAndMessages) {
       {{"export", demo, "field", out, "--subpalette", "1"}, kExitUsage, "no sub-palette"},
       {{"export", demo, "field", out, "--scale", "2"}, kExitUsage, "unknown option '--scale'"},
       {{"export", (dir / "missing.nes").string(), "field", out}, kExitFailure, "No such file"},
-      {{"export", demo, "field", (dir / "no" / "out.png").string()}, kExitFailure, "No such file"},
+      {{"export", demo, "field", (dir / "no" / "out.png").string()},
+       kExitFailure,
+       "The folder of out.png does not exist"},
   };
   for (const Case& c : cases) {
     const CliRun result = run(c.args);

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdint>
 
 #include <filesystem>
 #include <string>
@@ -217,6 +221,57 @@ TEST_F(FailingSave, AShortWriteUnderAFileSizeLimit) {
   expectUntouched();
 }
 
+// The old file is longer than the image, and the write of its tail fails once
+// and then could go on: the first failure must fail the save, never leave a
+// hole in the file.
+TEST_F(FailingSave, AWriteThatFailsOnceWhileTheTailIsCopied) {
+  const ByteArray longer = randomBytes(kMin + 100000, 13);
+  writeFile(target(), longer);
+  ASSERT_EQ(saveBinaryFile((dir / "warm-up.nes").string(), image), 0);  // its set-up is done
+  fs::remove(dir / "warm-up.nes");
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  static rlimit saved;
+  saved = old;
+  // At the limit, lift it again: the next write would succeed.
+  struct sigaction lift {};
+  lift.sa_handler = [](int) { ::setrlimit(RLIMIT_FSIZE, &saved); };
+  struct sigaction previous {};
+  ASSERT_EQ(::sigaction(SIGXFSZ, &lift, &previous), 0);
+  rlimit limited = old;
+  limited.rlim_cur = kMin + 10 + 5000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const int result = saveBinaryFile(target().string(), image);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
+  ASSERT_EQ(::sigaction(SIGXFSZ, &previous, nullptr), 0);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(readFile(target()), longer);
+  EXPECT_EQ(test::listFolder(dir / "roms"), std::vector<std::string>{"game.nes"});
+}
+
+// Writing in place would fail on a read-only file, so replacing it must too.
+TEST_F(FailingSave, AReadOnlyFile) {
+  fs::permissions(target(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  if (test::runningAsRoot()) {
+    fs::permissions(dir.path(), fs::perms::all);
+    fs::permissions(dir / "roms", fs::perms::all);
+    ASSERT_EQ(::chown(target().c_str(), 65534, 65534), 0);
+    EXPECT_EQ(test::runAsNobody([&] {
+                std::string reason;
+                return saveBinaryFile(target().string(), image, &reason) == 1 &&
+                               reason == "game.nes is read-only"
+                           ? 0
+                           : 1;
+              }),
+              0);
+  } else {
+    std::string reason;
+    EXPECT_EQ(saveBinaryFile(target().string(), image, &reason), 1);
+    EXPECT_EQ(reason, "game.nes is read-only");
+  }
+  expectUntouched();
+}
+
 TEST_F(FailingSave, ATargetThatIsAFolder) {
   std::string reason;
   EXPECT_EQ(saveBinaryFile((dir / "roms").string(), image, &reason), 1);
@@ -228,7 +283,7 @@ TEST_F(FailingSave, ATargetThatIsAFolder) {
 TEST_F(FailingSave, AFolderThatDoesNotExist) {
   std::string reason;
   EXPECT_EQ(saveBinaryFile((dir / "nowhere" / "game.nes").string(), image, &reason), 1);
-  EXPECT_EQ(reason, "No such file");
+  EXPECT_EQ(reason, "The folder of game.nes does not exist");
   EXPECT_FALSE(fs::exists(dir / "nowhere"));
 }
 
@@ -283,6 +338,7 @@ TEST(FormatCount, GroupsThousands) {
       {999, "999"},
       {1000, "1,000"},
       {98320, "98,320"},
+      {INT64_MIN, "-9,223,372,036,854,775,808"},
       {16777216, "16,777,216"},
       {-1234567, "-1,234,567"},
   };

@@ -41,7 +41,8 @@ void encodeTile(const std::uint8_t* pixels, std::uint8_t* chr) {
 
 void decodeTiles(std::int32_t offset, int count, TilePixels& pixels, const ByteArray& source) {
   const std::size_t tiles = count > 0 ? static_cast<std::size_t>(count) : 0;
-  pixels.assign(tiles * kPixels, 0);
+  // Built apart and moved in at the end: `pixels` and `source` may be one buffer.
+  TilePixels decoded(tiles * kPixels, 0);
   for (std::size_t t = 0; t < tiles; ++t) {
     // The tile's 16 bytes, with any that lie outside the source taken as 0.
     std::uint8_t chr[kBytes] = {};
@@ -56,13 +57,15 @@ void decodeTiles(std::int32_t offset, int count, TilePixels& pixels, const ByteA
         chr[i] = at >= 0 && at < size ? source[static_cast<std::size_t>(at)] : 0;
       }
     }
-    decodeTile(chr, pixels.data() + t * kPixels);
+    decodeTile(chr, decoded.data() + t * kPixels);
   }
+  pixels = std::move(decoded);
 }
 
 void encodeTiles(std::int32_t start, int count, const TilePixels& pixels, ByteArray& output) {
   const std::size_t tiles = count > 0 ? static_cast<std::size_t>(count) : 0;
-  output.assign(tiles * kBytes, 0);
+  // Built apart and moved in at the end: `output` and `pixels` may be one buffer.
+  ByteArray encoded(tiles * kBytes, 0);
   for (std::size_t t = 0; t < tiles; ++t) {
     std::uint8_t tile[kPixels] = {};
     const std::size_t base = t * kPixels;
@@ -76,11 +79,12 @@ void encodeTiles(std::int32_t start, int count, const TilePixels& pixels, ByteAr
         static_cast<std::int64_t>(start) + static_cast<std::int64_t>(t) * kBytes;
     for (int i = 0; i < kBytes; ++i) {
       const std::int64_t at = first + i;
-      if (at >= 0 && at < static_cast<std::int64_t>(output.size())) {
-        output[static_cast<std::size_t>(at)] = chr[i];
+      if (at >= 0 && at < static_cast<std::int64_t>(encoded.size())) {
+        encoded[static_cast<std::size_t>(at)] = chr[i];
       }
     }
   }
+  output = std::move(encoded);
 }
 
 void copyTile(const TilePixels& source, std::uint8_t sourceTile, TilePixels& destination,

@@ -1,5 +1,6 @@
 #include "shell/cli.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -61,7 +62,7 @@ int demoCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   const std::string& path = args[1];
   const ByteArray image = makeDemoRom();
   std::string reason;
-  if (saveBinaryFile(path, image, &reason) != 0) {
+  if (writeWholeFile(path, image, &reason) != 0) {
     return failure(err, path, reason);
   }
   out << "Wrote the demo ROM image to " << path << " (" << formatCount(image.size()) << " bytes)\n";
@@ -145,14 +146,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (args.empty()) {
     return usageError(err, "no command given");
   }
-  for (const std::string& arg : args) {
-    if (arg == "--help" || arg == "-h") {
-      out << kUsage;
-      return kExitOk;
-    }
-  }
   const std::string& command = args[0];
-  if (command == "help") {
+  const bool help = command == "help" || command == "-h" ||
+                    std::find(args.begin(), args.end(), "--help") != args.end();
+  if (help) {
     out << kUsage;
     return kExitOk;
   }

@@ -8,5 +8,11 @@
 int main(int argc, char** argv) {
   tarvo::os::ignoreFileSizeSignal();
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return tarvo::runCli(args, std::cout, std::cerr);
+  const int status = tarvo::runCli(args, std::cout, std::cerr);
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "tarvo-cli: the output could not be written\n";
+    return tarvo::kExitFailure;
+  }
+  return status;
 }

@@ -204,7 +204,10 @@ void readBytes(const ByteArray& image, std::int64_t offset, std::uint8_t* out, s
 }
 
 std::string formatCount(std::int64_t value) {
-  std::string digits = std::to_string(value < 0 ? -value : value);
+  // The magnitude in unsigned arithmetic: -INT64_MIN does not fit an int64_t.
+  const std::uint64_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  std::string digits = std::to_string(magnitude);
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
     digits.insert(static_cast<std::size_t>(at), ",");
   }
@@ -223,24 +226,26 @@ std::int16_t loadBinaryFile(const std::string& path, ByteArray& buffer, std::str
   if (!fileExists(path)) {
     return fail(reason, notAFileReason(path));
   }
-  std::error_code sizeError;
-  const std::uintmax_t expected = fs::file_size(path, sizeError);
-  if (!sizeError && !sizeAccepted(expected)) {
-    return fail(reason, sizeReason(path, expected));
-  }
-
-  errno = 0;
-  FileHandle file(std::fopen(path.c_str(), "rb"));
+  // What is opened is checked again: the name may have been given to a pipe
+  // or a folder since the look above, and a pipe must not hang the program.
+  int openError = 0;
+  bool notRegular = false;
+  std::uintmax_t expected = 0;
+  FileHandle file(os::openRegularFile(path, openError, notRegular, expected));
   if (!file) {
-    return fail(reason, describeError(errno != 0 ? errno : EIO));
+    return fail(reason, notRegular ? notAFileReason(path) : describeError(openError));
+  }
+  if (!sizeAccepted(expected)) {
+    return fail(reason, sizeReason(path, expected));
   }
   // Read into a buffer of our own: the caller's image changes only when the
   // whole file has been read and accepted. The file may change size while it
   // is read, so the limit is checked on what was read, not on the size above.
   ByteArray loaded;
-  loaded.reserve(sizeError ? kChunk : static_cast<std::size_t>(expected));
+  loaded.reserve(static_cast<std::size_t>(expected));
   std::array<std::uint8_t, kChunk> chunk{};
   for (;;) {
+    errno = 0;
     const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
     loaded.insert(loaded.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
     if (loaded.size() > static_cast<std::size_t>(rom::kMaxImageSize)) {
@@ -267,10 +272,35 @@ std::int16_t loadBinaryFile(const std::string& path, ByteArray& buffer, std::str
 
 namespace {
 
+// Why the new file could not be made beside `target`.
+std::string siblingReason(const fs::path& target, int error) {
+  const std::string folder = "the folder of " + displayName(target);
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return "The folder of " + displayName(target) + " does not exist";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return describeError(error) + ": " + folder + " cannot be written to";
+    default:
+      return describeError(error);
+  }
+}
+
 // Writes `buffer` to a new file beside `path` and renames it over `path`;
 // with `keepTail`, bytes of the old file beyond the buffer's length follow.
+// Until the rename the target is not touched, so any failure leaves it as it
+// was.
 std::int16_t replaceFile(const std::string& path, const ByteArray& buffer, bool keepTail,
                          std::string* reason) {
+  // A file-size limit must fail the write, not kill the program mid-save.
+  static const bool signalIgnored = [] {
+    os::ignoreFileSizeSignal();
+    return true;
+  }();
+  (void)signalIgnored;
+
   if (path.empty()) {
     return fail(reason, "No file name was given");
   }
@@ -285,11 +315,13 @@ std::int16_t replaceFile(const std::string& path, const ByteArray& buffer, bool 
   }
   const fs::file_status status = fs::status(target, error);
   const bool exists = status.type() != fs::file_type::not_found;
-  if (exists && !fs::is_regular_file(status)) {
+  if ((exists && !fs::is_regular_file(status)) || target.filename().empty()) {
     return fail(reason, notAFileReason(target));
   }
-  if (target.filename().empty()) {
-    return fail(reason, notAFileReason(target));
+  // The file is replaced, not written in place: a file the user may not
+  // write must not be replaced either.
+  if (exists && !os::isWritable(target)) {
+    return fail(reason, displayName(target) + " is read-only");
   }
   std::uintmax_t oldSize = 0;
   if (exists && keepTail) {
@@ -303,42 +335,45 @@ std::int16_t replaceFile(const std::string& path, const ByteArray& buffer, bool 
   int writeError = 0;
   FileHandle file = createSibling(target, temporary, writeError);
   if (!file) {
-    if (writeError == EACCES || writeError == EPERM || writeError == EROFS) {
-      return fail(reason, describeError(writeError) + ": the folder of " + displayName(target) +
-                              " cannot be written to");
-    }
-    return fail(reason, describeError(writeError));
+    return fail(reason, siblingReason(target, writeError));
   }
-
-  bool written = writeAll(file.get(), buffer.data(), buffer.size(), writeError);
-  if (written && oldSize > buffer.size()) {
-    written = copyTail(target, buffer.size(), file.get(), writeError);
+  auto abandon = [&](int cause) {
+    file.reset();
+    fs::remove(temporary, error);
+    return fail(reason, describeError(cause != 0 ? cause : EIO));
+  };
+  // Unbuffered: a failed write is seen at once, never lost inside a buffer.
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  // Owner and permissions before the first byte, so that the contents are
+  // never readable by anyone the old file kept out.
+  if (exists && (writeError = os::copyOwnerAndMode(target, file.get())) != 0) {
+    return abandon(writeError);
   }
-  if (written && std::fflush(file.get()) != 0) {
-    writeError = errno != 0 ? errno : EIO;
-    written = false;
+  if (!writeAll(file.get(), buffer.data(), buffer.size(), writeError)) {
+    return abandon(writeError);
   }
-  if (written) {
-    writeError = os::syncToDisk(file.get());
-    written = writeError == 0;
+  if (oldSize > buffer.size() && !copyTail(target, buffer.size(), file.get(), writeError)) {
+    return abandon(writeError);
   }
-  if (written && exists) {
-    fs::permissions(temporary, status.permissions(), fs::perm_options::replace, error);
-    os::copyOwner(target, file.get());
+  if (std::fflush(file.get()) != 0 || std::ferror(file.get()) != 0) {
+    return abandon(errno);
+  }
+  if ((writeError = os::syncToDisk(file.get())) != 0) {
+    return abandon(writeError);
+  }
+  const auto expected = static_cast<std::int64_t>(std::max<std::uintmax_t>(oldSize, buffer.size()));
+  if (os::openFileSize(file.get()) != expected) {
+    return abandon(EIO);
   }
   errno = 0;
-  if (std::fclose(file.release()) != 0 && written) {
-    writeError = errno != 0 ? errno : EIO;
-    written = false;
+  if (std::fclose(file.release()) != 0) {
+    writeError = errno;
+    fs::remove(temporary, error);
+    return fail(reason, describeError(writeError != 0 ? writeError : EIO));
   }
-  if (written) {
-    fs::rename(temporary, target, error);
-    if (error) {
-      writeError = error.value();
-      written = false;
-    }
-  }
-  if (!written) {
+  fs::rename(temporary, target, error);
+  if (error) {
+    writeError = error.value();
     fs::remove(temporary, error);
     return fail(reason, describeError(writeError));
   }
