@@ -8,17 +8,17 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 
 # Debian 12 packages the build needs.
-PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
+PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev qt6-base-dev
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CLI := $(BUILD_DIR)/src/tarvo-cli
 DEMO_ROM := $(BUILD_DIR)/demo.nes
 
-.PHONY: run test bench build configure deps clean format
+.PHONY: run test bench build configure deps clean format screenshot
 
 run: build
 	$(CLI) demo $(DEMO_ROM)
-	$(CLI) info $(DEMO_ROM)
+	$(BUILD_DIR)/src/tarvo-field-editor $(DEMO_ROM)
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
@@ -46,6 +46,10 @@ deps:
 	  $(SUDO) apt-get update -q && \
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
 	fi
+
+# The README's screenshot, taken of a real window under Xvfb.
+screenshot: build
+	tools/screenshot.sh docs/main-window.png
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,0 +1,22 @@
+// A one-pixel line drawn above a picture surface: part of no surface's pixels,
+// and transparent to the pointer, whose presses reach the surface beneath.
+#pragma once
+
+#include <QWidget>
+
+namespace tarvo {
+
+class LineOverlay : public QWidget {
+  Q_OBJECT
+
+ public:
+  // A horizontal or vertical line from (x1, y1) to (x2, y2) in the parent's
+  // pixels, both ends included; starts hidden. The parent clips what lies
+  // outside it.
+  LineOverlay(int x1, int y1, int x2, int y2, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,30 @@
+// The modal dialogs a window shows, behind an interface that tests replace.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tarvo {
+
+class UserDialogs {
+ public:
+  virtual ~UserDialogs() = default;
+
+  // The open-file dialog: the chosen file's full path, or an empty text when
+  // the user cancels. `filter` is in Qt's form, e.g. "NES ROM (*.nes)".
+  virtual QString openFileName(QWidget* parent, const QString& directory,
+                               const QString& filter) = 0;
+
+  // A message box with one OK button and no icon.
+  virtual void message(QWidget* parent, const QString& title, const QString& text) = 0;
+};
+
+// The real dialogs of the window system.
+class QtUserDialogs : public UserDialogs {
+ public:
+  QString openFileName(QWidget* parent, const QString& directory, const QString& filter) override;
+  void message(QWidget* parent, const QString& title, const QString& text) override;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,134 @@
+// The main window: the field map, the metatile picker, the selected metatile
+// and the field palette, the menus, loading and saving.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "gfx/chr_codec.h"
+#include "gfx/tile_drawing.h"
+#include "screens/map_editing.h"
+#include "shell/palette.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QScrollBar;
+
+namespace tarvo {
+
+class ClipViewport;
+class LineOverlay;
+class PictureSurface;
+class UserDialogs;
+
+class frmMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmMain(UserDialogs& dialogs, QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  // "Tarvo-Field Editor v1.1.0": the program's title, from the build's version.
+  const QString& title() const { return appTitle; }
+  const QString& loadedPath() const { return romPath; }
+  std::uint8_t selectedMetatileNumber() const { return selectedMetatile; }
+
+  // Loads `path` as "Load Rom" does once a file has been chosen: on success
+  // the caption names the file, every view is drawn, metatile 0 is selected
+  // and "File loaded!" is shown; on failure a message gives the reason and
+  // nothing else changes. Returns whether the image was loaded.
+  bool loadRomFile(const QString& path);
+
+  // Re-reads the palette, the CHR bank and the field data from romImage and
+  // redraws every view of this window.
+  void refreshGFX();
+
+  // "Load Rom" and "Exit" stay enabled; "Save Rom", "Edit" and "View" follow
+  // `enabled`.
+  void enableMenus(bool enabled);
+  // The map, the picker and their scroll bars; a disabled view ignores the
+  // pointer.
+  void enableViews(bool enabled);
+
+  void createGridLines();
+  void showPalette();
+  void decodeFieldTiles();
+  void drawPatternTables();
+
+  // The window's pictures, for the editor window and for tests.
+  const Surface& mapPicture() const { return mapSurface; }
+  const Surface& metatileTablePicture() const { return metaTableSurface; }
+  const Surface& selectedMetatilePicture() const { return selMetaSurface; }
+
+ signals:
+  // The graphics editor window is asked for: mode `ap` (0 metatile editor,
+  // 1 batter's view editor) at metatile `metaID`.
+  void editorRequested(int ap, int metaID);
+
+ private:
+  void buildControls();
+  void buildMenus();
+
+  void menuFileLoadRom_Click();
+  void menuFileSaveRom_Click();
+  void menuViewFieldGrid_Click();
+  void menuViewMetaGrid_Click();
+
+  void picMapRenderDest_MouseDown(int button, int shift, int x, int y);
+  void picMapRenderDest_MouseMove(int buttons, int shift, int x, int y);
+  void picMetaTable_MouseDown(int button, int shift, int x, int y);
+  void picMetaTable_DblClick();
+  void vscrMap_Change(int value);
+  void vscrMetatiles_Change(int value);
+
+  void showMessage(const QString& text);
+
+  UserDialogs& dialogs;
+
+  // Window state.
+  QString appTitle;
+  QString romPath;
+  QString dialogDirectory;
+  PaletteArray fieldPalette{};
+  TilePixels tilePixels;
+  std::uint8_t selectedMetatile = 0;
+  MapEditor mapEditor;  // holds curMapCol and curMapRow
+
+  // The pictures: the four palette surfaces (picPatTbl, never shown), the map,
+  // the metatile table and the selected metatile.
+  PaletteSurfaces picPatTbl = makePaletteSurfaces();
+  Surface mapSurface{768, 768};
+  Surface metaTableSurface{512, 512};
+  Surface selMetaSurface{64, 64};
+
+  // Controls, named as their object names.
+  ClipViewport* picMapContainer = nullptr;
+  PictureSurface* picMapRenderDest = nullptr;
+  QScrollBar* vscrMap = nullptr;
+  ClipViewport* PicMetaContainer = nullptr;
+  PictureSurface* picMetaTable = nullptr;
+  QScrollBar* vscrMetatiles = nullptr;
+  PictureSurface* picSelMeta = nullptr;
+  std::array<QLabel*, 32> lblnespal_edit{};
+  std::vector<LineOverlay*> ln_fieldV;
+  std::vector<LineOverlay*> ln_fieldH;
+  std::vector<LineOverlay*> ln_metaSelV;
+  std::vector<LineOverlay*> ln_metaSelH;
+
+  QMenu* menuFile = nullptr;
+  QMenu* menuEdit = nullptr;
+  QMenu* menuView = nullptr;
+  QAction* menuFileLoadRom = nullptr;
+  QAction* menuFileSaveRom = nullptr;
+  QAction* menuFileExit = nullptr;
+  QAction* menuEditTileData = nullptr;
+  QAction* menuEditBatView = nullptr;
+  QAction* menuViewFieldGrid = nullptr;
+  QAction* menuViewMetaGrid = nullptr;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,494 @@
+// The main window, driven as a user drives it: menus, the open dialog (a
+// fake that answers at once) and the mouse through the window system's own
+// routing, on the offscreen platform.
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+#include <memory>
+
+#include "fake_dialogs.h"
+#include "platform/line_overlay.h"
+#include "platform/picture_surface.h"
+#include "screens/demo_rom.h"
+#include "screens/views.h"
+#include "shell/frmMain.h"
+#include "shell/rom_image.h"
+#include "shell/rom_locations.h"
+#include "test_support.h"
+
+using namespace tarvo;
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kTitle = "Tarvo-Field Editor v1.1.0";
+
+std::vector<Color> pixelsOf(const Surface& surface) {
+  return {surface.pixels(), surface.pixels() + surface.width() * surface.height()};
+}
+
+std::size_t mapByte(int column, int row) {
+  return static_cast<std::size_t>(rom::kFieldMap.offset + row * 24 + column);
+}
+
+}  // namespace
+
+class FrmMainTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<test::TempDir> dir;
+  std::unique_ptr<test::FakeDialogs> dialogs;
+  std::unique_ptr<frmMain> window;
+  QString demoPath;
+
+  template <typename T = QWidget>
+  T* child(const char* name) {
+    T* found = window->findChild<T*>(name);
+    if (found == nullptr) {
+      qFatal("no child named %s", name);
+    }
+    return found;
+  }
+  QAction* action(const char* name) { return child<QAction>(name); }
+
+  // Pointer actions at pixel (x, y) of a picture surface, sent to the window
+  // so that they go through Qt's routing and its mouse grab.
+  QPoint inWindow(QWidget* surface, int x, int y) {
+    return surface->mapTo(window.get(), QPoint(x, y));
+  }
+  void press(QWidget* surface, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mousePress(window->windowHandle(), button, {}, inWindow(surface, x, y));
+  }
+  void release(QWidget* surface, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseRelease(window->windowHandle(), button, {}, inWindow(surface, x, y));
+  }
+  void moveTo(QWidget* surface, int x, int y) {
+    QTest::mouseMove(window->windowHandle(), inWindow(surface, x, y));
+  }
+  void click(QWidget* surface, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
+    press(surface, x, y, button);
+    release(surface, x, y, button);
+  }
+
+  bool loadDemo() {
+    dialogs->files << demoPath;
+    action("menuFileLoadRom")->trigger();
+    return !window->loadedPath().isEmpty();
+  }
+
+  // The map as a fresh full draw of romImage gives it.
+  std::vector<Color> freshMap() { return pixelsOf(renderView(romImage, View::Field, 0)); }
+
+ private slots:
+  void init() {
+    dir = std::make_unique<test::TempDir>();
+    demoPath = QString::fromStdString((*dir / "demo.nes").string());
+    test::writeFile(*dir / "demo.nes", makeDemoRom());
+    dialogs = std::make_unique<test::FakeDialogs>();
+    window = std::make_unique<frmMain>(*dialogs);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  }
+
+  void cleanup() {
+    window.reset();
+    dialogs.reset();
+    dir.reset();
+  }
+
+  void startsWithNoImage() {
+    QCOMPARE(window->windowTitle(), kTitle + " [...]");
+    QCOMPARE(window->title(), kTitle);
+    QCOMPARE(romImage, ByteArray(1, 0));
+    QVERIFY(action("menuFileLoadRom")->isEnabled());
+    QVERIFY(action("menuFileExit")->isEnabled());
+    for (const char* name : {"menuFileSaveRom", "menuEditTileData", "menuEditBatView",
+                             "menuViewFieldGrid", "menuViewMetaGrid"}) {
+      QVERIFY2(!action(name)->isEnabled(), name);
+    }
+    QVERIFY(!child<QMenu>("menuEdit")->menuAction()->isEnabled());
+    QVERIFY(!child<QMenu>("menuView")->menuAction()->isEnabled());
+    for (const char* name : {"picMapRenderDest", "vscrMap", "picMetaTable", "vscrMetatiles"}) {
+      QVERIFY2(!child(name)->isEnabled(), name);
+    }
+    QVERIFY(!action("menuViewFieldGrid")->isChecked());
+    QVERIFY(!action("menuViewMetaGrid")->isChecked());
+    // A press on the disabled map does nothing.
+    press(child("picMapRenderDest"), 40, 70);
+    QCOMPARE(romImage, ByteArray(1, 0));
+  }
+
+  void controlsSitWhereTheyBelong_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("map viewport") << "picMapContainer" << QRect(8, 8, 769, 512);
+    QTest::newRow("map") << "picMapRenderDest" << QRect(0, 0, 768, 768);
+    QTest::newRow("map scroll bar") << "vscrMap" << QRect(784, 8, 17, 512);
+    QTest::newRow("table viewport") << "PicMetaContainer" << QRect(8, 528, 516, 196);
+    QTest::newRow("table") << "picMetaTable" << QRect(0, 0, 512, 512);
+    QTest::newRow("table scroll bar") << "vscrMetatiles" << QRect(524, 528, 17, 195);
+    QTest::newRow("preview") << "picSelMeta" << QRect(552, 536, 64, 64);
+  }
+  void controlsSitWhereTheyBelong() {
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    QCOMPARE(child(name.toUtf8().constData())->geometry(), geometry);
+  }
+
+  void theClientAreaIs808By727() {
+    QCOMPARE(child("clientArea")->size(), QSize(808, 727));
+    QCOMPARE(window->centralWidget(), child("clientArea"));
+  }
+
+  void swatchesSitInTwoRows() {
+    const auto swatches = window->findChildren<QLabel*>("lblnespal_edit");
+    QCOMPARE(swatches.size(), 32);
+    for (QLabel* swatch : swatches) {
+      const int i = swatch->property("index").toInt();
+      const QRect expected =
+          i < 16 ? QRect(552 + 16 * i, 608, 16, 16) : QRect(552 + 16 * (i - 16), 632, 16, 16);
+      QCOMPARE(swatch->geometry(), expected);
+    }
+  }
+
+  void scrollBarsHaveTheirRanges() {
+    auto* map = child<QScrollBar>("vscrMap");
+    QCOMPARE(map->minimum(), 0);
+    QCOMPARE(map->maximum(), 256);
+    QCOMPARE(map->singleStep(), 8);
+    QCOMPARE(map->pageStep(), 32);
+    auto* table = child<QScrollBar>("vscrMetatiles");
+    QCOMPARE(table->maximum(), 3);
+    QCOMPARE(table->singleStep(), 1);
+    QCOMPARE(table->pageStep(), 1);
+  }
+
+  void menusHaveTheirCaptions() {
+    const std::vector<std::pair<const char*, QString>> captions{
+        {"menuFileLoadRom", "Load Rom"},
+        {"menuFileSaveRom", "Save Rom"},
+        {"menuFileExit", "Exit"},
+        {"menuEditTileData", "Tile Data"},
+        {"menuEditBatView", "Batter's View"},
+        {"menuViewFieldGrid", "Show Field Grid"},
+        {"menuViewMetaGrid", "Show Tile Grid"}};
+    for (const auto& [name, caption] : captions) {
+      QCOMPARE(action(name)->text(), caption);
+    }
+    QCOMPARE(child<QMenu>("menuFile")->title(), QString("File"));
+    QCOMPARE(child<QMenu>("menuEdit")->title(), QString("Edit"));
+    QCOMPARE(child<QMenu>("menuView")->title(), QString("View"));
+  }
+
+  void loadShowsTheImage() {
+    QVERIFY(loadDemo());
+    QCOMPARE(dialogs->filters.back(), QString("NES ROM (*.nes)"));
+    QCOMPARE(window->windowTitle(), kTitle + " [demo.nes]");
+    QCOMPARE(window->loadedPath(), demoPath);
+    QCOMPARE(romImage, makeDemoRom());
+    for (QAction* item : window->findChildren<QAction*>()) {
+      if (!item->objectName().isEmpty()) {
+        QVERIFY2(item->isEnabled(), qPrintable(item->objectName()));
+      }
+    }
+    for (const char* name : {"picMapRenderDest", "vscrMap", "picMetaTable", "vscrMetatiles"}) {
+      QVERIFY2(child(name)->isEnabled(), name);
+    }
+    QCOMPARE(pixelsOf(window->mapPicture()), freshMap());
+    Surface table(512, 512);
+    const Surface drawn = renderView(romImage, View::Metatiles, 0);
+    table.copyBlock(0, 0, 512, 288, drawn, 0, 0);
+    QCOMPARE(pixelsOf(window->metatileTablePicture()), pixelsOf(table));
+    // Metatile 0, doubled, in the preview.
+    QCOMPARE(window->selectedMetatileNumber(), 0);
+    const Surface& preview = window->selectedMetatilePicture();
+    for (int y = 0; y < 64; ++y) {
+      for (int x = 0; x < 64; ++x) {
+        QCOMPARE(preview.pixel(x, y), drawn.pixel(x / 2, y / 2));
+      }
+    }
+    QCOMPARE(dialogs->messages.size(), std::size_t{1});
+    QCOMPARE(dialogs->messages[0].title, kTitle);
+    QCOMPARE(dialogs->messages[0].text, QString("File loaded!"));
+    // The swatches show the field palette; the second row colour 0.
+    for (QLabel* swatch : window->findChildren<QLabel*>("lblnespal_edit")) {
+      const int i = swatch->property("index").toInt();
+      const std::uint8_t number =
+          i < 16 ? romImage[static_cast<std::size_t>(rom::kFieldPalette.offset + i)] : 0;
+      const Color c = colorTable[number & 63];
+      QCOMPARE(swatch->palette().color(QPalette::Window), QColor(redOf(c), greenOf(c), blueOf(c)));
+    }
+  }
+
+  void aLoadSelectsMetatileZeroAgain() {
+    QVERIFY(loadDemo());
+    click(child("picMetaTable"), 33, 65);
+    QCOMPARE(window->selectedMetatileNumber(), 33);
+    QVERIFY(loadDemo());
+    QCOMPARE(window->selectedMetatileNumber(), 0);
+  }
+
+  void aFailedLoadChangesNothing_data() {
+    QTest::addColumn<bool>("loadedBefore");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    for (const bool before : {false, true}) {
+      const char* state = before ? "after a load: " : "before any load: ";
+      QTest::newRow(QByteArray(state).append("short").constData())
+          << before << "short.nes"
+          << "short.nes was not loaded.\n\nshort.nes is 1,024 bytes; a ROM image for this editor "
+             "has at least 98,320.";
+      QTest::newRow(QByteArray(state).append("missing").constData())
+          << before << "missing.nes"
+          << "missing.nes was not loaded.\n\nNo such file.";
+      QTest::newRow(QByteArray(state).append("folder").constData())
+          << before << "folder.nes"
+          << "folder.nes was not loaded.\n\nfolder.nes is a folder, not a file.";
+    }
+  }
+  void aFailedLoadChangesNothing() {
+    QFETCH(bool, loadedBefore);
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    test::writeFile(*dir / "short.nes", ByteArray(1024, 1));
+    fs::create_directory(*dir / "folder.nes");
+    if (loadedBefore) {
+      QVERIFY(loadDemo());
+      press(child("picMapRenderDest"), 40, 70);  // an edit that must survive
+    }
+    const ByteArray image = romImage;
+    const QString title = window->windowTitle();
+    const QString path = window->loadedPath();
+    const std::vector<Color> map = pixelsOf(window->mapPicture());
+    dialogs->messages.clear();
+    dialogs->files << QString::fromStdString((*dir / file.toStdString()).string());
+    action("menuFileLoadRom")->trigger();
+    QCOMPARE(romImage, image);
+    QCOMPARE(window->windowTitle(), title);
+    QCOMPARE(window->loadedPath(), path);
+    QCOMPARE(pixelsOf(window->mapPicture()), map);
+    QCOMPARE(action("menuFileSaveRom")->isEnabled(), loadedBefore);
+    QCOMPARE(dialogs->messages.size(), std::size_t{1});
+    QCOMPARE(dialogs->messages[0].title, kTitle);
+    QCOMPARE(dialogs->messages[0].text, message);
+  }
+
+  void aCancelledDialogChangesNothing() {
+    QVERIFY(loadDemo());
+    const ByteArray image = romImage;
+    dialogs->messages.clear();
+    dialogs->files << QString();  // cancel
+    action("menuFileLoadRom")->trigger();
+    QCOMPARE(dialogs->opened, 2);
+    QCOMPARE(romImage, image);
+    QCOMPARE(window->windowTitle(), kTitle + " [demo.nes]");
+    QVERIFY(dialogs->messages.empty());
+  }
+
+  void aLeftPressWritesOneByteAndRedrawsItsCell() {
+    QVERIFY(loadDemo());
+    click(child("picMetaTable"), 5 * 32 + 3, 2 * 32 + 3);  // metatile 37
+    const ByteArray before = romImage;
+    const std::vector<Color> mapBefore = pixelsOf(window->mapPicture());
+    click(child("picMapRenderDest"), 40, 70);
+    ByteArray expected = before;
+    expected[32833] = 37;
+    QCOMPARE(romImage, expected);
+    const std::vector<Color> map = pixelsOf(window->mapPicture());
+    QCOMPARE(map, freshMap());
+    for (int y = 0; y < 768; ++y) {
+      for (int x = 0; x < 768; ++x) {
+        if (x / 32 != 1 || y / 32 != 2) {
+          QCOMPARE(map[static_cast<std::size_t>(y * 768 + x)],
+                   mapBefore[static_cast<std::size_t>(y * 768 + x)]);
+        }
+      }
+    }
+  }
+
+  // A drag paints each cell it enters once; leaving the map writes nothing
+  // (x = -5 is not column 0), and coming back paints again.
+  void aDragPaintsEachCellItEntersOnce() {
+    QVERIFY(loadDemo());
+    click(child("picMetaTable"), 4 * 32 + 1, 1);  // metatile 4
+    for (int column = 0; column < 4; ++column) {
+      romImage[mapByte(column, 0)] = 99;
+    }
+    auto* map = child("picMapRenderDest");
+    press(map, 40, 10);  // cell (1, 0)
+    QCOMPARE(romImage[mapByte(1, 0)], 4);
+    romImage[mapByte(1, 0)] = 99;
+    moveTo(map, 60, 12);  // still cell (1, 0): no second write
+    QCOMPARE(romImage[mapByte(1, 0)], 99);
+    moveTo(map, 70, 12);  // cell (2, 0)
+    QCOMPARE(romImage[mapByte(2, 0)], 4);
+    moveTo(map, -5, 12);  // left of the map
+    moveTo(map, -60, 300);
+    QCOMPARE(romImage[mapByte(0, 0)], 99);
+    moveTo(map, 45, 12);  // back into cell (1, 0)
+    QCOMPARE(romImage[mapByte(1, 0)], 4);
+    release(map, 45, 12);
+    moveTo(map, 100, 12);  // no button held: nothing
+    QCOMPARE(romImage[mapByte(3, 0)], 99);
+    // The painted cells show their new metatile.
+    const std::vector<Color> fresh = freshMap();
+    const std::vector<Color> picture = pixelsOf(window->mapPicture());
+    for (int y = 0; y < 32; ++y) {
+      for (int x = 32; x < 96; ++x) {
+        QCOMPARE(picture[static_cast<std::size_t>(y * 768 + x)],
+                 fresh[static_cast<std::size_t>(y * 768 + x)]);
+      }
+    }
+  }
+
+  void rightPressesCycleTheQuadrant_data() {
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("y");
+    QTest::addColumn<int>("shift");
+    QTest::newRow("top-left") << 5 << 5 << 0;
+    QTest::newRow("top-right") << 20 << 5 << 2;
+    QTest::newRow("bottom-left") << 5 << 20 << 4;
+    QTest::newRow("bottom-right") << 20 << 20 << 6;
+  }
+  void rightPressesCycleTheQuadrant() {
+    QFETCH(int, x);
+    QFETCH(int, y);
+    QFETCH(int, shift);
+    QVERIFY(loadDemo());
+    const auto at = static_cast<std::size_t>(rom::kFieldAttributeMap.offset + 2 * 24 + 3);
+    romImage[at] = 0x93;
+    const ByteArray before = romImage;
+    for (int step = 1; step <= 4; ++step) {
+      click(child("picMapRenderDest"), 3 * 32 + x, 2 * 32 + y, Qt::RightButton);
+      const int field = (((0x93 >> shift) & 3) + step) & 3;
+      QCOMPARE(int{romImage[at]}, (0x93 & ~(3 << shift)) | field << shift);
+      QCOMPARE(pixelsOf(window->mapPicture()), freshMap());
+    }
+    QCOMPARE(romImage, before);
+  }
+
+  void aMiddlePressWritesNothing() {
+    QVERIFY(loadDemo());
+    const ByteArray before = romImage;
+    click(child("picMapRenderDest"), 100, 100, Qt::MiddleButton);
+    QCOMPARE(romImage, before);
+  }
+
+  void thePickerSelectsShowsAndScrolls() {
+    QVERIFY(loadDemo());
+    auto* table = child("picMetaTable");
+    click(table, 33, 65);
+    QCOMPARE(window->selectedMetatileNumber(), 33);
+    const Surface& preview = window->selectedMetatilePicture();
+    const Surface& drawn = window->metatileTablePicture();
+    for (int y = 0; y < 64; ++y) {
+      for (int x = 0; x < 64; ++x) {
+        QCOMPARE(preview.pixel(x, y), drawn.pixel(32 + x / 2, 64 + y / 2));
+      }
+    }
+    auto* bar = child<QScrollBar>("vscrMetatiles");
+    bar->setValue(3);
+    QCOMPARE(table->y(), -96);
+    click(table, 150, 260);  // surface coordinates whatever the scroll
+    QCOMPARE(window->selectedMetatileNumber(), 132);
+    click(table, 170, 260);  // no metatile there
+    QCOMPARE(window->selectedMetatileNumber(), 132);
+    bar->setValue(0);
+    QCOMPARE(table->y(), 0);
+  }
+
+  void aDoubleClickAsksForTheEditorAtTheMetatile() {
+    QVERIFY(loadDemo());
+    QSignalSpy requests(window.get(), &frmMain::editorRequested);
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {},
+                       inWindow(child("picMetaTable"), 2 * 32 + 5, 1 * 32 + 5));
+    QCOMPARE(window->selectedMetatileNumber(), 18);
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests[0][0].toInt(), 0);
+    QCOMPARE(requests[0][1].toInt(), 18);
+    action("menuEditTileData")->trigger();
+    action("menuEditBatView")->trigger();
+    QCOMPARE(requests.size(), 3);
+    QCOMPARE(requests[1], (QList<QVariant>{0, 0}));
+    QCOMPARE(requests[2], (QList<QVariant>{1, 0}));
+  }
+
+  void theMapScrollsAndPressesKeepSurfaceCoordinates() {
+    QVERIFY(loadDemo());
+    auto* bar = child<QScrollBar>("vscrMap");
+    auto* map = child("picMapRenderDest");
+    bar->setValue(256);
+    QCOMPARE(map->y(), -256);
+    click(map, 10, 700);
+    QCOMPARE(int{romImage[mapByte(0, 21)]}, int{window->selectedMetatileNumber()});
+  }
+
+  void theGridsToggle() {
+    QVERIFY(loadDemo());
+    auto visibleLines = [this](const char* name) {
+      int count = 0;
+      for (LineOverlay* line : window->findChildren<LineOverlay*>(name)) {
+        count += line->isVisible() ? 1 : 0;
+      }
+      return count;
+    };
+    QCOMPARE(window->findChildren<LineOverlay*>("ln_fieldV").size(), 23);
+    QCOMPARE(window->findChildren<LineOverlay*>("ln_metaSelH").size(), 8);
+    QCOMPARE(visibleLines("ln_fieldV") + visibleLines("ln_fieldH"), 0);
+    action("menuViewFieldGrid")->trigger();
+    QVERIFY(action("menuViewFieldGrid")->isChecked());
+    QCOMPARE(visibleLines("ln_fieldV") + visibleLines("ln_fieldH"), 46);
+    QCOMPARE(visibleLines("ln_metaSelV") + visibleLines("ln_metaSelH"), 0);
+    action("menuViewMetaGrid")->trigger();
+    QCOMPARE(visibleLines("ln_metaSelV") + visibleLines("ln_metaSelH"), 23);
+    action("menuViewFieldGrid")->trigger();
+    QVERIFY(!action("menuViewFieldGrid")->isChecked());
+    QCOMPARE(visibleLines("ln_fieldV") + visibleLines("ln_fieldH"), 0);
+    QCOMPARE(visibleLines("ln_metaSelV") + visibleLines("ln_metaSelH"), 23);
+    // A press on a grid line reaches the map beneath it.
+    action("menuViewFieldGrid")->trigger();
+    romImage[mapByte(1, 1)] = 99;
+    click(child("picMapRenderDest"), 32, 40);
+    QCOMPARE(int{romImage[mapByte(1, 1)]}, int{window->selectedMetatileNumber()});
+    // The grid is no part of the picture.
+    QCOMPARE(pixelsOf(window->mapPicture()), freshMap());
+  }
+
+  void saveWritesTheImageByteForByte() {
+    QVERIFY(loadDemo());
+    click(child("picMetaTable"), 100, 100);
+    click(child("picMapRenderDest"), 300, 300);
+    click(child("picMapRenderDest"), 300, 300, Qt::RightButton);
+    QVERIFY(romImage != makeDemoRom());
+    dialogs->messages.clear();
+    action("menuFileSaveRom")->trigger();
+    QCOMPARE(test::readFile(*dir / "demo.nes"), romImage);
+    QCOMPARE(dialogs->messages.size(), std::size_t{1});
+    QCOMPARE(dialogs->messages[0].title, kTitle);
+    QCOMPARE(dialogs->messages[0].text, QString("File saved!"));
+  }
+
+  void aFailedSaveGivesTheReason() {
+    QVERIFY(loadDemo());
+    click(child("picMapRenderDest"), 300, 300);
+    const ByteArray image = romImage;
+    fs::remove(*dir / "demo.nes");
+    fs::create_directory(*dir / "demo.nes");
+    dialogs->messages.clear();
+    action("menuFileSaveRom")->trigger();
+    QCOMPARE(dialogs->messages.size(), std::size_t{1});
+    QCOMPARE(dialogs->messages[0].title, kTitle);
+    QCOMPARE(dialogs->messages[0].text,
+             QString("demo.nes was not saved.\n\ndemo.nes is a folder, not a file."));
+    QCOMPARE(romImage, image);
+    QCOMPARE(window->windowTitle(), kTitle + " [demo.nes]");
+  }
+};
+
+QTEST_MAIN(FrmMainTest)
+#include "frm_main_test.moc"
