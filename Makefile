@@ -49,7 +49,7 @@ deps:
 
 # The README's screenshot, taken of a real window under Xvfb.
 screenshot: build
-	tools/screenshot.sh docs/main-window.png
+	tools/screenshot.sh docs
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,10 +1,11 @@
 #!/bin/bash
 # Takes the README's screenshot: the editor in a real window under Xvfb, on
 # the demo ROM image, with the field grid shown.
-#   tools/screenshot.sh [OUT.png]      (run `make run` or `make test` first to build)
+#   tools/screenshot.sh [FOLDER]      (run `make run` or `make test` first to build)
+# It writes main-window.png, editor-metatiles.png and editor-batview.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out="${1:-docs/main-window.png}"
+out="$(realpath "${1:-docs}")"
 build="${BUILD_DIR:-build}"
 for p in xvfb xauth xdotool imagemagick x11-utils; do
   dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing="${missing:-} $p"
@@ -15,21 +16,41 @@ if [ -n "${missing:-}" ]; then
   $sudo_cmd apt-get update -q && $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
 fi
 "$build/src/tarvo-cli" demo "$build/demo.nes" >/dev/null
-xvfb-run -a -s "-screen 0 1024x800x24" bash -c '
+xvfb-run -a -s "-screen 0 1400x900x24" bash -c '
   set -e
-  "$0/src/tarvo-field-editor" "$0/demo.nes" &
+  build=$0; shots=$1
+  "$build/src/tarvo-field-editor" "$build/demo.nes" &
   editor=$!
   for i in $(seq 1 100); do
     xdotool search --name "Tarvo-Field Editor" >/dev/null 2>&1 && break
     sleep 0.1
   done
   sleep 1
-  xdotool key Return          # "File loaded!"
+  xdotool key Return                      # "File loaded!"
   sleep 0.5
-  xdotool search --name "demo.nes" windowfocus --sync key ctrl+g   # Show Field Grid
+  main=$(xdotool search --name "demo.nes" | head -1)
+  xdotool windowfocus --sync "$main" key ctrl+g   # Show Field Grid
   sleep 0.5
-  id=$(xdotool search --name "demo.nes" | head -1)
-  import -window "$id" "$1"
+  import -window "$main" "$shots/main-window.png"
+  # Edit > Tile Data, then Edit > Batter'"'"'s View, from the menu bar.
+  for mode in 1 2; do
+    xdotool mousemove --window "$main" 55 9 click 1
+    sleep 0.4
+    if [ $mode = 1 ]; then xdotool key Down Return; else xdotool key Down Down Return; fi
+    sleep 1
+    if [ $mode = 1 ]; then caption="Metatile Editor"; else caption="Batter View Editor"; fi
+    alt=$(xdotool search --name "$caption" | head -1)
+    xdotool windowmove "$alt" 820 0
+    sleep 0.5
+    if [ $mode = 1 ]; then
+      xdotool mousemove --window "$alt" 250 60 click 1   # a tile of the pattern table
+      name=editor-metatiles.png
+    else
+      name=editor-batview.png
+    fi
+    sleep 0.5
+    import -window "$alt" "$shots/$name"
+  done
   kill $editor
 ' "$build" "$out"
-echo "Wrote $out"
+echo "Wrote the screenshots to $out"

@@ -87,6 +87,23 @@ void encodeTiles(std::int32_t start, int count, const TilePixels& pixels, ByteAr
   output = std::move(encoded);
 }
 
+void storeTile(const TilePixels& pixels, std::uint8_t tile, ByteArray& image, std::int64_t offset) {
+  std::uint8_t slots[kPixels] = {};
+  const std::size_t base = static_cast<std::size_t>(tile) * kPixels;
+  if (base < pixels.size()) {
+    std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(base),
+                std::min<std::size_t>(kPixels, pixels.size() - base), slots);
+  }
+  std::uint8_t chr[kBytes];
+  encodeTile(slots, chr);
+  for (int i = 0; i < kBytes; ++i) {
+    const std::int64_t at = offset + i;
+    if (at >= 0 && at < static_cast<std::int64_t>(image.size())) {
+      image[static_cast<std::size_t>(at)] = chr[i];
+    }
+  }
+}
+
 void copyTile(const TilePixels& source, std::uint8_t sourceTile, TilePixels& destination,
               std::uint8_t destinationTile) {
   const std::size_t from = static_cast<std::size_t>(sourceTile) * kPixels;

@@ -26,6 +26,10 @@ void decodeTiles(std::int32_t offset, int count, TilePixels& pixels, const ByteA
 // 0, and bytes that would fall outside `output` are not written.
 void encodeTiles(std::int32_t start, int count, const TilePixels& pixels, ByteArray& output);
 
+// Encodes tile `tile` of `pixels` into the 16 bytes at `offset` of `image`;
+// bytes that would fall outside the image are not written.
+void storeTile(const TilePixels& pixels, std::uint8_t tile, ByteArray& image, std::int64_t offset);
+
 // Makes tile `destinationTile` of `destination` equal tile `sourceTile` of
 // `source`; the two may be the same buffer. A tile outside either buffer is
 // left alone.

@@ -11,9 +11,18 @@ LineOverlay::LineOverlay(int x1, int y1, int x2, int y2, QWidget* parent) : QWid
   hide();
 }
 
+void LineOverlay::setColour(const QColor& colour) {
+  colour_ = colour;
+  update();
+}
+
+QColor LineOverlay::colour() const {
+  return colour_.isValid() ? colour_ : palette().color(QPalette::WindowText);
+}
+
 void LineOverlay::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), palette().color(QPalette::WindowText));
+  painter.fillRect(rect(), colour());
 }
 
 }  // namespace tarvo

@@ -2,6 +2,7 @@
 // and transparent to the pointer, whose presses reach the surface beneath.
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 
 namespace tarvo {
@@ -15,8 +16,15 @@ class LineOverlay : public QWidget {
   // outside it.
   LineOverlay(int x1, int y1, int x2, int y2, QWidget* parent);
 
+  // The line's colour; until set, the window-text colour.
+  void setColour(const QColor& colour);
+  QColor colour() const;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QColor colour_;  // invalid: the window-text colour
 };
 
 }  // namespace tarvo

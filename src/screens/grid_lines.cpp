@@ -27,4 +27,29 @@ Grid metatileGrid() {
   return makeGrid(15, 512, 8, 512);
 }
 
+EditorGrid editorGrid() {
+  struct Part {
+    EditorView view;
+    int count;
+    int spacing;
+    int width;
+    int length;  // of the vertical lines
+  };
+  constexpr Part kParts[] = {
+      {EditorView::PatternTable, 15, 16, 256, 256},
+      {EditorView::SelectedTile, 7, 16, 128, 128},
+      {EditorView::Metatile, 3, 32, 128, 128},
+      {EditorView::BatView, 7, 32, 256, 256},
+  };
+  EditorGrid grid;
+  for (const Part& part : kParts) {
+    for (int i = 1; i <= part.count; ++i) {
+      const int at = part.spacing * i;
+      grid.vertical.push_back({part.view, {at, 0, at, part.length}});
+      grid.horizontal.push_back({part.view, {0, at, part.width, at}});
+    }
+  }
+  return grid;
+}
+
 }  // namespace tarvo

@@ -24,4 +24,25 @@ Grid fieldGrid();
 // the metatile table: 16 columns and the 9 rows that hold metatiles.
 Grid metatileGrid();
 
+// The graphics editor window's grid: 32 vertical and 32 horizontal lines
+// (lineVert and lineHoriz), spread over its four views.
+enum class EditorView { PatternTable, SelectedTile, Metatile, BatView };
+
+struct EditorGridLine {
+  EditorView view;
+  GridLine line;  // in pixels of that view
+};
+
+struct EditorGrid {
+  std::vector<EditorGridLine> vertical;    // lineVert(0) to (31)
+  std::vector<EditorGridLine> horizontal;  // lineHoriz(0) to (31)
+};
+
+// Lines 0-14 between the tiles of the pattern table (every 16 pixels of 256),
+// 15-21 between the pixels of the enlarged tile (every 16 of 128), 22-24
+// between the tiles of the enlarged metatile (every 32 of 128) and 25-31
+// every 32 pixels over the batter's view (256 x 240; its vertical lines run
+// 256 long and are clipped).
+EditorGrid editorGrid();
+
 }  // namespace tarvo

@@ -26,6 +26,14 @@ struct MapCell {
 // has left it).
 std::optional<MapCell> mapCellAt(int x, int y);
 
+// Whether pixel (x, y) of the map picture is in view when the viewport, 512
+// pixels tall, shows the picture from row `scroll` down. A drag goes on
+// reporting positions under other controls; those name cells the user
+// cannot see.
+constexpr bool mapPixelInView(int x, int y, int scroll) {
+  return x >= 0 && x < 768 && y >= scroll && y < scroll + 512;
+}
+
 // Adds 1 to the 2-bit sub-palette of `quadrant` (0 top-left, 1 top-right,
 // 2 bottom-left, 3 bottom-right), 3 wrapping to 0; the other bits stay.
 std::uint8_t cycleQuadrant(std::uint8_t attribute, int quadrant);

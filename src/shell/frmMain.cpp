@@ -1,6 +1,7 @@
 #include "shell/frmMain.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -8,6 +9,7 @@
 #include <QMenuBar>
 #include <QScrollBar>
 
+#include "editor/frmAltPane.h"
 #include "gfx/colors.h"
 #include "platform/clip_viewport.h"
 #include "platform/line_overlay.h"
@@ -61,7 +63,47 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
   setFixedSize(sizeHint());
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+  if (altPane) {
+    altPane->disconnect(this);
+    delete altPane;
+  }
+  // The picture widgets go before the surfaces they show, which are members.
+  delete takeCentralWidget();
+}
+
+frmAltPane* frmMain::editorWindow() const {
+  return altPane.data();
+}
+
+void frmMain::openEditor(int ap, int metaID) {
+  if (!altPane) {
+    altPane = new frmAltPane();  // a window of its own, without an owner
+    connect(altPane, &frmAltPane::unloaded, this, &frmMain::altPane_Unload);
+  }
+  altPane->initGUI(ap, metaID);
+  altPane->show();
+  altPane->raise();
+  altPane->activateWindow();
+}
+
+void frmMain::altPane_Unload(int mode) {
+  if (mode == 0) {
+    refreshGFX();
+  }
+  activateWindow();
+}
+
+void frmMain::closeEditor() {
+  if (altPane) {
+    altPane->close();  // writes its bank back
+  }
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  closeEditor();
+  event->accept();
+}
 
 void frmMain::buildControls() {
   auto* client = new QWidget(this);
@@ -84,6 +126,8 @@ void frmMain::buildControls() {
   picMetaTable->setObjectName("picMetaTable");
   picMetaTable->move(0, 0);
   vscrMetatiles = makeScrollBar(client, "vscrMetatiles", {524, 528, 17, 195}, 3, 1, 1);
+  picMapContainer->setContent(picMapRenderDest, vscrMap);
+  PicMetaContainer->setContent(picMetaTable, vscrMetatiles);
 
   picSelMeta = new PictureSurface(selMetaSurface, client);
   picSelMeta->setObjectName("picSelMeta");
@@ -137,6 +181,7 @@ void frmMain::buildMenus() {
   connect(menuFileLoadRom, &QAction::triggered, this, &frmMain::menuFileLoadRom_Click);
   connect(menuFileSaveRom, &QAction::triggered, this, &frmMain::menuFileSaveRom_Click);
   connect(menuFileExit, &QAction::triggered, this, &QWidget::close);
+  connect(this, &frmMain::editorRequested, this, &frmMain::openEditor);
   connect(menuEditTileData, &QAction::triggered, this, [this] { emit editorRequested(0, 0); });
   connect(menuEditBatView, &QAction::triggered, this, [this] { emit editorRequested(1, 0); });
   connect(menuViewFieldGrid, &QAction::triggered, this, &frmMain::menuViewFieldGrid_Click);
@@ -175,6 +220,9 @@ void frmMain::menuFileLoadRom_Click() {
 }
 
 bool frmMain::loadRomFile(const QString& path) {
+  // The editor window writes its bank back as it closes: into the image it was
+  // opened on, never into the one that comes next.
+  closeEditor();
   std::string reason;
   const QString name = QFileInfo(path).fileName();
   if (loadBinaryFile(path.toStdString(), romImage, &reason) != 0) {

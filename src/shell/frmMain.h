@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -21,6 +22,7 @@ class QScrollBar;
 namespace tarvo {
 
 class ClipViewport;
+class frmAltPane;
 class LineOverlay;
 class PictureSurface;
 class UserDialogs;
@@ -59,6 +61,12 @@ class frmMain : public QMainWindow {
   void decodeFieldTiles();
   void drawPatternTables();
 
+  // Opens the one graphics editor window (creating it the first time) in mode
+  // `ap` at metatile `metaID`, modeless.
+  void openEditor(int ap, int metaID);
+  // The editor window while it is open, else nullptr.
+  frmAltPane* editorWindow() const;
+
   // The window's pictures, for the editor window and for tests.
   const Surface& mapPicture() const { return mapSurface; }
   const Surface& metatileTablePicture() const { return metaTableSurface; }
@@ -69,8 +77,13 @@ class frmMain : public QMainWindow {
   // 1 batter's view editor) at metatile `metaID`.
   void editorRequested(int ap, int metaID);
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void buildControls();
+  void closeEditor();
+  void altPane_Unload(int mode);
   void buildMenus();
 
   void menuFileLoadRom_Click();
@@ -97,6 +110,7 @@ class frmMain : public QMainWindow {
   TilePixels tilePixels;
   std::uint8_t selectedMetatile = 0;
   MapEditor mapEditor;  // holds curMapCol and curMapRow
+  QPointer<frmAltPane> altPane;
 
   // The pictures: the four palette surfaces (picPatTbl, never shown), the map,
   // the metatile table and the selected metatile.

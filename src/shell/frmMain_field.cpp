@@ -64,6 +64,9 @@ void frmMain::picMapRenderDest_MouseDown(int button, int, int x, int y) {
 }
 
 void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
+  if (!mapPixelInView(x, y, vscrMap->value())) {
+    return;
+  }
   if (const auto cell = mapEditor.move(romImage, buttons, x, y, selectedMetatile)) {
     drawMapCell(mapSurface, cell->column, cell->row, romImage, tilePixels, fieldPalette);
   }

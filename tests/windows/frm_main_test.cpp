@@ -2,11 +2,13 @@
 // fake that answers at once) and the mouse through the window system's own
 // routing, on the offscreen platform.
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <filesystem>
 #include <memory>
 
@@ -19,17 +21,15 @@
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"
+#include "window_driver.h"
 
 using namespace tarvo;
+using test::pixelsOf;
 namespace fs = std::filesystem;
 
 namespace {
 
 const QString kTitle = "Tarvo-Field Editor v1.1.0";
-
-std::vector<Color> pixelsOf(const Surface& surface) {
-  return {surface.pixels(), surface.pixels() + surface.width() * surface.height()};
-}
 
 std::size_t mapByte(int column, int row) {
   return static_cast<std::size_t>(rom::kFieldMap.offset + row * 24 + column);
@@ -48,31 +48,20 @@ class FrmMainTest : public QObject {
 
   template <typename T = QWidget>
   T* child(const char* name) {
-    T* found = window->findChild<T*>(name);
-    if (found == nullptr) {
-      qFatal("no child named %s", name);
-    }
-    return found;
+    return test::named<T>(window.get(), name);
   }
   QAction* action(const char* name) { return child<QAction>(name); }
 
-  // Pointer actions at pixel (x, y) of a picture surface, sent to the window
-  // so that they go through Qt's routing and its mouse grab.
-  QPoint inWindow(QWidget* surface, int x, int y) {
-    return surface->mapTo(window.get(), QPoint(x, y));
-  }
+  QPoint inWindow(QWidget* control, int x, int y) { return test::inWindow(control, x, y); }
   void press(QWidget* surface, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-    QTest::mousePress(window->windowHandle(), button, {}, inWindow(surface, x, y));
+    test::pressOn(surface, x, y, button);
   }
   void release(QWidget* surface, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-    QTest::mouseRelease(window->windowHandle(), button, {}, inWindow(surface, x, y));
+    test::releaseOn(surface, x, y, button);
   }
-  void moveTo(QWidget* surface, int x, int y) {
-    QTest::mouseMove(window->windowHandle(), inWindow(surface, x, y));
-  }
+  void moveTo(QWidget* surface, int x, int y) { test::moveOn(surface, x, y); }
   void click(QWidget* surface, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-    press(surface, x, y, button);
-    release(surface, x, y, button);
+    test::clickOn(surface, x, y, button);
   }
 
   bool loadDemo() {
@@ -346,6 +335,74 @@ class FrmMainTest : public QObject {
     }
   }
 
+  // A drag goes on past the viewport, over the metatile table: cells out of
+  // view are not painted.
+  void aDragPaintsNoCellOutOfView() {
+    QVERIFY(loadDemo());
+    auto* map = child("picMapRenderDest");
+    romImage[mapByte(0, 18)] = 99;
+    romImage[mapByte(0, 21)] = 99;
+    press(map, 10, 500);  // row 15, in view
+    QCOMPARE(int{romImage[mapByte(0, 15)]}, int{window->selectedMetatileNumber()});
+    moveTo(map, 10, 600);  // row 18, under the metatile table
+    moveTo(map, 10, 700);  // row 21
+    release(map, 10, 700);
+    QCOMPARE(romImage[mapByte(0, 18)], 99);
+    QCOMPARE(romImage[mapByte(0, 21)], 99);
+    child<QScrollBar>("vscrMap")->setValue(256);  // rows 256 to 767 in view
+    romImage[mapByte(0, 7)] = 99;
+    press(map, 10, 300);
+    moveTo(map, 10, 200);  // above the viewport
+    release(map, 10, 200);
+    QCOMPARE(romImage[mapByte(0, 7)], 99);
+  }
+
+  // The widgets show the surfaces' pixels, in their colours.
+  void theScreenShowsThePictures() {
+    QVERIFY(loadDemo());
+    auto compare = [](QWidget* widget, const Surface& surface) {
+      const QImage shown = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      QCOMPARE(shown.size(), QSize(surface.width(), surface.height()));
+      for (int y = 0; y < surface.height(); ++y) {
+        for (int x = 0; x < surface.width(); ++x) {
+          const QRgb pixel = shown.pixel(x, y);
+          const Color colour = surface.pixel(x, y);
+          QCOMPARE(qRed(pixel), redOf(colour));
+          QCOMPARE(qGreen(pixel), greenOf(colour));
+          QCOMPARE(qBlue(pixel), blueOf(colour));
+        }
+      }
+    };
+    compare(child("picMapRenderDest"), window->mapPicture());
+    compare(child("picSelMeta"), window->selectedMetatilePicture());
+    click(child("picMapRenderDest"), 40, 70);
+    compare(child("picMapRenderDest"), window->mapPicture());
+  }
+
+  // Only the pressed cell is drawn again: a mark elsewhere on the picture
+  // stays.
+  void aPressRedrawsOnlyItsCell() {
+    QVERIFY(loadDemo());
+    Surface& map = child<PictureSurface>("picMapRenderDest")->surface();
+    map.setPixel(700, 700, 0x123456);
+    map.setPixel(33, 63, 0x123456);  // the cell above the pressed one
+    click(child("picMapRenderDest"), 40, 70);
+    click(child("picMapRenderDest"), 40, 70, Qt::RightButton);
+    QCOMPARE(map.pixel(700, 700), 0x123456U);
+    QCOMPARE(map.pixel(33, 63), 0x123456U);
+  }
+
+  void theWheelScrollsTheViews() {
+    QVERIFY(loadDemo());
+    for (const char* name : {"picMapRenderDest", "picMetaTable"}) {
+      QWidget* view = child(name);
+      QWheelEvent down(QPointF(5, 5), view->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(view, &down);
+      QVERIFY2(view->y() < 0, name);
+    }
+  }
+
   void rightPressesCycleTheQuadrant_data() {
     QTest::addColumn<int>("x");
     QTest::addColumn<int>("y");
@@ -450,6 +507,20 @@ class FrmMainTest : public QObject {
     QVERIFY(!action("menuViewFieldGrid")->isChecked());
     QCOMPARE(visibleLines("ln_fieldV") + visibleLines("ln_fieldH"), 0);
     QCOMPARE(visibleLines("ln_metaSelV") + visibleLines("ln_metaSelH"), 23);
+    // Where the lines lie: one pixel wide, at every 32 pixels.
+    auto line = [this](const char* name, int index) {
+      for (LineOverlay* item : window->findChildren<LineOverlay*>(name)) {
+        if (item->property("index").toInt() == index) {
+          return item->geometry();
+        }
+      }
+      return QRect();
+    };
+    QCOMPARE(line("ln_fieldV", 0), QRect(32, 0, 1, 1025));
+    QCOMPARE(line("ln_fieldH", 22), QRect(0, 736, 769, 1));
+    QCOMPARE(line("ln_metaSelV", 14), QRect(480, 0, 1, 513));
+    QCOMPARE(line("ln_metaSelH", 7), QRect(0, 256, 513, 1));
+    QCOMPARE(child("ln_fieldV")->parentWidget(), child("picMapRenderDest"));
     // A press on a grid line reaches the map beneath it.
     action("menuViewFieldGrid")->trigger();
     romImage[mapByte(1, 1)] = 99;

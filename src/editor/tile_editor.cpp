@@ -1,0 +1,248 @@
+#include "editor/tile_editor.h"
+
+#include <algorithm>
+#include <array>
+
+#include "gfx/tile_transforms.h"
+#include "screens/batview_renderer.h"
+#include "screens/field_renderer.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr int kPatternCell = 16;   // pixels a tile in the pattern table view
+constexpr int kPixelCell = 16;     // pixels a tile pixel in the enlarged tile
+constexpr int kMetatileCell = 32;  // pixels a tile in the enlarged metatile
+
+bool inside(const Surface& surface, int x, int y) {
+  return x >= 0 && y >= 0 && x < surface.width() && y < surface.height();
+}
+
+// Draws the square of `side` pixels at the surface's origin `scale` times
+// larger, in place, and refreshes the surface.
+void enlargeInPlace(Surface& surface, int side, int scale) {
+  surface.stretchCopy(0, 0, side * scale, side * scale, surface, 0, 0, side, side);
+  surface.refresh();
+}
+
+void writeByte(ByteArray& rom, std::int64_t offset, std::uint8_t value) {
+  if (offset >= 0 && offset < static_cast<std::int64_t>(rom.size())) {
+    rom[static_cast<std::size_t>(offset)] = value;
+  }
+}
+
+}  // namespace
+
+std::string hexLabel(std::uint8_t value) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  return {kDigits[value >> 4], kDigits[value & 15]};
+}
+
+TileEditor::TileEditor(ByteArray& rom) : rom_(rom) {}
+
+const rom::Location& TileEditor::bank() const {
+  return paneMode_ == 0 ? rom::kFieldChrBank : rom::kBatViewChrBank;
+}
+
+void TileEditor::initGUI(int ap, int metaID) {
+  paneMode_ = ap == 1 ? 1 : 0;
+  leftColor_ = 0;
+  rightColor_ = 1;
+  selMeta_ = static_cast<std::uint8_t>(std::clamp(metaID, 0, rom::kMetatileCount - 1));
+  selTile_ = 0;
+  selPal_ = 0;
+  decodeTiles(bank().offset, rom::kBankTiles, editTiles_, rom_);
+  readPalette(rom_, palData_,
+              paneMode_ == 0 ? rom::kFieldPalette.offset : rom::kBatViewPalette.offset);
+  drawPatternTableView();
+  drawTileSheets();
+  if (paneMode_ == 0) {
+    metatileRefresh(selMeta_);
+  } else {
+    drawBatView(picBatView, rom_, picPatTbl);
+  }
+  redrawEditors();
+  patternTablePress(0, 0);
+  tileDrag_ = false;
+}
+
+void TileEditor::drawTileSheets() {
+  drawPatternTables(picPatTbl, editTiles_, palData_);
+}
+
+void TileEditor::drawSelectedTile() {
+  drawTile(editTiles_, selTile_, picSelectedTile, 0, 0, palData_, selPal_);
+  enlargeInPlace(picSelectedTile, rom::kTileSide, kPixelCell);
+}
+
+void TileEditor::drawPatternTableView() {
+  drawPatternTable(picPatternTable, editTiles_, palData_, selPal_, 2);
+}
+
+void TileEditor::redrawEditors() {
+  drawSelectedTile();
+  drawTileSheets();
+  metatileRefresh(selMeta_);
+  drawBatView(picBatView, rom_, picPatTbl);
+}
+
+void TileEditor::redrawAll() {
+  redrawEditors();
+  drawPatternTableView();
+}
+
+void TileEditor::metatileRefresh(int value) {
+  selMeta_ = static_cast<std::uint8_t>(std::clamp(value, 0, rom::kMetatileCount - 1));
+  drawMetatile(pic_4x4metatile, rom_, editTiles_, palData_, 0, 0, selMeta_, selPal_);
+  enlargeInPlace(pic_4x4metatile, rom::kMetatileSide, 4);
+}
+
+void TileEditor::patternTablePress(int x, int y) {
+  if (!inside(picPatternTable, x, y)) {
+    return;
+  }
+  tileDrag_ = true;
+  selTile_ = static_cast<std::uint8_t>((y / kPatternCell) * 16 + x / kPatternCell);
+  drawSelectedTile();
+}
+
+bool TileEditor::patternTableRelease(int x, int y) {
+  const bool copy = tileDrag_ && inside(picPatternTable, x, y);
+  tileDrag_ = false;
+  if (!copy) {
+    return false;
+  }
+  const auto target = static_cast<std::uint8_t>((y / kPatternCell) * 16 + x / kPatternCell);
+  copyTile(editTiles_, selTile_, editTiles_, target);
+  storeEditedTile(target);
+  redrawAll();
+  return true;
+}
+
+bool TileEditor::pixelPress(int button, int x, int y) {
+  if (!inside(picSelectedTile, x, y) || button == 0) {
+    return false;
+  }
+  const int col = x / kPixelCell;
+  const int row = y / kPixelCell;
+  lastRow_ = row;
+  penDown_ = true;
+  lastCol_ = col;
+  editTiles_[static_cast<std::size_t>(selTile_ * rom::kTilePixels + row * 8 + col)] =
+      static_cast<std::uint8_t>(button == 1 ? leftColor_ : rightColor_);
+  storeEditedTile(selTile_);
+  redrawAll();
+  return true;
+}
+
+bool TileEditor::pixelMove(int buttons, int x, int y) {
+  if (!inside(picSelectedTile, x, y) || !penDown_) {
+    return false;
+  }
+  if (x / kPixelCell == lastCol_ && y / kPixelCell == lastRow_) {
+    return false;
+  }
+  return pixelPress(buttons, x, y);
+}
+
+void TileEditor::pixelRelease() {
+  lastCol_ = -1;
+  lastRow_ = -1;
+  penDown_ = false;
+  redrawAll();
+}
+
+void TileEditor::swatchPress(int k, int button) {
+  if (k < 0 || k > 3) {
+    return;
+  }
+  (button == 1 ? leftColor_ : rightColor_) = k;
+}
+
+void TileEditor::nextPalette() {
+  selPal_ = static_cast<std::uint8_t>((selPal_ + 1) & 3);
+  redrawEditors();
+  drawPatternTableView();
+  metatileRefresh(selMeta_);
+}
+
+void TileEditor::previousPalette() {
+  selPal_ = static_cast<std::uint8_t>((selPal_ - 1) & 3);
+  redrawEditors();
+  drawPatternTableView();
+  metatileRefresh(selMeta_);
+}
+
+void TileEditor::applyTileOperation(TileOperation operation) {
+  switch (operation) {
+    case TileOperation::ShiftLeft:
+      shiftTile(editTiles_, selTile_, 1, 0);
+      break;
+    case TileOperation::ShiftRight:
+      shiftTile(editTiles_, selTile_, -1, 0);
+      break;
+    case TileOperation::ShiftUp:
+      shiftTile(editTiles_, selTile_, 0, 1);
+      break;
+    case TileOperation::ShiftDown:
+      shiftTile(editTiles_, selTile_, 0, -1);
+      break;
+    case TileOperation::FlipHAxis:
+      flipTile(editTiles_, selTile_, false, true);
+      break;
+    case TileOperation::FlipVAxis:
+      flipTile(editTiles_, selTile_, true, false);
+      break;
+    case TileOperation::Rotate:
+      rotateTile(editTiles_, selTile_);
+      break;
+  }
+  storeEditedTile(selTile_);
+  redrawAll();
+}
+
+bool TileEditor::metatilePress(int x, int y) {
+  if (!inside(pic_4x4metatile, x, y)) {
+    return false;
+  }
+  const int col = x / kMetatileCell;
+  const int row = y / kMetatileCell;
+  writeByte(
+      rom_,
+      rom::kMetatileTable.offset + std::int64_t{selMeta_} * rom::kMetatileTiles + row * 4 + col,
+      selTile_);
+  metatileRefresh(selMeta_);
+  return true;
+}
+
+bool TileEditor::batViewPress(int x, int y) {
+  if (!inside(picBatView, x, y)) {
+    return false;
+  }
+  writeByte(rom_, rom::kBatViewNameTable.offset + (y / 8) * rom::kBatViewColumns + x / 8, selTile_);
+  drawBatView(picBatView, rom_, picPatTbl);
+  return true;
+}
+
+void TileEditor::unload() {
+  ByteArray chr;
+  encodeTiles(0, rom::kBankTiles, editTiles_, chr);
+  for (std::size_t i = 0; i < chr.size(); ++i) {
+    writeByte(rom_, bank().offset + static_cast<std::int64_t>(i), chr[i]);
+  }
+}
+
+void TileEditor::storeEditedTile(std::uint8_t tile) {
+  storeTile(editTiles_, tile, rom_, bank().offset + std::int64_t{tile} * rom::kTileBytes);
+}
+
+Color TileEditor::swatchColour(int k) const {
+  return paletteColor(palData_[static_cast<std::size_t>(selPal_ * 4 + (k & 3))]);
+}
+
+Color TileEditor::penColour(int pen) const {
+  return swatchColour(pen == 0 ? leftColor_ : rightColor_);
+}
+
+}  // namespace tarvo

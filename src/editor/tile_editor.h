@@ -1,0 +1,129 @@
+// What the graphics editor window does, without the window: its state, its
+// pictures and every edit, on the ROM image.
+//
+// Mode 0 works on the field's CHR bank and the metatile table, mode 1 on the
+// batter's view's bank and name table. The window keeps a decoded copy of its
+// bank (editTiles); every change of a tile is also written into the ROM image
+// at once (its 16 bytes), so the image always holds what the window shows: a
+// save, a second opening or another mode never loses an edit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "gfx/chr_codec.h"
+#include "gfx/tile_drawing.h"
+#include "shell/palette.h"
+#include "shell/rom_image.h"
+#include "shell/rom_locations.h"
+
+namespace tarvo {
+
+// The seven tile buttons.
+enum class TileOperation {
+  ShiftLeft,
+  ShiftRight,
+  ShiftUp,
+  ShiftDown,
+  FlipHAxis,
+  FlipVAxis,
+  Rotate
+};
+
+class TileEditor {
+ public:
+  explicit TileEditor(ByteArray& rom);
+
+  // Sets the window up in mode `ap` (0 metatile editor, 1 batter's view
+  // editor) at metatile `metaID` (limited to 0..132): reads the mode's bank
+  // and palette, selects tile 0, sub-palette 0, pens 0 and 1, and draws every
+  // view.
+  void initGUI(int ap, int metaID);
+
+  // The four palette surfaces in sub-palettes 0 to 3.
+  void drawTileSheets();
+  // The selected tile, the palette surfaces, the metatile and the batter's view.
+  void redrawEditors();
+  // redrawEditors, then the pattern table.
+  void redrawAll();
+  // Shows metatile `value` (the metatile scroll bar's value) in the metatile
+  // view.
+  void metatileRefresh(int value);
+
+  // The pattern table (256 x 256, 16 pixels a tile): a press selects the tile
+  // under the pointer; a release over another tile copies the selected tile
+  // onto it. Returns whether a tile was copied.
+  void patternTablePress(int x, int y);
+  bool patternTableRelease(int x, int y);
+
+  // The enlarged tile (128 x 128, 16 pixels a tile pixel): a press paints the
+  // pixel under the pointer with the left pen (button 1) or the right pen
+  // (any other button); a move with buttons held paints each cell it
+  // enters; a release ends the stroke. Return whether a pixel was painted.
+  bool pixelPress(int button, int x, int y);
+  bool pixelMove(int buttons, int x, int y);
+  void pixelRelease();
+
+  // A press on swatch k (0 to 3) sets the left pen (button 1) or the right pen.
+  void swatchPress(int k, int button);
+  void nextPalette();
+  void previousPalette();
+  void applyTileOperation(TileOperation operation);
+
+  // Places the selected tile into the metatile cell (128 x 128 view, 32 pixels
+  // a cell) or the batter's view cell (256 x 240, 8 pixels a cell) under the
+  // pointer. Return whether a byte was written.
+  bool metatilePress(int x, int y);
+  bool batViewPress(int x, int y);
+
+  // The write-back when the window closes: the whole bank into the image.
+  void unload();
+
+  int paneMode() const { return paneMode_; }
+  const rom::Location& bank() const;
+  const TilePixels& editTiles() const { return editTiles_; }
+  const PaletteArray& palData() const { return palData_; }
+  std::uint8_t selTile() const { return selTile_; }
+  std::uint8_t selPal() const { return selPal_; }
+  std::uint8_t selMeta() const { return selMeta_; }
+  int leftColor() const { return leftColor_; }
+  int rightColor() const { return rightColor_; }
+  bool penDown() const { return penDown_; }
+  bool tileDrag() const { return tileDrag_; }
+
+  // The colour of swatch k of the current sub-palette, and of the two pens.
+  Color swatchColour(int k) const;
+  Color penColour(int pen) const;
+
+  // The window's pictures.
+  Surface picPatternTable{256, 256};
+  Surface picSelectedTile{128, 128};
+  Surface pic_4x4metatile{128, 128};
+  Surface picBatView{256, 240};
+  PaletteSurfaces picPatTbl = makePaletteSurfaces();
+
+ private:
+  void drawSelectedTile();
+  void drawPatternTableView();
+  // Writes tile t of editTiles into the image.
+  void storeEditedTile(std::uint8_t tile);
+
+  ByteArray& rom_;
+  int paneMode_ = 0;
+  TilePixels editTiles_;
+  PaletteArray palData_{};
+  std::uint8_t selTile_ = 0;
+  std::uint8_t selPal_ = 0;
+  std::uint8_t selMeta_ = 0;
+  int leftColor_ = 0;
+  int rightColor_ = 1;
+  bool penDown_ = false;
+  int lastCol_ = 0;
+  int lastRow_ = 0;
+  bool tileDrag_ = false;
+};
+
+// "0A": a tile or metatile number as the labels show it.
+std::string hexLabel(std::uint8_t value);
+
+}  // namespace tarvo

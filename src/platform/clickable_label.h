@@ -1,0 +1,25 @@
+// A label that reports a press, with the program's button values (1 left,
+// 2 right, 4 middle): the editor window's colour swatches.
+#pragma once
+
+#include <QLabel>
+
+namespace tarvo {
+
+class ClickableLabel : public QLabel {
+  Q_OBJECT
+
+ public:
+  explicit ClickableLabel(QWidget* parent);
+
+  // Fills the label with `colour` (0x00BBGGRR).
+  void setFill(unsigned colour);
+
+ signals:
+  void pressed(int button, int shift);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+};
+
+}  // namespace tarvo
