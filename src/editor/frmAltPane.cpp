@@ -9,11 +9,13 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 
 #include "platform/clickable_label.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
 #include "screens/grid_lines.h"
+#include "screens/status_text.h"
 
 namespace tarvo {
 
@@ -103,11 +105,13 @@ void fill(QLabel* label, Color colour) {
 
 }  // namespace
 
-frmAltPane::frmAltPane(QWidget* parent) : QMainWindow(parent), tiles(romImage) {
+frmAltPane::frmAltPane(EditHistory& editHistory, QWidget* parent)
+    : QMainWindow(parent), tiles(romImage), history(editHistory) {
   setObjectName("frmAltPane");
   setAttribute(Qt::WA_DeleteOnClose);
   buildControls();
   buildMenus();
+  statusBar()->setObjectName("statusBar");  // before the size is fixed: it takes a line
   setFixedSize(sizeHint());
 }
 
@@ -218,6 +222,17 @@ void frmAltPane::buildControls() {
   connect(picSelectedTile, &PictureSurface::released, this, &frmAltPane::picSelectedTile_MouseUp);
   connect(pic_4x4metatile, &PictureSurface::pressed, this, &frmAltPane::pic_4x4metatile_MouseDown);
   connect(picBatView, &PictureSurface::pressed, this, &frmAltPane::picBatView_MouseDown);
+  // The status bar follows the pointer.
+  connect(picPatternTable, &PictureSurface::moved, this,
+          [this](int, int, int x, int y) { showStatus(patternTableStatus(tiles.bank(), x, y)); });
+  connect(pic_4x4metatile, &PictureSurface::moved, this, [this](int, int, int x, int y) {
+    showStatus(metatileCellStatus(romImage, tiles.selMeta(), x, y));
+  });
+  connect(picBatView, &PictureSurface::moved, this,
+          [this](int, int, int x, int y) { showStatus(batViewStatus(romImage, x, y)); });
+  for (PictureSurface* view : {picPatternTable, picSelectedTile, pic_4x4metatile, picBatView}) {
+    connect(view, &PictureSurface::left, this, [this] { showStatus({}); });
+  }
   connect(cmdPrevPal, &QPushButton::clicked, this, &frmAltPane::cmdPrevPal_Click);
   connect(cmdNextPal, &QPushButton::clicked, this, &frmAltPane::cmdNextPal_Click);
   const std::pair<QPushButton*, TileOperation> tileButtons[] = {
@@ -236,6 +251,17 @@ void frmAltPane::buildControls() {
 }
 
 void frmAltPane::buildMenus() {
+  QMenu* menuEdit = menuBar()->addMenu("Edit");
+  menuEdit->setObjectName("menuEdit");
+  menuEditUndo = menuEdit->addAction("Undo");
+  menuEditUndo->setObjectName("menuEditUndo");
+  menuEditUndo->setShortcuts({QKeySequence("Ctrl+Z")});
+  menuEditRedo = menuEdit->addAction("Redo");
+  menuEditRedo->setObjectName("menuEditRedo");
+  menuEditRedo->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
+  connect(menuEditUndo, &QAction::triggered, this, &frmAltPane::undoRequested);
+  connect(menuEditRedo, &QAction::triggered, this, &frmAltPane::redoRequested);
+
   QMenu* menuView = menuBar()->addMenu("View");
   menuView->setObjectName("menuView");
   menuViewShowGrid = menuView->addAction("Show Grid");
@@ -256,6 +282,33 @@ void frmAltPane::initGUI(int ap, int metaID) {
     hscr_meta->setValue(tiles.selMeta());
   }
   showSubPalette();
+  showHistoryState();
+}
+
+void frmAltPane::reloadImage() {
+  tiles.reload();
+  showSubPalette();
+}
+
+void frmAltPane::showHistoryState() {
+  menuEditUndo->setEnabled(history.canUndo());
+  menuEditRedo->setEnabled(history.canRedo());
+  menuEditUndo->setStatusTip(QString::fromStdString(history.undoName()));
+  menuEditRedo->setStatusTip(QString::fromStdString(history.redoName()));
+}
+
+void frmAltPane::beginEdit(const char* name) {
+  history.begin(name);
+}
+
+void frmAltPane::endEdit() {
+  if (history.commit()) {
+    emit historyChanged();
+  }
+}
+
+void frmAltPane::showStatus(const std::string& text) {
+  statusBar()->showMessage(QString::fromStdString(text));
 }
 
 void frmAltPane::drawTileSheets() {
@@ -292,19 +345,30 @@ void frmAltPane::picPatternTable_MouseDown(int, int, int x, int y) {
 }
 
 void frmAltPane::picPatternTable_MouseUp(int, int, int x, int y) {
-  tiles.patternTableRelease(x, y);
+  beginEdit("Copy tile");
+  if (tiles.patternTableRelease(x, y)) {
+    emit imageEdited(tiles.paneMode());
+  }
+  endEdit();
 }
 
 void frmAltPane::picSelectedTile_MouseDown(int button, int, int x, int y) {
-  tiles.pixelPress(button, x, y);
+  beginEdit("Paint");
+  if (tiles.pixelPress(button, x, y)) {
+    emit imageEdited(tiles.paneMode());
+  }
 }
 
 void frmAltPane::picSelectedTile_MouseMove(int buttons, int, int x, int y) {
-  tiles.pixelMove(buttons, x, y);
+  showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
+  if (tiles.pixelMove(buttons, x, y)) {
+    emit imageEdited(tiles.paneMode());
+  }
 }
 
 void frmAltPane::picSelectedTile_MouseUp(int, int, int, int) {
   tiles.pixelRelease();
+  endEdit();
 }
 
 void frmAltPane::lblnespal_tEdit_MouseDown(int index, int button) {
@@ -323,7 +387,13 @@ void frmAltPane::cmdNextPal_Click() {
 }
 
 void frmAltPane::tileButton_Click(TileOperation operation) {
+  static constexpr const char* kNames[] = {
+      "Shift left",           "Shift right",          "Shift up", "Shift down",
+      "Mirror top to bottom", "Mirror left to right", "Rotate"};
+  beginEdit(kNames[static_cast<int>(operation)]);
   tiles.applyTileOperation(operation);
+  emit imageEdited(tiles.paneMode());
+  endEdit();
 }
 
 void frmAltPane::hscr_meta_Change(int value) {
@@ -332,11 +402,21 @@ void frmAltPane::hscr_meta_Change(int value) {
 }
 
 void frmAltPane::pic_4x4metatile_MouseDown(int, int, int x, int y) {
-  tiles.metatilePress(x, y);
+  beginEdit("Place tile in metatile");
+  if (tiles.metatilePress(x, y)) {
+    emit imageEdited(tiles.paneMode());
+  }
+  endEdit();
+  showStatus(metatileCellStatus(romImage, tiles.selMeta(), x, y));
 }
 
 void frmAltPane::picBatView_MouseDown(int, int, int x, int y) {
-  tiles.batViewPress(x, y);
+  beginEdit("Place tile in batter's view");
+  if (tiles.batViewPress(x, y)) {
+    emit imageEdited(tiles.paneMode());
+  }
+  endEdit();
+  showStatus(batViewStatus(romImage, x, y));
 }
 
 void frmAltPane::menuViewShowGrid_Click() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "editor/tile_editor.h"
+#include "shell/edit_history.h"
 
 class QAction;
 class QGroupBox;
@@ -24,7 +25,8 @@ class frmAltPane : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit frmAltPane(QWidget* parent = nullptr);
+  // Edits are recorded in `history`, which the main window shares.
+  explicit frmAltPane(EditHistory& history, QWidget* parent = nullptr);
   ~frmAltPane() override;
 
   // Sets the window up in mode `ap` at metatile `metaID` (see TileEditor).
@@ -36,9 +38,20 @@ class frmAltPane : public QMainWindow {
 
   const TileEditor& editor() const { return tiles; }
 
+  // The image changed under the window (an undo, say): read the bank again.
+  void reloadImage();
+  // The state of the shared history, for the Undo and Redo items.
+  void showHistoryState();
+
  signals:
   // After the window has written its bank back as it closes.
   void unloaded(int mode);
+  // Bytes of the image changed (a tile or a placement), in mode `mode`.
+  void imageEdited(int mode);
+  // A step was added to the history.
+  void historyChanged();
+  void undoRequested();
+  void redoRequested();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -51,6 +64,11 @@ class frmAltPane : public QMainWindow {
   // Brings the labels (selected tile and metatile, swatches, pens) up to date.
   void showSubPalette();
   void showLabels();
+
+  // Around every edit: the history step and the news for the other window.
+  void beginEdit(const char* name);
+  void endEdit();
+  void showStatus(const std::string& text);
 
   void picPatternTable_MouseDown(int button, int shift, int x, int y);
   void picPatternTable_MouseUp(int button, int shift, int x, int y);
@@ -68,6 +86,9 @@ class frmAltPane : public QMainWindow {
   void hscrGridColor_Change(int value);
 
   TileEditor tiles;
+  EditHistory& history;
+  QAction* menuEditUndo = nullptr;
+  QAction* menuEditRedo = nullptr;
 
   QGroupBox* fraPatTbl = nullptr;
   QGroupBox* fraMetaEdit = nullptr;

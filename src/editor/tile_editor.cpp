@@ -67,6 +67,13 @@ void TileEditor::initGUI(int ap, int metaID) {
   tileDrag_ = false;
 }
 
+void TileEditor::reload() {
+  decodeTiles(bank().offset, rom::kBankTiles, editTiles_, rom_);
+  readPalette(rom_, palData_,
+              paneMode_ == 0 ? rom::kFieldPalette.offset : rom::kBatViewPalette.offset);
+  redrawAll();
+}
+
 void TileEditor::drawTileSheets() {
   drawPatternTables(picPatTbl, editTiles_, palData_);
 }

@@ -76,6 +76,10 @@ class TileEditor {
   bool metatilePress(int x, int y);
   bool batViewPress(int x, int y);
 
+  // Reads the bank and the palette again from the image (after an undo, say),
+  // keeping the selection, the pens and the sub-palette, and redraws.
+  void reload();
+
   // The write-back when the window closes: the whole bank into the image.
   void unload();
 

@@ -22,6 +22,7 @@ PictureSurface::PictureSurface(Surface& surface, QWidget* parent)
     : QWidget(parent), surface_(surface) {
   setFixedSize(surface.width(), surface.height());
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);  // moves without a button too, for the status bar
   surface_.setView(this);
 }
 
@@ -69,6 +70,8 @@ void PictureSurface::mouseDoubleClickEvent(QMouseEvent* event) {
   emit pressed(button, shift, at.x(), at.y());
   emit doubleClicked(button, shift, at.x(), at.y());
 }
+
+void PictureSurface::leaveEvent(QEvent*) { emit left(); }
 
 void PictureSurface::surfaceVisibilityChanged(bool visible) {
   // Hidden while a view is drawn: nothing reaches the screen until it shows.

@@ -32,6 +32,8 @@ class PictureSurface : public QWidget, public SurfaceView {
   // A double-click also reports its second press first, so that no press of
   // a quick pair is lost.
   void doubleClicked(int button, int shift, int x, int y);
+  // The pointer left the surface.
+  void left();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -39,6 +41,7 @@ class PictureSurface : public QWidget, public SurfaceView {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   void surfaceVisibilityChanged(bool visible) override;

@@ -15,4 +15,25 @@ void QtUserDialogs::message(QWidget* parent, const QString& title, const QString
   box.exec();
 }
 
+UserDialogs::SaveAnswer QtUserDialogs::askToSave(QWidget* parent, const QString& title,
+                                                 const QString& text) {
+  QMessageBox box(QMessageBox::Warning, title, text,
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+  box.setDefaultButton(QMessageBox::Save);
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      return SaveAnswer::Save;
+    case QMessageBox::Discard:
+      return SaveAnswer::Discard;
+    default:
+      return SaveAnswer::Cancel;
+  }
+}
+
+bool QtUserDialogs::confirm(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace tarvo

@@ -18,6 +18,13 @@ class UserDialogs {
 
   // A message box with one OK button and no icon.
   virtual void message(QWidget* parent, const QString& title, const QString& text) = 0;
+
+  // "Save changes to game.nes?" with Save, Discard and Cancel.
+  enum class SaveAnswer { Save, Discard, Cancel };
+  virtual SaveAnswer askToSave(QWidget* parent, const QString& title, const QString& text) = 0;
+
+  // A question with Yes and No; true for Yes.
+  virtual bool confirm(QWidget* parent, const QString& title, const QString& text) = 0;
 };
 
 // The real dialogs of the window system.
@@ -25,6 +32,8 @@ class QtUserDialogs : public UserDialogs {
  public:
   QString openFileName(QWidget* parent, const QString& directory, const QString& filter) override;
   void message(QWidget* parent, const QString& title, const QString& text) override;
+  SaveAnswer askToSave(QWidget* parent, const QString& title, const QString& text) override;
+  bool confirm(QWidget* parent, const QString& title, const QString& text) override;
 };
 
 }  // namespace tarvo

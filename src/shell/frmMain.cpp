@@ -3,11 +3,15 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScrollBar>
+#include <QStatusBar>
 
 #include "editor/frmAltPane.h"
 #include "gfx/colors.h"
@@ -16,6 +20,8 @@
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
 #include "screens/field_renderer.h"
+#include "screens/metatile_picker.h"
+#include "screens/status_text.h"
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"
 
@@ -60,6 +66,8 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
   enableMenus(false);
   enableViews(false);
   createGridLines();
+  statusBar()->setObjectName("statusBar");
+  setAcceptDrops(true);
   setFixedSize(sizeHint());
 }
 
@@ -78,13 +86,70 @@ frmAltPane* frmMain::editorWindow() const {
 
 void frmMain::openEditor(int ap, int metaID) {
   if (!altPane) {
-    altPane = new frmAltPane();  // a window of its own, without an owner
+    altPane = new frmAltPane(rom.history());  // a window of its own, without an owner
     connect(altPane, &frmAltPane::unloaded, this, &frmMain::altPane_Unload);
+    connect(altPane, &frmAltPane::imageEdited, this, &frmMain::altPane_ImageEdited);
+    connect(altPane, &frmAltPane::historyChanged, this, &frmMain::showHistoryState);
+    connect(altPane, &frmAltPane::undoRequested, this, &frmMain::undo);
+    connect(altPane, &frmAltPane::redoRequested, this, &frmMain::redo);
   }
   altPane->initGUI(ap, metaID);
   altPane->show();
   altPane->raise();
   altPane->activateWindow();
+}
+
+void frmMain::altPane_ImageEdited(int mode) {
+  // The field's tiles and metatiles show here as they change.
+  if (mode == 0) {
+    refreshGFX();
+    drawMetatilePreview(selMetaSurface, metaTableSurface, selectedMetatile);
+  }
+}
+
+void frmMain::undo() {
+  if (rom.history().undo()) {
+    showImageChange();
+  }
+  showHistoryState();
+}
+
+void frmMain::redo() {
+  if (rom.history().redo()) {
+    showImageChange();
+  }
+  showHistoryState();
+}
+
+void frmMain::showImageChange() {
+  refreshGFX();
+  drawMetatilePreview(selMetaSurface, metaTableSurface, selectedMetatile);
+  if (altPane) {
+    altPane->reloadImage();
+  }
+}
+
+void frmMain::showHistoryState() {
+  const EditHistory& history = rom.history();
+  const bool loaded = rom.isLoaded();
+  menuEditUndo->setEnabled(loaded && history.canUndo());
+  menuEditRedo->setEnabled(loaded && history.canRedo());
+  menuEditUndo->setStatusTip(QString::fromStdString(history.undoName()));
+  menuEditRedo->setStatusTip(QString::fromStdString(history.redoName()));
+  setWindowModified(loaded && rom.isModified());
+  if (altPane) {
+    altPane->showHistoryState();
+  }
+}
+
+void frmMain::endEdit() {
+  if (rom.history().commit()) {
+    showHistoryState();
+  }
+}
+
+void frmMain::showStatus(const std::string& text) {
+  statusBar()->showMessage(QString::fromStdString(text));
 }
 
 void frmMain::altPane_Unload(int mode) {
@@ -101,8 +166,38 @@ void frmMain::closeEditor() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  if (!maybeSave()) {
+    event->ignore();
+    return;
+  }
   closeEditor();
   event->accept();
+}
+
+// A .nes file dropped on the window opens as "Load Rom" would open it.
+static QString droppedRom(const QMimeData* data) {
+  if (data == nullptr || data->urls().size() != 1 || !data->urls().front().isLocalFile()) {
+    return {};
+  }
+  const QString path = data->urls().front().toLocalFile();
+  return path.endsWith(".nes", Qt::CaseInsensitive) ? path : QString();
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (!droppedRom(event->mimeData()).isEmpty()) {
+    event->acceptProposedAction();
+  }
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+  const QString path = droppedRom(event->mimeData());
+  if (path.isEmpty()) {
+    return;
+  }
+  event->acceptProposedAction();
+  if (maybeSave()) {
+    loadRomFile(path);
+  }
 }
 
 void frmMain::buildControls() {
@@ -144,6 +239,11 @@ void frmMain::buildControls() {
 
   connect(picMapRenderDest, &PictureSurface::pressed, this, &frmMain::picMapRenderDest_MouseDown);
   connect(picMapRenderDest, &PictureSurface::moved, this, &frmMain::picMapRenderDest_MouseMove);
+  connect(picMapRenderDest, &PictureSurface::released, this, &frmMain::picMapRenderDest_MouseUp);
+  connect(picMetaTable, &PictureSurface::moved, this,
+          [this](int, int, int x, int y) { showStatus(pickerStatus(x, y)); });
+  connect(picMapRenderDest, &PictureSurface::left, this, [this] { showStatus({}); });
+  connect(picMetaTable, &PictureSurface::left, this, [this] { showStatus({}); });
   connect(picMetaTable, &PictureSurface::pressed, this, &frmMain::picMetaTable_MouseDown);
   connect(picMetaTable, &PictureSurface::doubleClicked, this, &frmMain::picMetaTable_DblClick);
   // valueChanged also comes while the thumb is dragged.
@@ -160,12 +260,20 @@ void frmMain::buildMenus() {
   menuFile = menuBar()->addMenu("File");
   menuFile->setObjectName("menuFile");
   menuFileLoadRom = addAction(menuFile, "menuFileLoadRom", "Load Rom");
+  menuFileLoadRom->setShortcut(QKeySequence("Ctrl+O"));
   menuFileSaveRom = addAction(menuFile, "menuFileSaveRom", "Save Rom");
+  menuFileSaveRom->setShortcut(QKeySequence("Ctrl+S"));
   menuFile->addSeparator()->setObjectName("sep0");
   menuFileExit = addAction(menuFile, "menuFileExit", "Exit");
+  menuFileExit->setShortcut(QKeySequence("Ctrl+Q"));
 
   menuEdit = menuBar()->addMenu("Edit");
   menuEdit->setObjectName("menuEdit");
+  menuEditUndo = addAction(menuEdit, "menuEditUndo", "Undo");
+  menuEditUndo->setShortcut(QKeySequence("Ctrl+Z"));
+  menuEditRedo = addAction(menuEdit, "menuEditRedo", "Redo");
+  menuEditRedo->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
+  menuEdit->addSeparator();
   menuEditTileData = addAction(menuEdit, "menuEditTileData", "Tile Data");
   menuEditBatView = addAction(menuEdit, "menuEditBatView", "Batter's View");
 
@@ -178,8 +286,15 @@ void frmMain::buildMenus() {
   menuViewMetaGrid->setCheckable(true);
   menuViewMetaGrid->setShortcut(QKeySequence("Ctrl+Shift+G"));
 
+  QMenu* menuHelp = menuBar()->addMenu("Help");
+  menuHelp->setObjectName("menuHelp");
+  menuHelpAbout = addAction(menuHelp, "menuHelpAbout", "About");
+
+  connect(menuHelpAbout, &QAction::triggered, this, &frmMain::menuHelpAbout_Click);
+  connect(menuEditUndo, &QAction::triggered, this, &frmMain::undo);
+  connect(menuEditRedo, &QAction::triggered, this, &frmMain::redo);
   connect(menuFileLoadRom, &QAction::triggered, this, &frmMain::menuFileLoadRom_Click);
-  connect(menuFileSaveRom, &QAction::triggered, this, &frmMain::menuFileSaveRom_Click);
+  connect(menuFileSaveRom, &QAction::triggered, this, [this] { saveRom(); });
   connect(menuFileExit, &QAction::triggered, this, &QWidget::close);
   connect(this, &frmMain::editorRequested, this, &frmMain::openEditor);
   connect(menuEditTileData, &QAction::triggered, this, [this] { emit editorRequested(0, 0); });
@@ -198,6 +313,7 @@ void frmMain::enableMenus(bool enabled) {
   for (QAction* action : menuEdit->actions() + menuView->actions()) {
     action->setEnabled(enabled);
   }
+  showHistoryState();
 }
 
 void frmMain::enableViews(bool enabled) {
@@ -212,6 +328,9 @@ void frmMain::showMessage(const QString& text) {
 }
 
 void frmMain::menuFileLoadRom_Click() {
+  if (!maybeSave()) {
+    return;
+  }
   const QString path = dialogs.openFileName(this, dialogDirectory, "NES ROM (*.nes)");
   if (path.isEmpty()) {
     return;  // cancelled
@@ -225,32 +344,65 @@ bool frmMain::loadRomFile(const QString& path) {
   closeEditor();
   std::string reason;
   const QString name = QFileInfo(path).fileName();
-  if (loadBinaryFile(path.toStdString(), romImage, &reason) != 0) {
+  if (rom.load(path.toStdString(), &reason) != 0) {
     showMessage(QString("%1 was not loaded.\n\n%2.").arg(name, QString::fromStdString(reason)));
     return false;
   }
   romPath = path;
   dialogDirectory = QFileInfo(path).absolutePath();
-  setWindowTitle(appTitle + " [" + name + "]");
+  setWindowTitle(appTitle + " [" + name + "][*]");
   refreshGFX();
   enableMenus(true);
   enableViews(true);
   picMetaTable_MouseDown(0, 0, 0, 0);
+  showHistoryState();
   showMessage("File loaded!");
   return true;
 }
 
-void frmMain::menuFileSaveRom_Click() {
+bool frmMain::saveRom() {
   if (romPath.isEmpty()) {
-    return;
+    return false;
+  }
+  const QString name = QFileInfo(romPath).fileName();
+  if (rom.changedOnDisk() &&
+      !dialogs.confirm(this, appTitle,
+                       QString("%1 has changed on disk since it was loaded or last saved.\n\n"
+                               "Overwrite it with the image in the editor?")
+                           .arg(name))) {
+    return false;
   }
   std::string reason;
-  if (saveBinaryFile(romPath.toStdString(), romImage, &reason) != 0) {
-    showMessage(QString("%1 was not saved.\n\n%2.")
-                    .arg(QFileInfo(romPath).fileName(), QString::fromStdString(reason)));
-    return;
+  if (rom.save(&reason) != 0) {
+    showMessage(QString("%1 was not saved.\n\n%2.").arg(name, QString::fromStdString(reason)));
+    return false;
   }
+  showHistoryState();
   showMessage("File saved!");
+  return true;
+}
+
+bool frmMain::maybeSave() {
+  rom.history().commit();
+  if (!rom.isLoaded() || !rom.isModified()) {
+    return true;
+  }
+  const QString question = QString("Save changes to %1?").arg(QFileInfo(romPath).fileName());
+  switch (dialogs.askToSave(this, appTitle, question)) {
+    case UserDialogs::SaveAnswer::Save:
+      return saveRom();
+    case UserDialogs::SaveAnswer::Discard:
+      return true;
+    case UserDialogs::SaveAnswer::Cancel:
+      return false;
+  }
+  return false;
+}
+
+void frmMain::menuHelpAbout_Click() {
+  showMessage(QString("Tarvo-Field Editor\nVersion %1\n\nRedraws the playing field and the "
+                      "Batter's View screen in the ROM image of an NES baseball game.")
+                  .arg(TARVO_VERSION));
 }
 
 void frmMain::refreshGFX() {

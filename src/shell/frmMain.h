@@ -13,6 +13,7 @@
 #include "gfx/tile_drawing.h"
 #include "screens/map_editing.h"
 #include "shell/palette.h"
+#include "shell/rom_document.h"
 
 class QAction;
 class QLabel;
@@ -37,6 +38,8 @@ class frmMain : public QMainWindow {
   // "Tarvo-Field Editor v1.1.0": the program's title, from the build's version.
   const QString& title() const { return appTitle; }
   const QString& loadedPath() const { return romPath; }
+  // The image with its file and its edit history.
+  const RomDocument& document() const { return rom; }
   std::uint8_t selectedMetatileNumber() const { return selectedMetatile; }
 
   // Loads `path` as "Load Rom" does once a file has been chosen: on success
@@ -48,6 +51,11 @@ class frmMain : public QMainWindow {
   // Re-reads the palette, the CHR bank and the field data from romImage and
   // redraws every view of this window.
   void refreshGFX();
+
+  // Takes back the last edit of either window, or does it again; every view
+  // of both windows shows the result.
+  void undo();
+  void redo();
 
   // "Load Rom" and "Exit" stay enabled; "Save Rom", "Edit" and "View" follow
   // `enabled`.
@@ -79,20 +87,38 @@ class frmMain : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildControls();
   void closeEditor();
   void altPane_Unload(int mode);
+  void altPane_ImageEdited(int mode);
+
+  // Saves to the loaded file, asking first if another program changed it;
+  // returns whether the image was saved.
+  bool saveRom();
+  // Before an action that would drop unsaved edits: asks whether to save
+  // them. Returns false when the action must not go on.
+  bool maybeSave();
+  // After edits and saves: the Undo and Redo items and the caption's marker,
+  // in both windows.
+  void showHistoryState();
+  // The image changed as a whole (an undo or redo): every view again.
+  void showImageChange();
+  void endEdit();
+  void menuHelpAbout_Click();
+  void showStatus(const std::string& text);
   void buildMenus();
 
   void menuFileLoadRom_Click();
-  void menuFileSaveRom_Click();
   void menuViewFieldGrid_Click();
   void menuViewMetaGrid_Click();
 
   void picMapRenderDest_MouseDown(int button, int shift, int x, int y);
   void picMapRenderDest_MouseMove(int buttons, int shift, int x, int y);
+  void picMapRenderDest_MouseUp(int button, int shift, int x, int y);
   void picMetaTable_MouseDown(int button, int shift, int x, int y);
   void picMetaTable_DblClick();
   void vscrMap_Change(int value);
@@ -110,6 +136,7 @@ class frmMain : public QMainWindow {
   TilePixels tilePixels;
   std::uint8_t selectedMetatile = 0;
   MapEditor mapEditor;  // holds curMapCol and curMapRow
+  RomDocument rom{romImage};
   QPointer<frmAltPane> altPane;
 
   // The pictures: the four palette surfaces (picPatTbl, never shown), the map,
@@ -139,10 +166,13 @@ class frmMain : public QMainWindow {
   QAction* menuFileLoadRom = nullptr;
   QAction* menuFileSaveRom = nullptr;
   QAction* menuFileExit = nullptr;
+  QAction* menuEditUndo = nullptr;
+  QAction* menuEditRedo = nullptr;
   QAction* menuEditTileData = nullptr;
   QAction* menuEditBatView = nullptr;
   QAction* menuViewFieldGrid = nullptr;
   QAction* menuViewMetaGrid = nullptr;
+  QAction* menuHelpAbout = nullptr;
 };
 
 }  // namespace tarvo

@@ -9,6 +9,7 @@
 #include "screens/field_renderer.h"
 #include "screens/grid_lines.h"
 #include "screens/metatile_picker.h"
+#include "screens/status_text.h"
 #include "shell/frmMain.h"
 #include "shell/rom_image.h"
 
@@ -58,18 +59,29 @@ void frmMain::menuViewMetaGrid_Click() {
 }
 
 void frmMain::picMapRenderDest_MouseDown(int button, int, int x, int y) {
+  rom.history().begin(button == kRightButton ? "Change sub-palette" : "Put metatile");
   if (const auto cell = mapEditor.press(romImage, button, x, y, selectedMetatile)) {
     drawMapCell(mapSurface, cell->column, cell->row, romImage, tilePixels, fieldPalette);
+  }
+  if (button != kLeftButton) {
+    endEdit();  // a left press goes on as a stroke until the release
   }
 }
 
 void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
+  if (rom.isLoaded()) {
+    showStatus(mapStatus(romImage, x, y));
+  }
   if (!mapPixelInView(x, y, vscrMap->value())) {
     return;
   }
   if (const auto cell = mapEditor.move(romImage, buttons, x, y, selectedMetatile)) {
     drawMapCell(mapSurface, cell->column, cell->row, romImage, tilePixels, fieldPalette);
   }
+}
+
+void frmMain::picMapRenderDest_MouseUp(int, int, int, int) {
+  endEdit();
 }
 
 void frmMain::picMetaTable_MouseDown(int, int, int x, int y) {

@@ -32,6 +32,32 @@ class FakeDialogs : public UserDialogs {
   void message(QWidget*, const QString& title, const QString& text) override {
     messages.push_back({title, text});
   }
+
+  // The answers to the save and yes-or-no questions, in turn; the questions
+  // asked are recorded as messages too. With no answer left, Cancel and No.
+  std::vector<SaveAnswer> saveAnswers;
+  std::vector<bool> confirmAnswers;
+  std::vector<Message> questions;
+
+  SaveAnswer askToSave(QWidget*, const QString& title, const QString& text) override {
+    questions.push_back({title, text});
+    if (saveAnswers.empty()) {
+      return SaveAnswer::Cancel;
+    }
+    const SaveAnswer answer = saveAnswers.front();
+    saveAnswers.erase(saveAnswers.begin());
+    return answer;
+  }
+
+  bool confirm(QWidget*, const QString& title, const QString& text) override {
+    questions.push_back({title, text});
+    if (confirmAnswers.empty()) {
+      return false;
+    }
+    const bool answer = confirmAnswers.front();
+    confirmAnswers.erase(confirmAnswers.begin());
+    return answer;
+  }
 };
 
 }  // namespace tarvo::test

@@ -466,14 +466,24 @@ class FrmAltPaneTest : public QObject {
     }
   }
 
-  void closingInModeZeroRefreshesTheMainWindow() {
+  // A tile painted in the editor shows in the main window's views at once,
+  // and closing the window leaves them so.
+  void theMainWindowShowsTileChangesAsTheyHappen() {
     open(0);
-    selectTile(romImage[static_cast<std::size_t>(rom::kMetatileTable.offset)]);  // in metatile 0
+    const std::uint8_t tile = romImage[static_cast<std::size_t>(rom::kMetatileTable.offset)];
+    selectTile(tile);  // a tile of metatile 0, in the preview
     QTest::mousePress(indexed("lblnespal_tEdit", 3), Qt::LeftButton);
+    const std::vector<Color> mapBefore = pixelsOf(window->mapPicture());
+    const std::vector<Color> previewBefore = pixelsOf(window->selectedMetatilePicture());
     for (int x = 4; x < 128; x += 16) {
       click("picSelectedTile", x, 4);
+      QCOMPARE(pixelsOf(window->mapPicture()), pixelsOf(renderView(romImage, View::Field, 0)));
     }
-    QVERIFY(pixelsOf(window->mapPicture()) != pixelsOf(renderView(romImage, View::Field, 0)));
+    QVERIFY(pixelsOf(window->mapPicture()) != mapBefore);
+    QVERIFY(pixelsOf(window->selectedMetatilePicture()) != previewBefore);
+    Surface table(512, 512);
+    table.copyBlock(0, 0, 512, 288, renderView(romImage, View::Metatiles, 0), 0, 0);
+    QCOMPARE(pixelsOf(window->metatileTablePicture()), pixelsOf(table));
     alt()->close();
     QCOMPARE(pixelsOf(window->mapPicture()), pixelsOf(renderView(romImage, View::Field, 0)));
   }
@@ -512,6 +522,7 @@ class FrmAltPaneTest : public QObject {
     ByteArray other = test::randomBytes(rom::kMinImageSize, 202);
     test::writeFile(*dir / "other.nes", other);
     dialogs->files << QString::fromStdString((*dir / "other.nes").string());
+    dialogs->saveAnswers = {UserDialogs::SaveAnswer::Discard};
     window->findChild<QAction*>("menuFileLoadRom")->trigger();
     QVERIFY(QTest::qWaitFor([this] { return alt() == nullptr; }));
     QCOMPARE(romImage, other);

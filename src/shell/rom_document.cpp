@@ -1,0 +1,72 @@
+#include "shell/rom_document.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace tarvo {
+
+namespace {
+
+// The whole file, or nothing when it cannot be read.
+bool readWhole(const std::string& path, ByteArray& bytes) {
+  if (!fileExists(path)) {
+    return false;  // gone, or a folder or a pipe now
+  }
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    return false;
+  }
+  bytes.clear();
+  std::uint8_t chunk[65536];
+  std::size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    bytes.insert(bytes.end(), chunk, chunk + got);
+  }
+  const bool ok = std::ferror(file) == 0;
+  std::fclose(file);
+  return ok;
+}
+
+}  // namespace
+
+RomDocument::RomDocument(ByteArray& image) : image_(image), history_(image) {}
+
+std::string RomDocument::fileName() const {
+  return std::filesystem::path(path_).filename().string();
+}
+
+std::int16_t RomDocument::load(const std::string& path, std::string* reason) {
+  if (loadBinaryFile(path, image_, reason) != 0) {
+    return 1;
+  }
+  path_ = path;
+  fileBytes_ = image_;
+  history_.clear();
+  return 0;
+}
+
+std::int16_t RomDocument::save(std::string* reason) {
+  if (path_.empty()) {
+    return 1;
+  }
+  history_.commit();
+  if (saveBinaryFile(path_, image_, reason) != 0) {
+    return 1;
+  }
+  // What the file holds now: the image, and any tail the save carried over.
+  if (!readWhole(path_, fileBytes_)) {
+    fileBytes_ = image_;
+  }
+  history_.markSaved();
+  return 0;
+}
+
+bool RomDocument::changedOnDisk() const {
+  if (path_.empty()) {
+    return false;
+  }
+  ByteArray now;
+  return !readWhole(path_, now) || now != fileBytes_;
+}
+
+}  // namespace tarvo

@@ -1,0 +1,54 @@
+// The ROM image being edited together with its file: where it came from,
+// what the file held when it was loaded or last saved, and the history of
+// edits since.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "shell/edit_history.h"
+#include "shell/rom_image.h"
+
+namespace tarvo {
+
+class RomDocument {
+ public:
+  // `image` is the buffer the editor works on (romImage).
+  explicit RomDocument(ByteArray& image);
+
+  // Loads `path` into the image (see loadBinaryFile); on success the history
+  // starts afresh and the file's bytes are remembered. On failure nothing
+  // changes and `reason` says why.
+  std::int16_t load(const std::string& path, std::string* reason = nullptr);
+
+  // Saves the image to the file it came from (see saveBinaryFile) and marks
+  // it saved.
+  std::int16_t save(std::string* reason = nullptr);
+
+  bool isLoaded() const { return !path_.empty(); }
+  const std::string& path() const { return path_; }
+  // The file's name without its folder.
+  std::string fileName() const;
+
+  EditHistory& history() { return history_; }
+  const EditHistory& history() const { return history_; }
+
+  // Whether the image differs from its file as last loaded or saved.
+  bool isModified() const { return history_.isModified(); }
+
+  // Whether another program changed (or removed) the file since it was
+  // loaded or last saved: its bytes are no longer those this editor read or
+  // wrote.
+  bool changedOnDisk() const;
+
+  // The file's bytes as last loaded or saved.
+  const ByteArray& fileBytes() const { return fileBytes_; }
+
+ private:
+  ByteArray& image_;
+  std::string path_;
+  ByteArray fileBytes_;
+  EditHistory history_;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,449 @@
+// Undo and redo across both windows, the unsaved-changes questions, the
+// disk-change warning, dropped files and the status bars, on the real
+// windows (offscreen).
+#include <QAction>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QUrl>
+#include <functional>
+#include <memory>
+#include <random>
+
+#include "editor/frmAltPane.h"
+#include "fake_dialogs.h"
+#include "screens/demo_rom.h"
+#include "screens/views.h"
+#include "shell/frmMain.h"
+#include "shell/rom_image.h"
+#include "shell/rom_locations.h"
+#include "test_support.h"
+#include "window_driver.h"
+
+using namespace tarvo;
+using test::clickOn;
+using test::pixelsOf;
+using Answer = UserDialogs::SaveAnswer;
+
+class WorkflowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<test::TempDir> dir;
+  std::unique_ptr<test::FakeDialogs> dialogs;
+  std::unique_ptr<frmMain> window;
+  QString demoPath;
+
+  QWidget* mainControl(const char* name) { return test::named(window.get(), name); }
+  QAction* mainAction(const char* name) { return test::named<QAction>(window.get(), name); }
+  frmAltPane* alt() { return window->editorWindow(); }
+  QWidget* altControl(const char* name) { return test::named(alt(), name); }
+  QAction* altAction(const char* name) { return test::named<QAction>(alt(), name); }
+
+  void openEditor(int mode) {
+    window->openEditor(mode, 0);
+    QVERIFY(QTest::qWaitForWindowExposed(alt()));
+  }
+  void choosePen(int slot, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mousePress(test::member(alt(), "lblnespal_tEdit", slot), button);
+  }
+  void selectTile(int tile) {
+    clickOn(altControl("picPatternTable"), (tile % 16) * 16 + 3, (tile / 16) * 16 + 3);
+  }
+
+  // Every view of both windows shows the image as it is.
+  void expectViewsShowTheImage() {
+    QCOMPARE(pixelsOf(window->mapPicture()), pixelsOf(renderView(romImage, View::Field, 0)));
+    if (alt() != nullptr) {
+      const TileEditor& tiles = alt()->editor();
+      TilePixels bank;
+      decodeTiles(tiles.bank().offset, 256, bank, romImage);
+      QCOMPARE(tiles.editTiles(), bank);
+      if (tiles.paneMode() == 1) {
+        QCOMPARE(pixelsOf(tiles.picBatView), pixelsOf(renderView(romImage, View::BatView, 0)));
+      }
+    }
+  }
+
+  QMimeData* droppedFile(const QString& path) {
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(path)});
+    return data;
+  }
+  void drop(const QString& path) {
+    std::unique_ptr<QMimeData> data(droppedFile(path));
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, data.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    if (enter.isAccepted()) {
+      QDropEvent dropped(QPointF(100, 100), Qt::CopyAction, data.get(), Qt::LeftButton,
+                         Qt::NoModifier);
+      QApplication::sendEvent(window.get(), &dropped);
+    }
+  }
+
+ private slots:
+  void init() {
+    dir = std::make_unique<test::TempDir>();
+    demoPath = QString::fromStdString((*dir / "demo.nes").string());
+    test::writeFile(*dir / "demo.nes", makeDemoRom());
+    dialogs = std::make_unique<test::FakeDialogs>();
+    window = std::make_unique<frmMain>(*dialogs);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(window->loadRomFile(demoPath));
+    dialogs->messages.clear();
+  }
+
+  void cleanup() {
+    window.reset();
+    dialogs.reset();
+    dir.reset();
+  }
+
+  // Each kind of edit is one step; undo gives back the exact bytes, redo the
+  // edited ones, and every view follows.
+  void everyKindOfEditUndoesAndRedoes_data() {
+    QTest::addColumn<QString>("edit");
+    for (const char* edit : {"map press", "map stroke", "sub-palette", "pixel stroke", "shift left",
+                             "shift right", "shift up", "shift down", "flip h", "flip v", "rotate",
+                             "tile copy", "metatile placement", "batter's view placement"}) {
+      QTest::newRow(edit) << QString(edit);
+    }
+  }
+  void everyKindOfEditUndoesAndRedoes() {
+    QFETCH(QString, edit);
+    QWidget* map = mainControl("picMapRenderDest");
+    // A metatile that none of the cells edited below holds yet.
+    int metatile = 0;
+    auto inUse = [](int m) {
+      for (int column = 0; column < 10; ++column) {
+        if (romImage[static_cast<std::size_t>(rom::kFieldMap.offset + column)] == m) {
+          return true;
+        }
+      }
+      return romImage[static_cast<std::size_t>(rom::kFieldMap.offset + 2 * 24 + 1)] == m;
+    };
+    while (inUse(metatile)) {
+      ++metatile;
+    }
+    clickOn(mainControl("picMetaTable"), (metatile % 16) * 32 + 3, (metatile / 16) * 32 + 3);
+    const bool inBatView = edit == "batter's view placement" || edit == "tile copy";
+    openEditor(inBatView ? 1 : 0);
+    selectTile(0x21);
+    choosePen(3);
+    const ByteArray before = romImage;
+    const std::map<QString, std::function<void()>> edits{
+        {"map press", [&] { clickOn(map, 40, 70); }},
+        {"map stroke",
+         [&] {
+           test::pressOn(map, 5, 5);
+           for (int x = 40; x < 300; x += 32) {
+             test::moveOn(map, x, 5);
+           }
+           test::releaseOn(map, 300, 5);
+         }},
+        {"sub-palette", [&] { clickOn(map, 100, 100, Qt::RightButton); }},
+        {"pixel stroke",
+         [&] {
+           QWidget* tile = altControl("picSelectedTile");
+           test::pressOn(tile, 2, 2);
+           for (int x = 18; x < 128; x += 16) {
+             test::moveOn(tile, x, 2 + x / 2);
+           }
+           test::releaseOn(tile, 120, 60);
+         }},
+        {"shift left",
+         [&] {
+           QTest::mouseClick(test::named<QPushButton>(alt(), "cmdShiftLeft"), Qt::LeftButton);
+         }},
+        {"shift right",
+         [&] {
+           QTest::mouseClick(test::named<QPushButton>(alt(), "cmdShiftRight"), Qt::LeftButton);
+         }},
+        {"shift up",
+         [&] { QTest::mouseClick(test::named<QPushButton>(alt(), "cmdShiftUp"), Qt::LeftButton); }},
+        {"shift down",
+         [&] {
+           QTest::mouseClick(test::named<QPushButton>(alt(), "cmdShiftDown"), Qt::LeftButton);
+         }},
+        {"flip h",
+         [&] {
+           QTest::mouseClick(test::named<QPushButton>(alt(), "cmdFlipHAxis"), Qt::LeftButton);
+         }},
+        {"flip v",
+         [&] {
+           QTest::mouseClick(test::named<QPushButton>(alt(), "cmdFlipVAxis"), Qt::LeftButton);
+         }},
+        {"rotate",
+         [&] { QTest::mouseClick(test::named<QPushButton>(alt(), "cmdRotate"), Qt::LeftButton); }},
+        {"tile copy",
+         [&] {
+           QWidget* table = altControl("picPatternTable");
+           test::pressOn(table, 1 * 16 + 4, 2 * 16 + 4);
+           test::releaseOn(table, 9 * 16 + 4, 12 * 16 + 4);
+         }},
+        {"metatile placement", [&] { clickOn(altControl("pic_4x4metatile"), 100, 10); }},
+        {"batter's view placement", [&] { clickOn(altControl("picBatView"), 100, 50); }},
+    };
+    edits.at(edit)();
+    const ByteArray after = romImage;
+    QVERIFY(after != before);
+    QCOMPARE(window->document().history().size(), std::size_t{1});
+    QVERIFY(window->isWindowModified());
+    expectViewsShowTheImage();
+
+    // Undo from one window, redo from the other, and back.
+    altAction("menuEditUndo")->trigger();
+    QCOMPARE(romImage, before);
+    QVERIFY(!window->isWindowModified());
+    expectViewsShowTheImage();
+    mainAction("menuEditRedo")->trigger();
+    QCOMPARE(romImage, after);
+    expectViewsShowTheImage();
+    mainAction("menuEditUndo")->trigger();
+    QCOMPARE(romImage, before);
+    altAction("menuEditRedo")->trigger();
+    QCOMPARE(romImage, after);
+    QVERIFY(!mainAction("menuEditRedo")->isEnabled());
+    QVERIFY(!altAction("menuEditRedo")->isEnabled());
+  }
+
+  void aClickThatChangesNothingAddsNoStep() {
+    openEditor(0);
+    selectTile(3);
+    const std::uint8_t slot = alt()->editor().editTiles()[3 * 64];
+    choosePen(slot);
+    clickOn(altControl("picSelectedTile"), 2, 2);  // the pixel already holds the slot
+    clickOn(mainControl("picMapRenderDest"), 300, 300, Qt::MiddleButton);
+    clickOn(mainControl("picMetaTable"), 3, 3);
+    QCOMPARE(window->document().history().size(), std::size_t{0});
+    QVERIFY(!window->isWindowModified());
+    QVERIFY(!mainAction("menuEditUndo")->isEnabled());
+  }
+
+  // A long run of edits of every kind in both windows, undone and redone at
+  // random, against the plainest model: the list of every state.
+  void randomEditsInBothWindowsFollowTheModel() {
+    openEditor(0);
+    std::mt19937 random(7);
+    std::vector<ByteArray> states{romImage};
+    std::size_t index = 0;
+    QWidget* map = mainControl("picMapRenderDest");
+    for (int step = 0; step < 120; ++step) {
+      const unsigned choice = random() % 9;
+      const std::size_t stepsBefore = window->document().history().size();
+      const std::size_t indexBefore = window->document().history().index();
+      if (choice == 0) {
+        clickOn(map, static_cast<int>(random() % 768), static_cast<int>(random() % 512));
+      } else if (choice == 1) {
+        clickOn(map, static_cast<int>(random() % 768), static_cast<int>(random() % 512),
+                Qt::RightButton);
+      } else if (choice == 2) {
+        selectTile(static_cast<int>(random() % 256));
+        choosePen(static_cast<int>(random() % 4));
+        clickOn(altControl("picSelectedTile"), static_cast<int>(random() % 128),
+                static_cast<int>(random() % 128));
+      } else if (choice == 3) {
+        static const char* kButtons[] = {"cmdShiftLeft", "cmdShiftRight", "cmdShiftUp",
+                                         "cmdShiftDown", "cmdFlipHAxis",  "cmdFlipVAxis",
+                                         "cmdRotate"};
+        QTest::mouseClick(test::named<QPushButton>(alt(), kButtons[random() % 7]), Qt::LeftButton);
+      } else if (choice == 4) {
+        clickOn(altControl("pic_4x4metatile"), static_cast<int>(random() % 128),
+                static_cast<int>(random() % 128));
+      } else if (choice == 5 || choice == 6) {
+        (random() % 2 == 0 ? mainAction("menuEditUndo") : altAction("menuEditUndo"))->trigger();
+      } else {
+        (random() % 2 == 0 ? mainAction("menuEditRedo") : altAction("menuEditRedo"))->trigger();
+      }
+      const EditHistory& history = window->document().history();
+      if (choice <= 4) {
+        if (history.size() != stepsBefore || history.index() != indexBefore) {
+          states.resize(index + 1);
+          states.push_back(romImage);
+          ++index;
+        }
+      } else if (choice <= 6) {
+        index -= index > 0 ? 1 : 0;
+      } else {
+        index += index + 1 < states.size() ? 1 : 0;
+      }
+      QCOMPARE(history.index(), index);
+      QVERIFY2(romImage == states[index], qPrintable(QString("step %1").arg(step)));
+    }
+    expectViewsShowTheImage();
+  }
+
+  void theUnsavedMarkerFollowsSavesUndosAndRedos() {
+    QVERIFY(!window->isWindowModified());
+    clickOn(mainControl("picMapRenderDest"), 40, 70);
+    QVERIFY(window->isWindowModified());
+    mainAction("menuFileSaveRom")->trigger();
+    QVERIFY(!window->isWindowModified());
+    QCOMPARE(test::readFile(*dir / "demo.nes"), romImage);
+    mainAction("menuEditUndo")->trigger();
+    QVERIFY(window->isWindowModified());
+    mainAction("menuEditRedo")->trigger();
+    QVERIFY(!window->isWindowModified());  // back at the saved state
+    QVERIFY(window->windowTitle().endsWith("[demo.nes][*]"));
+  }
+
+  // Each answer of the question, for each action that would drop edits.
+  void unsavedEditsAreNeverDroppedWithoutAsking_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("answer");
+    for (const char* action : {"exit", "load", "drop"}) {
+      for (const int answer : {0, 1, 2, 3}) {  // save, discard, cancel, save that fails
+        QTest::newRow(QString("%1, answer %2").arg(action).arg(answer).toUtf8().constData())
+            << QString(action) << answer;
+      }
+    }
+  }
+  void unsavedEditsAreNeverDroppedWithoutAsking() {
+    QFETCH(QString, action);
+    QFETCH(int, answer);
+    openEditor(1);
+    selectTile(9);
+    clickOn(altControl("picBatView"), 10, 10);  // an edit of the editor window
+    const ByteArray edited = romImage;
+    test::writeFile(*dir / "other.nes", test::randomBytes(rom::kMinImageSize, 5));
+    const QString other = QString::fromStdString((*dir / "other.nes").string());
+    if (answer == 3) {
+      // The save fails: the file has become a folder.
+      std::filesystem::remove(*dir / "demo.nes");
+      std::filesystem::create_directory(*dir / "demo.nes");
+      dialogs->confirmAnswers = {true};
+    }
+    dialogs->saveAnswers = {answer == 1   ? Answer::Discard
+                            : answer == 2 ? Answer::Cancel
+                                          : Answer::Save};
+    dialogs->files << other;
+    if (action == "exit") {
+      mainAction("menuFileExit")->trigger();
+    } else if (action == "load") {
+      mainAction("menuFileLoadRom")->trigger();
+    } else {
+      drop(other);
+    }
+    QCOMPARE(dialogs->questions.size(), std::size_t{answer == 3 ? 2u : 1u});
+    QCOMPARE(dialogs->questions[0].title, window->title());
+    QCOMPARE(dialogs->questions[0].text, QString("Save changes to demo.nes?"));
+    const bool goesOn = answer == 0 || answer == 1;
+    if (answer == 0) {
+      QCOMPARE(test::readFile(*dir / "demo.nes"), edited);
+    } else if (answer == 1) {
+      QCOMPARE(test::readFile(*dir / "demo.nes"), makeDemoRom());
+    }
+    if (action == "exit") {
+      QCOMPARE(window->isVisible(), !goesOn);
+    } else {
+      QCOMPARE(window->loadedPath(), goesOn ? other : demoPath);
+      QCOMPARE(romImage, goesOn ? test::readFile(*dir / "other.nes") : edited);
+    }
+    if (!goesOn) {
+      QVERIFY(window->isWindowModified());
+      QVERIFY(alt() != nullptr);  // everything as it was
+    }
+  }
+
+  void theCloseBoxAsksToo() {
+    clickOn(mainControl("picMapRenderDest"), 40, 70);
+    dialogs->saveAnswers = {Answer::Cancel};
+    QVERIFY(!window->close());
+    QVERIFY(window->isVisible());
+    dialogs->saveAnswers = {Answer::Discard};
+    QVERIFY(window->close());
+  }
+
+  void noQuestionWithoutUnsavedEdits() {
+    clickOn(mainControl("picMapRenderDest"), 40, 70);
+    mainAction("menuEditUndo")->trigger();  // back to the file's state
+    QVERIFY(window->close());
+    QVERIFY(dialogs->questions.empty());
+  }
+
+  void aFileChangedOnDiskIsNotOverwrittenWithoutAsking() {
+    clickOn(mainControl("picMapRenderDest"), 40, 70);
+    ByteArray theirs = makeDemoRom();
+    theirs[100] ^= 0xFF;
+    test::writeFile(*dir / "demo.nes", theirs);
+    dialogs->confirmAnswers = {false};
+    mainAction("menuFileSaveRom")->trigger();
+    QCOMPARE(dialogs->questions.size(), std::size_t{1});
+    QCOMPARE(dialogs->questions[0].text,
+             QString("demo.nes has changed on disk since it was loaded or last saved.\n\n"
+                     "Overwrite it with the image in the editor?"));
+    QCOMPARE(test::readFile(*dir / "demo.nes"), theirs);
+    QVERIFY(window->isWindowModified());
+    dialogs->confirmAnswers = {true};
+    mainAction("menuFileSaveRom")->trigger();
+    QCOMPARE(test::readFile(*dir / "demo.nes"), romImage);
+    QVERIFY(!window->isWindowModified());
+    // Saved by us: no question the next time.
+    clickOn(mainControl("picMapRenderDest"), 100, 70);
+    mainAction("menuFileSaveRom")->trigger();
+    QCOMPARE(dialogs->questions.size(), std::size_t{2});
+  }
+
+  void aDroppedRomOpensAndOtherFilesAreRefused() {
+    test::writeFile(*dir / "other.NES", test::randomBytes(rom::kMinImageSize, 9));
+    test::writeFile(*dir / "notes.txt", test::randomBytes(rom::kMinImageSize, 9));
+    drop(QString::fromStdString((*dir / "notes.txt").string()));
+    QCOMPARE(window->loadedPath(), demoPath);
+    drop(QString::fromStdString((*dir / "other.NES").string()));
+    QCOMPARE(window->loadedPath(), QString::fromStdString((*dir / "other.NES").string()));
+    QCOMPARE(romImage, test::readFile(*dir / "other.NES"));
+    QCOMPARE(dialogs->messages.back().text, QString("File loaded!"));
+  }
+
+  void aNewImageStartsANewHistory() {
+    clickOn(mainControl("picMapRenderDest"), 40, 70);
+    dialogs->saveAnswers = {Answer::Discard};
+    dialogs->files << demoPath;
+    mainAction("menuFileLoadRom")->trigger();
+    QCOMPARE(window->document().history().size(), std::size_t{0});
+    QVERIFY(!mainAction("menuEditUndo")->isEnabled());
+  }
+
+  void shortcutsAndAbout() {
+    const std::vector<std::pair<const char*, QList<QKeySequence>>> shortcuts{
+        {"menuFileLoadRom", {QKeySequence("Ctrl+O")}},
+        {"menuFileSaveRom", {QKeySequence("Ctrl+S")}},
+        {"menuFileExit", {QKeySequence("Ctrl+Q")}},
+        {"menuEditUndo", {QKeySequence("Ctrl+Z")}},
+        {"menuEditRedo", {QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}},
+    };
+    for (const auto& [name, keys] : shortcuts) {
+      QCOMPARE(mainAction(name)->shortcuts(), keys);
+    }
+    QCOMPARE(mainAction("menuFileLoadRom")->text(), QString("Load Rom"));
+    mainAction("menuHelpAbout")->trigger();
+    QCOMPARE(dialogs->messages.back().title, QString("Tarvo-Field Editor v1.1.0"));
+    QVERIFY(dialogs->messages.back().text.contains("Version 1.1.0"));
+  }
+
+  void theStatusBarsTellWhereThePointerIs() {
+    // Qt drops a move to where the pointer already is: come from elsewhere.
+    test::moveOn(mainControl("picMapRenderDest"), 300, 300);
+    test::moveOn(mainControl("picMapRenderDest"), 40, 70);
+    QVERIFY(window->statusBar()->currentMessage().startsWith("Column 01, row 02  |  metatile "));
+    QVERIFY(
+        window->statusBar()->currentMessage().endsWith("map byte 0x8041, attribute byte 0x8281"));
+    test::moveOn(mainControl("picMetaTable"), 151, 101);
+    test::moveOn(mainControl("picMetaTable"), 150, 100);
+    QCOMPARE(window->statusBar()->currentMessage(), QString("Metatile 34  |  defined at 0x87D0"));
+    openEditor(1);
+    test::moveOn(altControl("picPatternTable"), 36, 249);
+    test::moveOn(altControl("picPatternTable"), 37, 250);
+    QCOMPARE(alt()->statusBar()->currentMessage(), QString("Tile F2  |  bytes at 0x17F30"));
+    test::moveOn(altControl("picBatView"), 101, 51);
+    test::moveOn(altControl("picBatView"), 100, 50);
+    QVERIFY(alt()->statusBar()->currentMessage().endsWith("byte at 0x10DC"));
+  }
+};
+
+QTEST_MAIN(WorkflowTest)
+#include "workflow_test.moc"
