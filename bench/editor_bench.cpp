@@ -4,6 +4,9 @@
 
 #include "bench_support.h"
 #include "editor/tile_editor.h"
+#include "screens/field_renderer.h"
+#include "screens/views.h"
+#include "shell/edit_history.h"
 
 namespace {
 
@@ -44,5 +47,30 @@ void BM_EditorPaintOnePixel(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_EditorPaintOnePixel)->Arg(0)->Arg(1);
+
+// One cell of a stroke in mode 0 with everything the program does around it:
+// the history step, the editor window's redraw and the main window's live
+// refresh (palette surfaces, metatile table, field map).
+void BM_LivePaintOnePixel(benchmark::State& state) {
+  ByteArray rom = tarvo::bench::demo();
+  TileEditor editor(rom);
+  editor.initGUI(0, 0);
+  EditHistory history(rom);
+  BankGraphics main;
+  Surface table(512, 512);
+  Surface map(768, 768);
+  int cell = 0;
+  for (auto _ : state) {
+    history.begin("Paint");
+    editor.pixelPress(1 + (cell & 1), (cell % 8) * 16 + 3, (cell / 8 % 8) * 16 + 3);
+    loadBankGraphics(main, rom, rom::kFieldChrBank, rom::kFieldPalette);
+    drawMetatileTable(table, rom, main.surfaces, 0);
+    drawFieldMap(map, rom, main.surfaces);
+    history.commit();
+    ++cell;
+    benchmark::DoNotOptimize(map.pixels());
+  }
+}
+BENCHMARK(BM_LivePaintOnePixel);
 
 }  // namespace

@@ -58,7 +58,12 @@ void drawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfa
 }
 
 void drawFieldMap(Surface& target, const ByteArray& rom, const PaletteSurfaces& source) {
-  target.clear();
+  // The cells cover a surface of the map's size: only a larger one has
+  // pixels to clear.
+  if (target.width() > rom::kMapColumns * rom::kMetatileSide ||
+      target.height() > rom::kMapRows * rom::kMetatileSide) {
+    target.clear();
+  }
   target.hide();
   FieldBlocks blocks;
   readFieldBlocks(rom, blocks);
