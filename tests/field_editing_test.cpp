@@ -202,5 +202,33 @@ TEST(Grids, LinesBetweenEveryTwoCells) {
   }
 }
 
+TEST(Grids, TheEditorWindowsLinesLieBetweenTilesAndPixels) {
+  const EditorGrid grid = editorGrid();
+  ASSERT_EQ(grid.vertical.size(), 32U);
+  ASSERT_EQ(grid.horizontal.size(), 32U);
+  struct Expected {
+    int first, last;  // indices of lineVert and lineHoriz
+    EditorView view;
+    int spacing, width, verticalLength;
+  };
+  const std::vector<Expected> parts{
+      {0, 14, EditorView::PatternTable, 16, 256, 256},
+      {15, 21, EditorView::SelectedTile, 16, 128, 128},
+      {22, 24, EditorView::Metatile, 32, 128, 128},
+      {25, 31, EditorView::BatView, 32, 256, 256},
+  };
+  for (const Expected& part : parts) {
+    for (int i = part.first; i <= part.last; ++i) {
+      const int at = part.spacing * (i - part.first + 1);
+      const auto& vertical = grid.vertical[static_cast<std::size_t>(i)];
+      const auto& horizontal = grid.horizontal[static_cast<std::size_t>(i)];
+      EXPECT_EQ(vertical.view, part.view) << i;
+      EXPECT_EQ(horizontal.view, part.view) << i;
+      EXPECT_EQ(vertical.line, (GridLine{at, 0, at, part.verticalLength})) << i;
+      EXPECT_EQ(horizontal.line, (GridLine{0, at, part.width, at})) << i;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tarvo

@@ -54,12 +54,13 @@ QIcon rotateIcon() {
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(QPen(Qt::black, 2.5));
-  // Three quarters of a circle, turning counter-clockwise to the arrow head.
+  // Three quarters of a circle from three o'clock, counter-clockwise over the
+  // top to six o'clock, where the head points on the way round: right.
   const QRectF circle(6, 6, 20, 20);
   painter.drawArc(circle, 0 * 16, 270 * 16);
   painter.setPen(Qt::NoPen);
   painter.setBrush(Qt::black);
-  painter.drawPolygon(QPolygonF({{21, 20}, {29, 16}, {29, 25}}));
+  painter.drawPolygon(QPolygonF({{13, 21}, {13, 31}, {21, 26}}));
   return QIcon(pixmap);
 }
 
@@ -164,7 +165,7 @@ void frmAltPane::buildControls() {
   cmdRotate->setIcon(rotateIcon());
   cmdRotate->setToolTip("Turn 90 degrees counter-clockwise");
   for (QPushButton* button : {cmdFlipVAxis, cmdFlipHAxis, cmdRotate}) {
-    button->setIconSize({24, 24});
+    button->setIconSize({32, 32});
   }
   picPatternTable = new PictureSurface(tiles.picPatternTable, fraPatTbl);
   picPatternTable->setObjectName("picPatternTable");

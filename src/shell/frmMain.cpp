@@ -153,8 +153,12 @@ void frmMain::showStatus(const std::string& text) {
 }
 
 void frmMain::altPane_Unload(int mode) {
+  // The window deletes itself once it has gone; an opening from now on makes
+  // a new one.
+  altPane = nullptr;
   if (mode == 0) {
     refreshGFX();
+    drawMetatilePreview(selMetaSurface, metaTableSurface, selectedMetatile);
   }
   activateWindow();
 }

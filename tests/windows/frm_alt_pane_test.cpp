@@ -14,7 +14,9 @@
 #include "gfx/tile_transforms.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
+#include "screens/batview_renderer.h"
 #include "screens/demo_rom.h"
+#include "screens/field_renderer.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
 #include "shell/rom_image.h"
@@ -75,6 +77,34 @@ class FrmAltPaneTest : public QObject {
     window->openEditor(ap, metaID);
     QVERIFY(alt() != nullptr);
     QVERIFY(QTest::qWaitForWindowExposed(alt()));
+  }
+
+  // Every view of the editor window is what a fresh draw of the image gives.
+  void expectViewsFresh() {
+    const TileEditor& tiles = state();
+    TilePixels bank;
+    decodeTiles(tiles.bank().offset, 256, bank, romImage);
+    PaletteArray palette{};
+    readPalette(romImage, palette,
+                tiles.paneMode() == 0 ? rom::kFieldPalette.offset : rom::kBatViewPalette.offset);
+    Surface table(256, 256);
+    drawPatternTable(table, bank, palette, tiles.selPal(), 2);
+    QCOMPARE(pixelsOf(tiles.picPatternTable), pixelsOf(table));
+    Surface tile(8, 8);
+    drawTile(bank, tiles.selTile(), tile, 0, 0, palette, tiles.selPal());
+    Surface metatile(32, 32);
+    drawMetatile(metatile, romImage, bank, palette, 0, 0, tiles.selMeta(), tiles.selPal());
+    for (int y = 0; y < 128; ++y) {
+      for (int x = 0; x < 128; ++x) {
+        QCOMPARE(tiles.picSelectedTile.pixel(x, y), tile.pixel(x / 16, y / 16));
+        QCOMPARE(tiles.pic_4x4metatile.pixel(x, y), metatile.pixel(x / 4, y / 4));
+      }
+    }
+    PaletteSurfaces sheets = makePaletteSurfaces();
+    drawPatternTables(sheets, bank, palette);
+    Surface batView(256, 240);
+    drawBatView(batView, romImage, sheets);
+    QCOMPARE(pixelsOf(tiles.picBatView), pixelsOf(batView));
   }
 
   std::uint8_t pixelOf(int tile, int row, int column) {
@@ -218,8 +248,8 @@ class FrmAltPaneTest : public QObject {
     TilePixels decoded;
     decodeTiles(rom::kFieldChrBank.offset + 5 * 16, 1, decoded, romImage);
     QCOMPARE(int{decoded[17]}, 2);
-    // Every view shows it: the enlarged tile's cell.
     QCOMPARE(state().picSelectedTile.pixel(20, 40), state().swatchColour(2));
+    expectViewsFresh();
   }
 
   void theOtherButtonsPaintWithTheRightPen() {
@@ -306,6 +336,7 @@ class FrmAltPaneTest : public QObject {
         QCOMPARE(indexed<QLabel>("lblnespal_tEdit", k)->palette().color(QPalette::Window),
                  qColour(colorTable[number & 63]));
       }
+      expectViewsFresh();
       // The right pen keeps slot 3, shown in the new colours.
       QCOMPARE(state().rightColor(), 3);
       QCOMPARE(indexed<QLabel>("lblselectedcolor", 1)->palette().color(QPalette::Window),
@@ -392,6 +423,7 @@ class FrmAltPaneTest : public QObject {
     TilePixels stored;
     decodeTiles(rom::kBatViewChrBank.offset, 256, stored, romImage);
     QCOMPARE(stored, expected);
+    expectViewsFresh();
     // The batter's view shows the new tile 20 wherever it stands.
     QCOMPARE(pixelsOf(state().picBatView), pixelsOf(renderView(romImage, View::BatView, 0)));
   }
@@ -439,6 +471,7 @@ class FrmAltPaneTest : public QObject {
     click(mode == 0 ? "pic_4x4metatile" : "picBatView", pressAt.x(), pressAt.y(),
           mode == 0 ? Qt::LeftButton : Qt::RightButton);
     QCOMPARE(romImage, expected);
+    expectViewsFresh();
     if (mode == 1) {
       QCOMPARE(pixelsOf(state().picBatView), pixelsOf(renderView(romImage, View::BatView, 0)));
     } else {
@@ -526,6 +559,24 @@ class FrmAltPaneTest : public QObject {
     window->findChild<QAction*>("menuFileLoadRom")->trigger();
     QVERIFY(QTest::qWaitFor([this] { return alt() == nullptr; }));
     QCOMPARE(romImage, other);
+  }
+
+  // Closing in mode 1 leaves the main window's pictures alone; in mode 0 it
+  // draws them again.
+  void onlyModeZeroRefreshesTheMainWindowOnClosing() {
+    Surface& map = window->findChild<PictureSurface*>("picMapRenderDest")->surface();
+    for (const int mode : {1, 0}) {
+      open(mode);
+      map.setPixel(700, 700, 0x123456);
+      alt()->close();
+      QCOMPARE(map.pixel(700, 700) == 0x123456U, mode == 1);
+    }
+  }
+
+  void theGridColourFollowsTheThumbOnlyWhenItIsLetGo() {
+    open(0);
+    QVERIFY(!child<QScrollBar>("hscrGridColor")->hasTracking());
+    QVERIFY(child<QScrollBar>("hscr_meta")->hasTracking());
   }
 
   void closingTheMainWindowClosesTheEditorFirst() {
