@@ -8,7 +8,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 
 # Debian 12 packages the build needs.
-PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev qt6-base-dev
+PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev zlib1g-dev qt6-base-dev
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CLI := $(BUILD_DIR)/src/tarvo-cli

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gfx/chr_codec.h"
 #include "screens/demo_rom.h"
 #include "screens/views.h"
 #include "shell/rom_locations.h"
@@ -138,8 +139,24 @@ TEST(TarvoCliExport, WritesEveryViewPixelForPixel) {
       ASSERT_EQ(result.status, kExitOk) << result.err;
       test::DecodedPng png;
       ASSERT_TRUE(test::decodePng(test::readFile(dir / "out.png"), png));
-      EXPECT_EQ(png.bitDepth, 8);
-      EXPECT_EQ(png.colourType, 2);
+      const bool chr = view.view == View::FieldChr || view.view == View::BatViewChr;
+      if (chr) {
+        // Indexed: the indices are the colour slots of the tiles.
+        EXPECT_EQ(png.colourType, 3);
+        TilePixels tiles;
+        decodeTiles(bankOf(view.view).offset, 256, tiles, rom);
+        ASSERT_EQ(png.indices.size(), 128U * 128U);
+        for (int y = 0; y < 128; ++y) {
+          for (int x = 0; x < 128; ++x) {
+            const int tile = (y / 8) * 16 + x / 8;
+            ASSERT_EQ(png.indices[static_cast<std::size_t>(y * 128 + x)],
+                      tiles[static_cast<std::size_t>(tile * 64 + (y % 8) * 8 + x % 8)]);
+          }
+        }
+      } else {
+        EXPECT_EQ(png.bitDepth, 8);
+        EXPECT_EQ(png.colourType, 2);
+      }
       const Surface surface = renderView(rom, view.view, sub < 0 ? 0 : sub);
       ASSERT_EQ(png.width, view.width);
       ASSERT_EQ(png.height, view.height);

@@ -88,6 +88,19 @@ bool decodePng(const ByteArray& png, DecodedPng& decoded) {
   if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) {
     return false;
   }
+  if (decoded.colourType == 3) {
+    png_image indexed{};
+    indexed.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_memory(&indexed, png.data(), png.size()) == 0) {
+      return false;
+    }
+    indexed.format = PNG_FORMAT_RGB_COLORMAP;
+    std::vector<std::uint8_t> colormap(PNG_IMAGE_COLORMAP_SIZE(indexed));
+    decoded.indices.resize(PNG_IMAGE_SIZE(indexed));
+    if (png_image_finish_read(&indexed, nullptr, decoded.indices.data(), 0, colormap.data()) == 0) {
+      return false;
+    }
+  }
   decoded.width = static_cast<int>(image.width);
   decoded.height = static_cast<int>(image.height);
   decoded.pixels.resize(static_cast<std::size_t>(decoded.width) * decoded.height);

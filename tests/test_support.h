@@ -42,9 +42,10 @@ bool runningAsRoot();
 struct DecodedPng {
   int width = 0;
   int height = 0;
-  int bitDepth = 0;           // as the file's header says
-  int colourType = 0;         // 2 = RGB, 3 = indexed, 6 = RGBA
-  std::vector<Color> pixels;  // row-major, 0x00BBGGRR
+  int bitDepth = 0;                   // as the file's header says
+  int colourType = 0;                 // 2 = RGB, 3 = indexed, 6 = RGBA
+  std::vector<Color> pixels;          // row-major, 0x00BBGGRR
+  std::vector<std::uint8_t> indices;  // an indexed file's palette indices
 };
 bool decodePng(const ByteArray& png, DecodedPng& decoded);
 

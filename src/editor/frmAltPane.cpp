@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -14,6 +15,8 @@
 #include "platform/clickable_label.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
+#include "platform/user_dialogs.h"
+#include "screens/chr_import.h"
 #include "screens/grid_lines.h"
 #include "screens/status_text.h"
 
@@ -106,13 +109,17 @@ void fill(QLabel* label, Color colour) {
 
 }  // namespace
 
-frmAltPane::frmAltPane(EditHistory& editHistory, QWidget* parent)
-    : QMainWindow(parent), tiles(romImage), history(editHistory) {
+frmAltPane::frmAltPane(EditHistory& editHistory, UserDialogs& userDialogs, QWidget* parent)
+    : QMainWindow(parent), tiles(romImage), history(editHistory), dialogs(userDialogs) {
   setObjectName("frmAltPane");
   setAttribute(Qt::WA_DeleteOnClose);
   buildControls();
   buildMenus();
   statusBar()->setObjectName("statusBar");  // before the size is fixed: it takes a line
+  // Where the selected tile is used, always in view at the status bar's end.
+  lblTileUsage = new QLabel(this);
+  lblTileUsage->setObjectName("lblTileUsage");
+  statusBar()->addPermanentWidget(lblTileUsage);
   setFixedSize(sizeHint());
 }
 
@@ -151,8 +158,11 @@ void frmAltPane::buildControls() {
     swatch->setProperty("index", k);
     swatch->setGeometry(40 + 24 * k, 200, 24, 24);
     lblnespal_tEdit[static_cast<std::size_t>(k)] = swatch;
+    swatch->setToolTip("Press to choose a pen's colour; double-click to change the colour");
     connect(swatch, &ClickableLabel::pressed, this,
             [this, k](int button, int) { lblnespal_tEdit_MouseDown(k, button); });
+    connect(swatch, &ClickableLabel::doubleClicked, this,
+            [this, k](int, int) { lblnespal_tEdit_DblClick(k); });
   }
   auto* cmdNextPal = makeButton(fraPatTbl, "cmdNextPal", {136, 200, 17, 24}, ">");
   auto* cmdFlipVAxis = makeButton(fraPatTbl, "cmdFlipVAxis", {24, 232, 32, 32}, "");
@@ -184,6 +194,7 @@ void frmAltPane::buildControls() {
   picBatView->move(8, 16);
 
   hscrGridColor = makeScrollBar(client, "hscrGridColor", {16, 504, 145, 17}, 255, 8);
+
   // The lines take a new colour when the thumb is let go, not while it moves.
   hscrGridColor->setTracking(false);
 
@@ -262,6 +273,10 @@ void frmAltPane::buildMenus() {
   menuEditRedo->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
   connect(menuEditUndo, &QAction::triggered, this, &frmAltPane::undoRequested);
   connect(menuEditRedo, &QAction::triggered, this, &frmAltPane::redoRequested);
+  menuEdit->addSeparator();
+  QAction* menuEditImportTiles = menuEdit->addAction("Import Tiles...");
+  menuEditImportTiles->setObjectName("menuEditImportTiles");
+  connect(menuEditImportTiles, &QAction::triggered, this, &frmAltPane::menuEditImportTiles_Click);
 
   QMenu* menuView = menuBar()->addMenu("View");
   menuView->setObjectName("menuView");
@@ -270,6 +285,10 @@ void frmAltPane::buildMenus() {
   menuViewShowGrid->setCheckable(true);
   menuViewShowGrid->setShortcut(QKeySequence("Ctrl+G"));
   connect(menuViewShowGrid, &QAction::triggered, this, &frmAltPane::menuViewShowGrid_Click);
+  menuViewShowUnused = menuView->addAction("Show Unused Tiles");
+  menuViewShowUnused->setObjectName("menuViewShowUnused");
+  menuViewShowUnused->setCheckable(true);
+  connect(menuViewShowUnused, &QAction::triggered, this, &frmAltPane::menuViewShowUnused_Click);
 }
 
 void frmAltPane::initGUI(int ap, int metaID) {
@@ -338,6 +357,7 @@ void frmAltPane::showLabels() {
   lbl_4selMeta->setText(QString::fromStdString(hexLabel(tiles.selMeta())));
   fill(lblselectedcolor[0], tiles.penColour(0));
   fill(lblselectedcolor[1], tiles.penColour(1));
+  lblTileUsage->setText(QString::fromStdString(tiles.usageText()));
 }
 
 void frmAltPane::picPatternTable_MouseDown(int, int, int x, int y) {
@@ -452,6 +472,49 @@ void frmAltPane::Form_Unload() {
 void frmAltPane::closeEvent(QCloseEvent* event) {
   Form_Unload();
   event->accept();
+}
+
+void frmAltPane::lblnespal_tEdit_DblClick(int index) {
+  const int entry = tiles.selPal() * 4 + index;
+  const QString which = tiles.paneMode() == 0 ? "Field palette" : "Batter's view palette";
+  const int chosen = dialogs.chooseNesColour(this, QString("%1, entry %2").arg(which).arg(entry),
+                                             tiles.palData()[static_cast<std::size_t>(entry)]);
+  if (chosen < 0) {
+    return;
+  }
+  beginEdit("Change colour");
+  if (tiles.setPaletteColour(index, static_cast<std::uint8_t>(chosen))) {
+    showSubPalette();
+    emit imageEdited(tiles.paneMode());
+  }
+  endEdit();
+}
+
+void frmAltPane::menuEditImportTiles_Click() {
+  const QString path = dialogs.openFileName(this, QString(), "PNG image (*.png)");
+  if (path.isEmpty()) {
+    return;
+  }
+  ByteArray png;
+  std::string reason;
+  TilePixels imported;
+  const QString name = QFileInfo(path).fileName();
+  if (readWholeFile(path.toStdString(), png, 16 * 1024 * 1024, &reason) != 0 ||
+      !importPatternTable(png, tiles.palData(), tiles.selPal(), imported, &reason)) {
+    dialogs.message(
+        this, windowTitle(),
+        QString("%1 was not imported.\n\n%2.").arg(name, QString::fromStdString(reason)));
+    return;
+  }
+  beginEdit("Import tiles");
+  tiles.replaceBank(imported);
+  showLabels();
+  emit imageEdited(tiles.paneMode());
+  endEdit();
+}
+
+void frmAltPane::menuViewShowUnused_Click() {
+  tiles.setShowUnused(menuViewShowUnused->isChecked());
 }
 
 }  // namespace tarvo

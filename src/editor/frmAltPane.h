@@ -20,13 +20,15 @@ namespace tarvo {
 class ClickableLabel;
 class LineOverlay;
 class PictureSurface;
+class UserDialogs;
 
 class frmAltPane : public QMainWindow {
   Q_OBJECT
 
  public:
-  // Edits are recorded in `history`, which the main window shares.
-  explicit frmAltPane(EditHistory& history, QWidget* parent = nullptr);
+  // Edits are recorded in `history`, which the main window shares; `dialogs`
+  // ask for files and colours.
+  frmAltPane(EditHistory& history, UserDialogs& dialogs, QWidget* parent = nullptr);
   ~frmAltPane() override;
 
   // Sets the window up in mode `ap` at metatile `metaID` (see TileEditor).
@@ -84,9 +86,15 @@ class frmAltPane : public QMainWindow {
   void picBatView_MouseDown(int button, int shift, int x, int y);
   void menuViewShowGrid_Click();
   void hscrGridColor_Change(int value);
+  void lblnespal_tEdit_DblClick(int index);
+  void menuEditImportTiles_Click();
+  void menuViewShowUnused_Click();
 
   TileEditor tiles;
   EditHistory& history;
+  UserDialogs& dialogs;
+  QLabel* lblTileUsage = nullptr;
+  QAction* menuViewShowUnused = nullptr;
   QAction* menuEditUndo = nullptr;
   QAction* menuEditRedo = nullptr;
 

@@ -6,6 +6,7 @@
 #include "gfx/tile_transforms.h"
 #include "screens/batview_renderer.h"
 #include "screens/field_renderer.h"
+#include "screens/tile_usage.h"
 
 namespace tarvo {
 
@@ -85,6 +86,24 @@ void TileEditor::drawSelectedTile() {
 
 void TileEditor::drawPatternTableView() {
   drawPatternTable(picPatternTable, editTiles_, palData_, selPal_, 2);
+  if (!showUnused_) {
+    return;
+  }
+  // A cross over every tile nothing uses, in a colour no NES palette has.
+  constexpr Color kMark = rgb(255, 0, 255);
+  const std::array<bool, 256> used = usedTiles();
+  for (int t = 0; t < rom::kBankTiles; ++t) {
+    if (used[static_cast<std::size_t>(t)]) {
+      continue;
+    }
+    const int left = (t % 16) * kPatternCell;
+    const int top = (t / 16) * kPatternCell;
+    for (int i = 0; i < kPatternCell; ++i) {
+      picPatternTable.setPixel(left + i, top + i, kMark);
+      picPatternTable.setPixel(left + kPatternCell - 1 - i, top + i, kMark);
+    }
+  }
+  picPatternTable.refresh();
 }
 
 void TileEditor::redrawEditors() {
@@ -230,6 +249,63 @@ bool TileEditor::batViewPress(int x, int y) {
   writeByte(rom_, rom::kBatViewNameTable.offset + (y / 8) * rom::kBatViewColumns + x / 8, selTile_);
   drawBatView(picBatView, rom_, picPatTbl);
   return true;
+}
+
+void TileEditor::replaceBank(const TilePixels& tiles) {
+  editTiles_ = tiles;
+  editTiles_.resize(static_cast<std::size_t>(rom::kBankTiles) * rom::kTilePixels, 0);
+  for (int t = 0; t < rom::kBankTiles; ++t) {
+    storeEditedTile(static_cast<std::uint8_t>(t));
+  }
+  redrawAll();
+}
+
+const rom::Location& TileEditor::palette() const {
+  return paneMode_ == 0 ? rom::kFieldPalette : rom::kBatViewPalette;
+}
+
+bool TileEditor::setPaletteColour(int k, std::uint8_t number) {
+  const std::int64_t offset = palette().offset + selPal_ * 4 + (k & 3);
+  if (romByte(rom_, offset) == number) {
+    return false;
+  }
+  writeByte(rom_, offset, number);
+  reload();
+  return true;
+}
+
+void TileEditor::setShowUnused(bool show) {
+  showUnused_ = show;
+  drawPatternTableView();
+}
+
+std::array<bool, 256> TileEditor::usedTiles() const {
+  std::array<bool, 256> used{};
+  if (paneMode_ == 0) {
+    const auto usage = fieldTileUsage(rom_);
+    for (std::size_t t = 0; t < used.size(); ++t) {
+      used[t] = usage[t].metatileCells > 0 || usage[t].mapCells > 0;
+    }
+  } else {
+    const auto usage = batViewTileUsage(rom_);
+    for (std::size_t t = 0; t < used.size(); ++t) {
+      used[t] = usage[t] > 0;
+    }
+  }
+  return used;
+}
+
+std::string TileEditor::usageText() const {
+  const std::string tile = "Tile " + hexLabel(selTile_) + ": ";
+  auto count = [](int n, const char* what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+  };
+  if (paneMode_ == 0) {
+    const FieldTileUsage usage = fieldTileUsage(rom_)[selTile_];
+    return tile + "in " + count(usage.metatileCells, "metatile cell") + " and " +
+           count(usage.mapCells, "field map cell");
+  }
+  return tile + "in " + count(batViewTileUsage(rom_)[selTile_], "cell") + " of the batter's view";
 }
 
 void TileEditor::unload() {

@@ -8,6 +8,7 @@
 // save, a second opening or another mode never loses an edit.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -80,6 +81,24 @@ class TileEditor {
   // keeping the selection, the pens and the sub-palette, and redraws.
   void reload();
 
+  // Puts 256 tiles (an imported picture) in place of the bank's, in the
+  // image too, and redraws.
+  void replaceBank(const TilePixels& tiles);
+
+  // Sets slot k (0 to 3) of the current sub-palette of the mode's palette to
+  // NES colour `number`, in the image, and redraws. Returns whether the byte
+  // changed.
+  bool setPaletteColour(int k, std::uint8_t number);
+  const rom::Location& palette() const;
+
+  // Marks on the pattern table the tiles nothing uses (mode 0: no metatile
+  // cell and no map cell; mode 1: no cell of the batter's view).
+  void setShowUnused(bool show);
+  bool showUnused() const { return showUnused_; }
+  std::array<bool, 256> usedTiles() const;
+  // "Tile 05: in 3 metatile cells and 12 field map cells".
+  std::string usageText() const;
+
   // The write-back when the window closes: the whole bank into the image.
   void unload();
 
@@ -125,6 +144,7 @@ class TileEditor {
   int lastCol_ = 0;
   int lastRow_ = 0;
   bool tileDrag_ = false;
+  bool showUnused_ = false;
 };
 
 // "0A": a tile or metatile number as the labels show it.

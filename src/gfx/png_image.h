@@ -1,7 +1,9 @@
 // Surfaces as PNG files.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "gfx/surface.h"
 #include "shell/rom_image.h"
@@ -12,5 +14,26 @@ namespace tarvo {
 // pixel's colour exactly as the surface holds it. Returns false with the
 // reason when the encoder fails.
 bool encodePng(const Surface& surface, ByteArray& png, std::string* reason = nullptr);
+
+// Encodes an indexed (palette) PNG: `indices` holds one palette index per
+// pixel, row-major; `palette` the colours of the entries, kept as given even
+// where two are equal.
+bool encodeIndexedPng(int width, int height, const std::vector<std::uint8_t>& indices,
+                      const std::vector<Color>& palette, ByteArray& png,
+                      std::string* reason = nullptr);
+
+// A PNG file read back: its size, and either its palette indices (an indexed
+// file) or its colours with their alpha.
+struct DecodedImage {
+  int width = 0;
+  int height = 0;
+  bool indexed = false;
+  std::vector<std::uint8_t> indices;  // indexed: one palette index per pixel
+  std::vector<Color> colours;         // otherwise: 0x00BBGGRR per pixel
+  std::vector<std::uint8_t> alpha;    // otherwise: 255 for an opaque pixel
+};
+
+// Reads any PNG file; false with the reason for bytes that are no PNG.
+bool decodePng(const ByteArray& png, DecodedImage& image, std::string* reason = nullptr);
 
 }  // namespace tarvo

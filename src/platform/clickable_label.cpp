@@ -23,4 +23,11 @@ void ClickableLabel::mousePressEvent(QMouseEvent* event) {
                PictureSurface::shiftValue(event->modifiers()));
 }
 
+void ClickableLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+  const int button = PictureSurface::buttonValue(event->button());
+  const int shift = PictureSurface::shiftValue(event->modifiers());
+  emit pressed(button, shift);  // the second press of the pair
+  emit doubleClicked(button, shift);
+}
+
 }  // namespace tarvo

@@ -17,9 +17,11 @@ class ClickableLabel : public QLabel {
 
  signals:
   void pressed(int button, int shift);
+  void doubleClicked(int button, int shift);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
 }  // namespace tarvo

@@ -34,6 +34,8 @@ bool ClipViewport::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void ClipViewport::scrollTo(QWidget* content, int y) { content->move(content->x(), -y); }
+void ClipViewport::scrollTo(QWidget* content, int y) {
+  content->move(content->x(), -y);
+}
 
 }  // namespace tarvo

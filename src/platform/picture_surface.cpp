@@ -71,7 +71,9 @@ void PictureSurface::mouseDoubleClickEvent(QMouseEvent* event) {
   emit doubleClicked(button, shift, at.x(), at.y());
 }
 
-void PictureSurface::leaveEvent(QEvent*) { emit left(); }
+void PictureSurface::leaveEvent(QEvent*) {
+  emit left();
+}
 
 void PictureSurface::surfaceVisibilityChanged(bool visible) {
   // Hidden while a view is drawn: nothing reaches the screen until it shows.

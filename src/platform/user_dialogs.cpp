@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "platform/colour_chooser.h"
+
 namespace tarvo {
 
 QString QtUserDialogs::openFileName(QWidget* parent, const QString& directory,
@@ -34,6 +36,17 @@ bool QtUserDialogs::confirm(QWidget* parent, const QString& title, const QString
   QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No, parent);
   box.setDefaultButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
+}
+
+QString QtUserDialogs::saveFileName(QWidget* parent, const QString& directory,
+                                    const QString& suggested, const QString& filter) {
+  return QFileDialog::getSaveFileName(parent, QString(), directory + "/" + suggested, filter);
+}
+
+int QtUserDialogs::chooseNesColour(QWidget* parent, const QString& title, int current) {
+  ColourChooser chooser(current, parent);
+  chooser.setWindowTitle(title);
+  return chooser.exec() == QDialog::Accepted ? chooser.chosen() : -1;
 }
 
 }  // namespace tarvo

@@ -25,6 +25,15 @@ class UserDialogs {
 
   // A question with Yes and No; true for Yes.
   virtual bool confirm(QWidget* parent, const QString& title, const QString& text) = 0;
+
+  // The save-file dialog: the chosen path, or empty when cancelled.
+  // `suggested` is the file name offered; `filter` in Qt's form.
+  virtual QString saveFileName(QWidget* parent, const QString& directory, const QString& suggested,
+                               const QString& filter) = 0;
+
+  // The chooser of the 64 NES colours: the chosen colour number, or -1 when
+  // cancelled. `current` is marked.
+  virtual int chooseNesColour(QWidget* parent, const QString& title, int current) = 0;
 };
 
 // The real dialogs of the window system.
@@ -34,6 +43,9 @@ class QtUserDialogs : public UserDialogs {
   void message(QWidget* parent, const QString& title, const QString& text) override;
   SaveAnswer askToSave(QWidget* parent, const QString& title, const QString& text) override;
   bool confirm(QWidget* parent, const QString& title, const QString& text) override;
+  QString saveFileName(QWidget* parent, const QString& directory, const QString& suggested,
+                       const QString& filter) override;
+  int chooseNesColour(QWidget* parent, const QString& title, int current) override;
 };
 
 }  // namespace tarvo

@@ -1,6 +1,7 @@
 #include "screens/views.h"
 
 #include "gfx/chr_codec.h"
+#include "gfx/png_image.h"
 #include "screens/batview_renderer.h"
 #include "screens/field_renderer.h"
 
@@ -46,6 +47,43 @@ Surface renderView(const ByteArray& rom, View view, int subPalette) {
       break;
   }
   return surface;
+}
+
+const rom::Location& bankOf(View view) {
+  return view == View::BatView || view == View::BatViewChr ? rom::kBatViewChrBank
+                                                           : rom::kFieldChrBank;
+}
+
+const rom::Location& paletteOf(View view) {
+  return view == View::BatView || view == View::BatViewChr ? rom::kBatViewPalette
+                                                           : rom::kFieldPalette;
+}
+
+bool encodeViewPng(const ByteArray& rom, View view, int subPalette, ByteArray& png,
+                   std::string* reason) {
+  if (view != View::FieldChr && view != View::BatViewChr) {
+    return encodePng(renderView(rom, view, subPalette), png, reason);
+  }
+  TilePixels tiles;
+  decodeTiles(bankOf(view).offset, rom::kBankTiles, tiles, rom);
+  PaletteArray palette{};
+  readPalette(rom, palette, paletteOf(view).offset);
+  const int sub = subPalette & 3;
+  std::vector<Color> colours;
+  for (int k = 0; k < 4; ++k) {
+    colours.push_back(paletteColor(palette[static_cast<std::size_t>(sub * 4 + k)]));
+  }
+  // Tile t at ((t mod 16) * 8, (t div 16) * 8), as the pattern table shows it.
+  std::vector<std::uint8_t> slots(128 * 128);
+  for (int t = 0; t < rom::kBankTiles; ++t) {
+    for (int k = 0; k < rom::kTilePixels; ++k) {
+      const int x = (t % 16) * 8 + k % 8;
+      const int y = (t / 16) * 8 + k / 8;
+      slots[static_cast<std::size_t>(y * 128 + x)] =
+          tiles[static_cast<std::size_t>(t * rom::kTilePixels + k)] & 3;
+    }
+  }
+  return encodeIndexedPng(128, 128, slots, colours, png, reason);
 }
 
 }  // namespace tarvo

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "gfx/tile_drawing.h"
@@ -62,5 +63,16 @@ std::optional<ViewInfo> findView(std::string_view name);
 // Draws `view` of the image, in sub-palette (subPalette AND 3) where the view
 // has a choice.
 Surface renderView(const ByteArray& rom, View view, int subPalette);
+
+// The PNG file of `view`: 8-bit RGB for the pictures; for the CHR banks an
+// indexed picture whose palette is the sub-palette's four colours and whose
+// pixels are the colour slots, so that no slot is lost where two slots share
+// a colour.
+bool encodeViewPng(const ByteArray& rom, View view, int subPalette, ByteArray& png,
+                   std::string* reason = nullptr);
+
+// The CHR bank and palette of a CHR view.
+const rom::Location& bankOf(View view);
+const rom::Location& paletteOf(View view);
 
 }  // namespace tarvo

@@ -6,10 +6,14 @@
 #include <ostream>
 
 #include "gfx/png_image.h"
+#include "screens/chr_import.h"
 #include "screens/demo_rom.h"
 #include "screens/views.h"
+#include "shell/cli_patch.h"
+#include "shell/palette.h"
 #include "shell/rom_image.h"
 #include "shell/rom_info.h"
+#include "shell/rom_locations.h"
 
 namespace tarvo {
 
@@ -40,6 +44,20 @@ constexpr const char* kUsage =
     "                    batview-chr  the batter's view tiles, 128 x 128, in\n"
     "                                 sub-palette N of the batter's view palette\n"
     "                  N is 0 to 3 (default 0).\n"
+    "  import-chr ROM.nes field|batview IN.png [--subpalette N]\n"
+    "                  Read a 128 x 128 pattern table picture into that CHR bank\n"
+    "                  of ROM.nes, in place: an indexed PNG using palette\n"
+    "                  entries 0 to 3 (the colour slots), or any PNG using only\n"
+    "                  the four colours of sub-palette N (default 0). A picture\n"
+    "                  that does not fit is refused, naming the first tiles at\n"
+    "                  fault, and nothing is written.\n"
+    "  patch make ORIGINAL.nes EDITED.nes OUT.ips|OUT.bps\n"
+    "                  Write the IPS or BPS patch (by OUT's extension) that turns\n"
+    "                  ORIGINAL.nes into EDITED.nes.\n"
+    "  patch apply ROM.nes PATCH OUT.nes\n"
+    "                  Apply an IPS or BPS patch to ROM.nes and write OUT.nes. A\n"
+    "                  damaged patch, or a BPS patch made for another file, is\n"
+    "                  refused and nothing is written.\n"
     "  help            Show this text (also --help or -h).\n"
     "\n"
     "Exit status: 0 on success, 1 on failure (the reason on standard error),\n"
@@ -83,32 +101,44 @@ int infoCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   return kExitOk;
 }
 
-int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::vector<std::string> positional;
-  std::optional<int> subPalette;
+// The words after the command: positional ones, and --subpalette N (or
+// --subpalette=N) anywhere among them. Returns a usage message when they are
+// off.
+std::optional<std::string> parseWords(const std::vector<std::string>& args,
+                                      std::vector<std::string>& positional,
+                                      std::optional<int>& subPalette) {
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     std::string value;
     if (arg == "--subpalette") {
       if (i + 1 >= args.size()) {
-        return usageError(err, "--subpalette needs a number from 0 to 3");
+        return "--subpalette needs a number from 0 to 3";
       }
       value = args[++i];
     } else if (arg.rfind("--subpalette=", 0) == 0) {
       value = arg.substr(std::string("--subpalette=").size());
     } else if (arg.size() > 1 && arg[0] == '-') {
-      return usageError(err, "unknown option '" + arg + "'");
+      return "unknown option '" + arg + "'";
     } else {
       positional.push_back(arg);
       continue;
     }
     if (subPalette) {
-      return usageError(err, "--subpalette is given twice");
+      return "--subpalette is given twice";
     }
     if (value.size() != 1 || value[0] < '0' || value[0] > '3') {
-      return usageError(err, "--subpalette takes a number from 0 to 3, not '" + value + "'");
+      return "--subpalette takes a number from 0 to 3, not '" + value + "'";
     }
     subPalette = value[0] - '0';
+  }
+  return std::nullopt;
+}
+
+int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> positional;
+  std::optional<int> subPalette;
+  if (const auto usage = parseWords(args, positional, subPalette)) {
+    return usageError(err, *usage);
   }
   if (positional.size() != 3) {
     return usageError(err, "export takes ROM.nes, VIEW and OUT.png");
@@ -130,13 +160,59 @@ int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::
   if (loadBinaryFile(romPath, image, &reason) != 0) {
     return failure(err, romPath, reason);
   }
-  const Surface surface = renderView(image, view->view, subPalette.value_or(0));
   ByteArray png;
-  if (!encodePng(surface, png, &reason) || writeWholeFile(pngPath, png, &reason) != 0) {
+  if (!encodeViewPng(image, view->view, subPalette.value_or(0), png, &reason) ||
+      writeWholeFile(pngPath, png, &reason) != 0) {
     return failure(err, pngPath, reason);
   }
-  out << "Wrote " << view->description << " (" << surface.width() << " x " << surface.height()
-      << ") to " << pngPath << "\n";
+  out << "Wrote " << view->description << " (" << view->width << " x " << view->height << ") to "
+      << pngPath << "\n";
+  return kExitOk;
+}
+
+// A picture of a CHR bank is at most this large; anything larger is no
+// 128 x 128 picture.
+constexpr std::size_t kPictureLimit = 16 * 1024 * 1024;
+
+int importChrCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> positional;
+  std::optional<int> subPalette;
+  if (const auto usage = parseWords(args, positional, subPalette)) {
+    return usageError(err, *usage);
+  }
+  if (positional.size() != 3) {
+    return usageError(err, "import-chr takes ROM.nes, field or batview, and IN.png");
+  }
+  if (positional[1] != "field" && positional[1] != "batview") {
+    return usageError(err, "unknown bank '" + positional[1] + "'; the banks are field and batview");
+  }
+  const bool field = positional[1] == "field";
+  const rom::Location& bank = field ? rom::kFieldChrBank : rom::kBatViewChrBank;
+  const std::string& romPath = positional[0];
+  const std::string& pngPath = positional[2];
+  ByteArray image;
+  std::string reason;
+  if (loadBinaryFile(romPath, image, &reason) != 0) {
+    return failure(err, romPath, reason);
+  }
+  ByteArray png;
+  if (readWholeFile(pngPath, png, kPictureLimit, &reason) != 0) {
+    return failure(err, pngPath, reason);
+  }
+  PaletteArray palette{};
+  readPalette(image, palette, (field ? rom::kFieldPalette : rom::kBatViewPalette).offset);
+  TilePixels tiles;
+  if (!importPatternTable(png, palette, subPalette.value_or(0), tiles, &reason)) {
+    return failure(err, pngPath, reason);
+  }
+  for (int t = 0; t < rom::kBankTiles; ++t) {
+    storeTile(tiles, static_cast<std::uint8_t>(t), image, bank.offset + t * rom::kTileBytes);
+  }
+  if (saveBinaryFile(romPath, image, &reason) != 0) {
+    return failure(err, romPath, reason);
+  }
+  out << "Wrote the 256 tiles of " << pngPath << " into the " << bank.name << " of " << romPath
+      << "\n";
   return kExitOk;
 }
 
@@ -161,6 +237,12 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (command == "export") {
     return exportCommand(args, out, err);
+  }
+  if (command == "import-chr") {
+    return importChrCommand(args, out, err);
+  }
+  if (command == "patch") {
+    return patchCommand(args, out, err);
   }
   return usageError(err, "unknown command '" + command + "'");
 }

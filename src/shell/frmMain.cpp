@@ -15,6 +15,7 @@
 
 #include "editor/frmAltPane.h"
 #include "gfx/colors.h"
+#include "platform/clickable_label.h"
 #include "platform/clip_viewport.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
@@ -22,6 +23,8 @@
 #include "screens/field_renderer.h"
 #include "screens/metatile_picker.h"
 #include "screens/status_text.h"
+#include "screens/views.h"
+#include "shell/patches.h"
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"
 
@@ -86,7 +89,7 @@ frmAltPane* frmMain::editorWindow() const {
 
 void frmMain::openEditor(int ap, int metaID) {
   if (!altPane) {
-    altPane = new frmAltPane(rom.history());  // a window of its own, without an owner
+    altPane = new frmAltPane(rom.history(), dialogs);  // a window of its own, without an owner
     connect(altPane, &frmAltPane::unloaded, this, &frmMain::altPane_Unload);
     connect(altPane, &frmAltPane::imageEdited, this, &frmMain::altPane_ImageEdited);
     connect(altPane, &frmAltPane::historyChanged, this, &frmMain::showHistoryState);
@@ -233,10 +236,14 @@ void frmMain::buildControls() {
   picSelMeta->move(552, 536);
 
   for (int i = 0; i < 32; ++i) {
-    auto* swatch = new QLabel(client);
+    auto* swatch = new ClickableLabel(client);
     swatch->setObjectName("lblnespal_edit");
     swatch->setProperty("index", i);
-    swatch->setAutoFillBackground(true);
+    if (i < 16) {
+      swatch->setToolTip("Double-click to choose another colour");
+      connect(swatch, &ClickableLabel::doubleClicked, this,
+              [this, i](int, int) { lblnespal_edit_DblClick(i); });
+    }
     swatch->setGeometry(i < 16 ? 552 + 16 * i : 552 + 16 * (i - 16), i < 16 ? 608 : 632, 16, 16);
     lblnespal_edit[static_cast<std::size_t>(i)] = swatch;
   }
@@ -267,6 +274,21 @@ void frmMain::buildMenus() {
   menuFileLoadRom->setShortcut(QKeySequence("Ctrl+O"));
   menuFileSaveRom = addAction(menuFile, "menuFileSaveRom", "Save Rom");
   menuFileSaveRom->setShortcut(QKeySequence("Ctrl+S"));
+  QMenu* menuFileExportImage = menuFile->addMenu("Export Image");
+  menuFileExportImage->setObjectName("menuFileExportImage");
+  const std::pair<const char*, const char*> images[] = {
+      {"menuFileExportField", "Field Map..."},
+      {"menuFileExportMetatiles", "Metatile Table..."},
+      {"menuFileExportBatView", "Batter's View..."},
+      {"menuFileExportFieldChr", "Field Tiles..."},
+      {"menuFileExportBatViewChr", "Batter's View Tiles..."},
+  };
+  for (int view = 0; view < 5; ++view) {
+    QAction* item = addAction(menuFileExportImage, images[view].first, images[view].second);
+    connect(item, &QAction::triggered, this, [this, view] { menuFileExportImage_Click(view); });
+  }
+  menuFileExportPatch = addAction(menuFile, "menuFileExportPatch", "Export Patch...");
+  connect(menuFileExportPatch, &QAction::triggered, this, &frmMain::menuFileExportPatch_Click);
   menuFile->addSeparator()->setObjectName("sep0");
   menuFileExit = addAction(menuFile, "menuFileExit", "Exit");
   menuFileExit->setShortcut(QKeySequence("Ctrl+Q"));
@@ -311,6 +333,9 @@ void frmMain::enableMenus(bool enabled) {
   menuFileLoadRom->setEnabled(true);
   menuFileExit->setEnabled(true);
   menuFileSaveRom->setEnabled(enabled);
+  // Exports need an image too.
+  menuFileExportPatch->setEnabled(enabled);
+  findChild<QMenu*>("menuFileExportImage")->menuAction()->setEnabled(enabled);
   menuEdit->menuAction()->setEnabled(enabled);
   menuView->menuAction()->setEnabled(enabled);
   // The items too, so that no shortcut reaches them through a disabled menu.
@@ -433,6 +458,69 @@ void frmMain::decodeFieldTiles() {
 
 void frmMain::drawPatternTables() {
   tarvo::drawPatternTables(picPatTbl, tilePixels, fieldPalette);
+}
+
+void frmMain::menuFileExportImage_Click(int view) {
+  const ViewInfo& info = kViews[static_cast<std::size_t>(view)];
+  const QString base = QFileInfo(romPath).completeBaseName();
+  const QString path = dialogs.saveFileName(
+      this, dialogDirectory,
+      base + "-" + QString::fromUtf8(info.name.data(), static_cast<int>(info.name.size())) + ".png",
+      "PNG image (*.png)");
+  if (path.isEmpty()) {
+    return;
+  }
+  ByteArray png;
+  std::string reason;
+  if (!encodeViewPng(romImage, info.view, 0, png, &reason) ||
+      writeWholeFile(path.toStdString(), png, &reason) != 0) {
+    showMessage(QString("%1 was not written.\n\n%2.")
+                    .arg(QFileInfo(path).fileName(), QString::fromStdString(reason)));
+    return;
+  }
+  statusBar()->showMessage(QString("Wrote %1").arg(QFileInfo(path).fileName()), 5000);
+}
+
+void frmMain::menuFileExportPatch_Click() {
+  const QString path =
+      dialogs.saveFileName(this, dialogDirectory, QFileInfo(romPath).completeBaseName() + ".ips",
+                           "IPS patch (*.ips);;BPS patch (*.bps)");
+  if (path.isEmpty()) {
+    return;
+  }
+  const QString name = QFileInfo(path).fileName();
+  const auto format = patchFormatForPath(path.toStdString());
+  if (!format) {
+    showMessage(QString("%1 was not written.\n\nA patch's name ends in .ips or .bps.").arg(name));
+    return;
+  }
+  rom.history().commit();
+  ByteArray patch;
+  std::string reason;
+  if (!makePatch(*format, rom.loadedBytes(), romImage, patch, &reason) ||
+      writeWholeFile(path.toStdString(), patch, &reason) != 0) {
+    showMessage(QString("%1 was not written.\n\n%2.").arg(name, QString::fromStdString(reason)));
+    return;
+  }
+  statusBar()->showMessage(QString("Wrote %1").arg(name), 5000);
+}
+
+void frmMain::lblnespal_edit_DblClick(int index) {
+  if (!rom.isLoaded() || index < 0 || index >= 16) {
+    return;  // entries 16 to 31 come from nowhere in the image
+  }
+  const int chosen = dialogs.chooseNesColour(this, QString("Field palette, entry %1").arg(index),
+                                             fieldPalette[static_cast<std::size_t>(index)]);
+  if (chosen < 0) {
+    return;
+  }
+  const auto offset = static_cast<std::size_t>(rom::kFieldPalette.offset + index);
+  rom.history().begin("Change colour");
+  romImage[offset] = static_cast<std::uint8_t>(chosen);
+  if (rom.history().commit()) {
+    showImageChange();
+    showHistoryState();
+  }
 }
 
 }  // namespace tarvo

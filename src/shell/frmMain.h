@@ -22,6 +22,7 @@ class QScrollBar;
 
 namespace tarvo {
 
+class ClickableLabel;
 class ClipViewport;
 class frmAltPane;
 class LineOverlay;
@@ -109,6 +110,9 @@ class frmMain : public QMainWindow {
   void showImageChange();
   void endEdit();
   void menuHelpAbout_Click();
+  void menuFileExportImage_Click(int view);
+  void menuFileExportPatch_Click();
+  void lblnespal_edit_DblClick(int index);
   void showStatus(const std::string& text);
   void buildMenus();
 
@@ -154,7 +158,7 @@ class frmMain : public QMainWindow {
   PictureSurface* picMetaTable = nullptr;
   QScrollBar* vscrMetatiles = nullptr;
   PictureSurface* picSelMeta = nullptr;
-  std::array<QLabel*, 32> lblnespal_edit{};
+  std::array<ClickableLabel*, 32> lblnespal_edit{};
   std::vector<LineOverlay*> ln_fieldV;
   std::vector<LineOverlay*> ln_fieldH;
   std::vector<LineOverlay*> ln_metaSelV;
@@ -166,6 +170,7 @@ class frmMain : public QMainWindow {
   QAction* menuFileLoadRom = nullptr;
   QAction* menuFileSaveRom = nullptr;
   QAction* menuFileExit = nullptr;
+  QAction* menuFileExportPatch = nullptr;
   QAction* menuEditUndo = nullptr;
   QAction* menuEditRedo = nullptr;
   QAction* menuEditTileData = nullptr;

@@ -41,6 +41,7 @@ std::int16_t RomDocument::load(const std::string& path, std::string* reason) {
   }
   path_ = path;
   fileBytes_ = image_;
+  loadedBytes_ = image_;
   history_.clear();
   return 0;
 }

@@ -43,11 +43,14 @@ class RomDocument {
 
   // The file's bytes as last loaded or saved.
   const ByteArray& fileBytes() const { return fileBytes_; }
+  // The file's bytes as they were loaded: what a patch starts from.
+  const ByteArray& loadedBytes() const { return loadedBytes_; }
 
  private:
   ByteArray& image_;
   std::string path_;
   ByteArray fileBytes_;
+  ByteArray loadedBytes_;
   EditHistory history_;
 };
 

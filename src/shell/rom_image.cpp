@@ -270,6 +270,44 @@ std::int16_t loadBinaryFile(const std::string& path, ByteArray& buffer, std::str
   return 0;
 }
 
+std::int16_t readWholeFile(const std::string& path, ByteArray& bytes, std::size_t limit,
+                           std::string* reason) {
+  if (!fileExists(path)) {
+    return fail(reason, notAFileReason(path));
+  }
+  int openError = 0;
+  bool notRegular = false;
+  std::uintmax_t size = 0;
+  FileHandle file(os::openRegularFile(path, openError, notRegular, size));
+  if (!file) {
+    return fail(reason, notRegular ? notAFileReason(path) : describeError(openError));
+  }
+  const std::string tooLarge = displayName(path) + " is larger than " +
+                               formatCount(static_cast<std::int64_t>(limit)) + " bytes";
+  if (size > limit) {
+    return fail(reason, tooLarge);
+  }
+  ByteArray read;
+  read.reserve(static_cast<std::size_t>(size));
+  std::array<std::uint8_t, kChunk> chunk{};
+  for (;;) {
+    errno = 0;
+    const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+    read.insert(read.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+    if (read.size() > limit) {
+      return fail(reason, tooLarge);
+    }
+    if (got < chunk.size()) {
+      if (std::ferror(file.get()) != 0) {
+        return fail(reason, describeError(errno != 0 ? errno : EIO));
+      }
+      break;
+    }
+  }
+  bytes = std::move(read);
+  return 0;
+}
+
 namespace {
 
 // Why the new file could not be made beside `target`.

@@ -49,6 +49,31 @@ class FakeDialogs : public UserDialogs {
     return answer;
   }
 
+  // The save dialog's answers in turn (empty cancels), and the colour
+  // chooser's (-1 cancels); what they were offered.
+  QStringList saveFiles;
+  QStringList suggestedNames;
+  std::vector<int> colourAnswers;
+  std::vector<int> colourCurrents;
+
+  QString saveFileName(QWidget*, const QString&, const QString& suggested,
+                       const QString& filter) override {
+    suggestedNames << suggested;
+    filters << filter;
+    return saveFiles.isEmpty() ? QString() : saveFiles.takeFirst();
+  }
+
+  int chooseNesColour(QWidget*, const QString& title, int current) override {
+    questions.push_back({title, QString("colour %1").arg(current)});
+    colourCurrents.push_back(current);
+    if (colourAnswers.empty()) {
+      return -1;
+    }
+    const int answer = colourAnswers.front();
+    colourAnswers.erase(colourAnswers.begin());
+    return answer;
+  }
+
   bool confirm(QWidget*, const QString& title, const QString& text) override {
     questions.push_back({title, text});
     if (confirmAnswers.empty()) {

@@ -2,6 +2,7 @@
 // disk-change warning, dropped files and the status bars, on the real
 // windows (offscreen).
 #include <QAction>
+#include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
@@ -14,9 +15,11 @@
 
 #include "editor/frmAltPane.h"
 #include "fake_dialogs.h"
+#include "gfx/png_image.h"
 #include "screens/demo_rom.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
+#include "shell/patches.h"
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"
@@ -442,6 +445,138 @@ class WorkflowTest : public QObject {
     test::moveOn(altControl("picBatView"), 101, 51);
     test::moveOn(altControl("picBatView"), 100, 50);
     QVERIFY(alt()->statusBar()->currentMessage().endsWith("byte at 0x10DC"));
+  }
+  // A double-click on a swatch chooses a colour: one undo step, and every
+  // view of both windows shows it.
+  void aSwatchDoubleClickChangesThePalette() {
+    openEditor(1);
+    auto doubleClick = [](QWidget* swatch) {
+      QTest::mouseDClick(swatch, Qt::LeftButton);
+      QTest::mouseRelease(swatch, Qt::LeftButton);
+    };
+    const ByteArray before = romImage;
+    const auto field = static_cast<std::size_t>(rom::kFieldPalette.offset);
+    dialogs->colourAnswers = {0x21};
+    doubleClick(test::member(window.get(), "lblnespal_edit", 5));
+    QCOMPARE(dialogs->colourCurrents.back(), int{before[field + 5]});
+    QCOMPARE(int{romImage[field + 5]}, 0x21);
+    QCOMPARE(
+        test::member<QLabel>(window.get(), "lblnespal_edit", 5)->palette().color(QPalette::Window),
+        QColor(redOf(colorTable[0x21]), greenOf(colorTable[0x21]), blueOf(colorTable[0x21])));
+    expectViewsShowTheImage();
+
+    // In the editor window: slot 2 of sub-palette 1 of the batter's view palette.
+    QTest::mouseClick(test::named<QPushButton>(alt(), "cmdNextPal"), Qt::LeftButton);
+    const auto batView = static_cast<std::size_t>(rom::kBatViewPalette.offset);
+    dialogs->colourAnswers = {0x16};
+    doubleClick(test::member(alt(), "lblnespal_tEdit", 2));
+    QCOMPARE(int{romImage[batView + 6]}, 0x16);
+    QCOMPARE(alt()->editor().swatchColour(2), colorTable[0x16]);
+    expectViewsShowTheImage();
+    QCOMPARE(window->document().history().size(), std::size_t{2});
+
+    // Cancelled, or the colour it already has: no step.
+    dialogs->colourAnswers = {-1, 0x16};
+    doubleClick(test::member(alt(), "lblnespal_tEdit", 2));
+    doubleClick(test::member(alt(), "lblnespal_tEdit", 2));
+    QCOMPARE(window->document().history().size(), std::size_t{2});
+
+    mainAction("menuEditUndo")->trigger();
+    mainAction("menuEditUndo")->trigger();
+    QCOMPARE(romImage, before);
+    QCOMPARE(alt()->editor().swatchColour(2), colorTable[before[batView + 6] & 63]);
+    expectViewsShowTheImage();
+    // Entries 16 to 31 come from nowhere: no chooser.
+    doubleClick(test::member(window.get(), "lblnespal_edit", 20));
+    QCOMPARE(dialogs->colourCurrents.size(), std::size_t{4});
+  }
+
+  void exportImageWritesTheViewsPictures() {
+    const std::vector<std::pair<const char*, View>> items{
+        {"menuFileExportField", View::Field},
+        {"menuFileExportMetatiles", View::Metatiles},
+        {"menuFileExportBatView", View::BatView},
+        {"menuFileExportFieldChr", View::FieldChr},
+        {"menuFileExportBatViewChr", View::BatViewChr},
+    };
+    for (const auto& [item, view] : items) {
+      const auto path = *dir / "picture.png";
+      dialogs->saveFiles << QString::fromStdString(path.string());
+      mainAction(item)->trigger();
+      ByteArray expected;
+      QVERIFY(encodeViewPng(romImage, view, 0, expected));
+      QCOMPARE(test::readFile(path), expected);
+    }
+    QCOMPARE(dialogs->suggestedNames.front(), QString("demo-field.png"));
+  }
+
+  void exportPatchTurnsTheLoadedFileIntoTheImage() {
+    clickOn(mainControl("picMapRenderDest"), 40, 70, Qt::RightButton);
+    openEditor(0);
+    selectTile(3);
+    choosePen(3);
+    clickOn(altControl("picSelectedTile"), 100, 100);
+    mainAction("menuFileSaveRom")->trigger();  // the patch still starts from the file as loaded
+    for (const char* name : {"edits.ips", "edits.bps"}) {
+      dialogs->saveFiles << QString::fromStdString((*dir / name).string());
+      mainAction("menuFileExportPatch")->trigger();
+      ByteArray result;
+      std::string reason;
+      QVERIFY2(applyPatch(test::readFile(*dir / name), makeDemoRom(), result, &reason),
+               reason.c_str());
+      QCOMPARE(result, romImage);
+    }
+    dialogs->saveFiles << QString::fromStdString((*dir / "edits.txt").string());
+    mainAction("menuFileExportPatch")->trigger();
+    QCOMPARE(dialogs->messages.back().text,
+             QString("edits.txt was not written.\n\nA patch's name ends in .ips or .bps."));
+    QVERIFY(!std::filesystem::exists(*dir / "edits.txt"));
+  }
+
+  void importTilesIsOneStepAndRefusesWhatDoesNotFit() {
+    openEditor(1);
+    // A picture of other tiles: the bank of a random image, in its palette.
+    ByteArray other = romImage;
+    const ByteArray noise = test::randomBytes(4096, 77);
+    std::copy(noise.begin(), noise.end(), other.begin() + rom::kBatViewChrBank.offset);
+    ByteArray png;
+    QVERIFY(encodeViewPng(other, View::BatViewChr, 0, png));
+    test::writeFile(*dir / "tiles.png", png);
+    test::writeFile(*dir / "broken.png", ByteArray(50, 1));
+    const ByteArray before = romImage;
+
+    dialogs->files << QString::fromStdString((*dir / "broken.png").string());
+    test::named<QAction>(alt(), "menuEditImportTiles")->trigger();
+    QVERIFY(dialogs->messages.back().text.startsWith("broken.png was not imported."));
+    QCOMPARE(romImage, before);
+
+    dialogs->files << QString::fromStdString((*dir / "tiles.png").string());
+    test::named<QAction>(alt(), "menuEditImportTiles")->trigger();
+    QCOMPARE(romImage, other);
+    expectViewsShowTheImage();
+    QCOMPARE(window->document().history().size(), std::size_t{1});
+    altAction("menuEditUndo")->trigger();
+    QCOMPARE(romImage, before);
+    expectViewsShowTheImage();
+  }
+
+  void unusedTilesAreMarkedOnThePatternTable() {
+    openEditor(1);  // the demo's batter's view leaves some tiles unused
+    const auto used = alt()->editor().usedTiles();
+    const auto unused = std::find(used.begin(), used.end(), false);
+    QVERIFY(unused != used.end());
+    const int tile = static_cast<int>(unused - used.begin());
+    const Surface before = alt()->editor().picPatternTable;
+    altAction("menuViewShowUnused")->trigger();
+    const Surface& marked = alt()->editor().picPatternTable;
+    QVERIFY(marked.pixel((tile % 16) * 16, (tile / 16) * 16) !=
+            before.pixel((tile % 16) * 16, (tile / 16) * 16));
+    altAction("menuViewShowUnused")->trigger();
+    QCOMPARE(pixelsOf(alt()->editor().picPatternTable), pixelsOf(before));
+    selectTile(tile);
+    QCOMPARE(test::named<QLabel>(alt(), "lblTileUsage")->text(),
+             QString::fromStdString("Tile " + hexLabel(static_cast<std::uint8_t>(tile)) +
+                                    ": in 0 cells of the batter's view"));
   }
 };
 

@@ -1,0 +1,113 @@
+#include "screens/chr_import.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "gfx/colors.h"
+#include "gfx/png_image.h"
+#include "shell/rom_locations.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr int kSide = 128;
+constexpr int kTilesNamed = 3;  // faults named in a refusal; the rest are counted
+
+std::string hex2(int value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02X", value & 0xFF);
+  return text;
+}
+
+std::string colourName(Color c) {
+  char text[16];
+  std::snprintf(text, sizeof text, "#%02X%02X%02X", redOf(c), greenOf(c), blueOf(c));
+  return text;
+}
+
+}  // namespace
+
+bool importPatternTable(const ByteArray& png, const PaletteArray& palette, int subPalette,
+                        TilePixels& tiles, std::string* reason) {
+  auto fail = [&](std::string text) {
+    if (reason != nullptr) {
+      *reason = std::move(text);
+    }
+    return false;
+  };
+  DecodedImage image;
+  std::string why;
+  if (!decodePng(png, image, &why)) {
+    return fail(why);
+  }
+  if (image.width != kSide || image.height != kSide) {
+    return fail("The picture is " + std::to_string(image.width) + " x " +
+                std::to_string(image.height) + " pixels; a pattern table is 128 x 128");
+  }
+  const int sub = subPalette & 3;
+  std::vector<Color> colours;
+  for (int k = 0; k < 4; ++k) {
+    colours.push_back(paletteColor(palette[static_cast<std::size_t>(sub * 4 + k)]));
+  }
+
+  TilePixels read(static_cast<std::size_t>(rom::kBankTiles) * rom::kTilePixels, 0);
+  // The first fault of each tile, tiles in order.
+  std::vector<std::string> faults;
+  int faultyTiles = 0;
+  for (int t = 0; t < rom::kBankTiles; ++t) {
+    std::string fault;
+    for (int k = 0; k < rom::kTilePixels && fault.empty(); ++k) {
+      const int x = (t % 16) * 8 + k % 8;
+      const int y = (t / 16) * 8 + k / 8;
+      const auto at = static_cast<std::size_t>(y * kSide + x);
+      const std::string where = " at x " + std::to_string(x) + ", y " + std::to_string(y);
+      int slot = -1;
+      if (image.indexed) {
+        slot = image.indices[at] < 4 ? image.indices[at] : -1;
+        if (slot < 0) {
+          fault = "palette entry " + std::to_string(image.indices[at]) + where;
+        }
+      } else if (image.alpha[at] != 255) {
+        fault = "a pixel that is not opaque" + where;
+      } else {
+        for (int k2 = 3; k2 >= 0; --k2) {  // the lowest matching slot wins
+          if (colours[static_cast<std::size_t>(k2)] == image.colours[at]) {
+            slot = k2;
+          }
+        }
+        if (slot < 0) {
+          fault = "colour " + colourName(image.colours[at]) + where;
+        }
+      }
+      if (slot >= 0) {
+        read[static_cast<std::size_t>(t * rom::kTilePixels + k)] = static_cast<std::uint8_t>(slot);
+      }
+    }
+    if (!fault.empty()) {
+      ++faultyTiles;
+      if (static_cast<int>(faults.size()) < kTilesNamed) {
+        faults.push_back("tile " + hex2(t) + " has " + fault);
+      }
+    }
+  }
+  if (faultyTiles > 0) {
+    std::string text = image.indexed
+                           ? "An indexed picture may use palette entries 0 to 3 only: "
+                           : "Every colour must be one of sub-palette " + std::to_string(sub) +
+                                 "'s four (" + colourName(colours[0]) + ", " +
+                                 colourName(colours[1]) + ", " + colourName(colours[2]) + ", " +
+                                 colourName(colours[3]) + "), fully opaque: ";
+    for (std::size_t i = 0; i < faults.size(); ++i) {
+      text += (i == 0 ? "" : "; ") + faults[i];
+    }
+    if (faultyTiles > kTilesNamed) {
+      text += "; and " + std::to_string(faultyTiles - kTilesNamed) + " more tiles";
+    }
+    return fail(text);
+  }
+  tiles = std::move(read);
+  return true;
+}
+
+}  // namespace tarvo

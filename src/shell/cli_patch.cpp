@@ -1,0 +1,127 @@
+#include "shell/cli_patch.h"
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+
+#include "shell/cli.h"
+#include "shell/patches.h"
+#include "shell/rom_image.h"
+
+namespace tarvo {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kPatchUsage =
+    "Usage: tarvo-cli patch make ORIGINAL.nes EDITED.nes OUT.ips|OUT.bps\n"
+    "       tarvo-cli patch apply ROM.nes PATCH OUT.nes\n"
+    "Run 'tarvo-cli help' for every command.\n";
+
+// Patches are small; anything far larger is not one.
+constexpr std::size_t kMaxPatchSize = 64 * 1024 * 1024;
+
+int usageError(std::ostream& err, const std::string& message) {
+  err << "tarvo-cli: " << message << "\n\n" << kPatchUsage;
+  return kExitUsage;
+}
+
+int failure(std::ostream& err, const std::string& path, const std::string& reason) {
+  err << "tarvo-cli: " << path << ": " << reason << "\n";
+  return kExitFailure;
+}
+
+std::string displayName(const std::string& path) {
+  const std::string name = fs::path(path).filename().string();
+  return name.empty() ? path : name;
+}
+
+const char* formatName(PatchFormat format) {
+  return format == PatchFormat::Ips ? "IPS" : "BPS";
+}
+
+int makeCommand(const std::vector<std::string>& files, std::ostream& out, std::ostream& err) {
+  const std::string& originalPath = files[0];
+  const std::string& editedPath = files[1];
+  const std::string& patchPath = files[2];
+  const std::optional<PatchFormat> format = patchFormatForPath(patchPath);
+  if (!format) {
+    return usageError(err, "the patch file's name must end in .ips or .bps, not '" +
+                               displayName(patchPath) + "'");
+  }
+  ByteArray original;
+  ByteArray edited;
+  std::string reason;
+  if (loadBinaryFile(originalPath, original, &reason) != 0) {
+    return failure(err, originalPath, reason);
+  }
+  if (loadBinaryFile(editedPath, edited, &reason) != 0) {
+    return failure(err, editedPath, reason);
+  }
+  ByteArray patch;
+  if (!makePatch(*format, original, edited, patch, &reason) ||
+      writeWholeFile(patchPath, patch, &reason) != 0) {
+    return failure(err, patchPath, reason);
+  }
+  out << "Wrote " << patchPath << ", the " << formatName(*format) << " patch that turns "
+      << displayName(originalPath) << " into " << displayName(editedPath) << " ("
+      << formatCount(static_cast<std::int64_t>(patch.size())) << " bytes)\n";
+  return kExitOk;
+}
+
+int applyCommand(const std::vector<std::string>& files, std::ostream& out, std::ostream& err) {
+  const std::string& romPath = files[0];
+  const std::string& patchPath = files[1];
+  const std::string& outPath = files[2];
+  ByteArray rom;
+  ByteArray patch;
+  std::string reason;
+  if (loadBinaryFile(romPath, rom, &reason) != 0) {
+    return failure(err, romPath, reason);
+  }
+  if (readWholeFile(patchPath, patch, kMaxPatchSize, &reason) != 0) {
+    return failure(err, patchPath, reason);
+  }
+  ByteArray patched;
+  if (!applyPatch(patch, rom, patched, &reason)) {
+    return failure(err, patchPath, reason);
+  }
+  if (writeWholeFile(outPath, patched, &reason) != 0) {
+    return failure(err, outPath, reason);
+  }
+  out << "Applied " << displayName(patchPath) << " to " << displayName(romPath) << " and wrote "
+      << outPath << " (" << formatCount(static_cast<std::int64_t>(patched.size())) << " bytes)\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+int patchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() < 2) {
+    return usageError(err, "patch needs a subcommand, make or apply");
+  }
+  const std::string& subcommand = args[1];
+  if (subcommand != "make" && subcommand != "apply") {
+    return usageError(err, "unknown patch subcommand '" + subcommand + "'; it is make or apply");
+  }
+  std::vector<std::string> files;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    if (args[i].size() > 1 && args[i][0] == '-') {
+      return usageError(err, "unknown option '" + args[i] + "'");
+    }
+    files.push_back(args[i]);
+  }
+  if (subcommand == "make") {
+    if (files.size() != 3) {
+      return usageError(err, "patch make takes ORIGINAL.nes, EDITED.nes and OUT.ips or OUT.bps");
+    }
+    return makeCommand(files, out, err);
+  }
+  if (files.size() != 3) {
+    return usageError(err, "patch apply takes ROM.nes, PATCH and OUT.nes");
+  }
+  return applyCommand(files, out, err);
+}
+
+}  // namespace tarvo
