@@ -8,13 +8,14 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 
 # Debian 12 packages the build needs.
-PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev zlib1g-dev qt6-base-dev
+PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev zlib1g-dev \
+  qt6-base-dev desktop-file-utils groff-base
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CLI := $(BUILD_DIR)/src/tarvo-cli
 DEMO_ROM := $(BUILD_DIR)/demo.nes
 
-.PHONY: run test bench build configure deps clean format screenshot
+.PHONY: run test bench build configure deps clean format screenshot sanitize fuzz fuzz-deps package
 
 run: build
 	$(CLI) demo $(DEMO_ROM)
@@ -46,6 +47,58 @@ deps:
 	  $(SUDO) apt-get update -q && \
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
 	fi
+
+# The whole test suite under AddressSanitizer (leaks included) and
+# UndefinedBehaviorSanitizer, in a build of its own.
+SANITIZE_DIR ?= build-sanitize
+SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+
+sanitize: deps
+	@if [ ! -f $(SANITIZE_DIR)/CMakeCache.txt ]; then \
+	  cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_BUILD_BENCH=OFF \
+	    -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)"; \
+	fi
+	cmake --build $(SANITIZE_DIR) -j$(JOBS)
+	cd $(SANITIZE_DIR) && \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
+	  ctest --output-on-failure -j$(JOBS)
+
+# The fuzz targets (libFuzzer, Debian's clang), each for FUZZ_SECONDS.
+# Inputs that break a target land in build-fuzz/artifacts/; keep each under
+# tests/fuzz_regressions/TARGET/ so that make test runs it from then on.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := rom_views edits png_import patch_apply
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+
+fuzz-deps: deps
+	@missing=""; \
+	for p in $(FUZZ_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed$$' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -q && \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+fuzz: fuzz-deps build
+	@if [ ! -f $(FUZZ_DIR)/CMakeCache.txt ]; then \
+	  CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DTARVO_BUILD_FUZZERS=ON -DTARVO_BUILD_TESTS=OFF -DTARVO_BUILD_BENCH=OFF \
+	    -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)"; \
+	fi
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	tools/fuzz.sh $(FUZZ_DIR) $(BUILD_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# A .deb of the editor and tarvo-cli, built with CPack (dpkg-shlibdeps and
+# file work out its dependencies).
+package: build
+	@$(MAKE) --no-print-directory deps PACKAGES="dpkg-dev file"
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # The README's screenshot, taken of a real window under Xvfb.
 screenshot: build

@@ -108,6 +108,26 @@ TEST(EditHistory, AStrokeIsOneStepAndAnUndoEndsIt) {
   EXPECT_EQ(image[2], 2);
 }
 
+// Ctrl+Z while the mouse is still held: the stroke so far is taken back, and
+// what the stroke paints after that is a step of its own, never lost.
+TEST(EditHistory, AnUndoDuringAStrokeRecordsWhatTheStrokeDoesNext) {
+  ByteArray image(rom::kMinImageSize, 0);
+  EditHistory history(image);
+  history.begin("Stroke");
+  image[1] = 1;
+  EXPECT_TRUE(history.undo());
+  EXPECT_EQ(image[1], 0);
+  EXPECT_TRUE(history.isOpen());
+  image[2] = 2;  // the stroke goes on
+  ASSERT_TRUE(history.commit());
+  EXPECT_EQ(history.undoName(), "Stroke");
+  EXPECT_TRUE(history.undo());
+  EXPECT_EQ(image, ByteArray(rom::kMinImageSize, 0));
+  EXPECT_TRUE(history.redo());
+  EXPECT_EQ(image[2], 2);
+  EXPECT_EQ(image[1], 0);
+}
+
 TEST(EditHistory, ANewStepDropsWhatCouldBeRedoneAndTheSavedStateWithIt) {
   ByteArray image(rom::kMinImageSize, 0);
   EditHistory history(image);

@@ -137,6 +137,22 @@ TEST(MapEditor, MovesWithOtherButtonsDoNothing) {
   EXPECT_EQ(rom[mapByte(3, 3)], 0);
 }
 
+// Only a stroke that a left press on the map began paints: a move with the
+// button held that started elsewhere, or one after the release, does not.
+TEST(MapEditor, OnlyAStrokeBegunOnTheMapPaints) {
+  ByteArray rom(rom::kMinImageSize, 0);
+  MapEditor editor;
+  EXPECT_FALSE(editor.move(rom, kLeftButton, 100, 100, 50));
+  editor.press(rom, kRightButton, 10, 10, 50);
+  EXPECT_FALSE(editor.move(rom, kLeftButton, 100, 100, 50));
+  editor.press(rom, kLeftButton, 10, 10, 50);
+  EXPECT_TRUE(editor.move(rom, kLeftButton, 100, 100, 50));
+  editor.release();
+  EXPECT_FALSE(editor.move(rom, kLeftButton, 200, 200, 50));
+  EXPECT_EQ(rom[mapByte(6, 6)], 0);
+  EXPECT_EQ(rom[mapByte(3, 3)], 50);
+}
+
 TEST(MapEditor, WithoutAnImageNothingIsWritten) {
   ByteArray rom(1, 0);
   MapEditor editor;

@@ -35,6 +35,7 @@ std::optional<MapCell> MapEditor::press(ByteArray& rom, int button, int x, int y
     return std::nullopt;  // no image loaded
   }
   if (button == kLeftButton) {
+    stroke_ = true;
     rom[static_cast<std::size_t>(mapOffset)] = metatile;
   } else if (button == kRightButton) {
     auto& attribute = rom[static_cast<std::size_t>(attributeOffset)];
@@ -48,7 +49,7 @@ std::optional<MapCell> MapEditor::press(ByteArray& rom, int button, int x, int y
 std::optional<MapCell> MapEditor::move(ByteArray& rom, int buttons, int x, int y,
                                        std::uint8_t metatile) {
   const std::optional<MapCell> cell = mapCellAt(x, y);
-  if (buttons != kLeftButton || !cell || *cell == current_) {
+  if (!stroke_ || buttons != kLeftButton || !cell || *cell == current_) {
     return std::nullopt;
   }
   return press(rom, kLeftButton, x, y, metatile);

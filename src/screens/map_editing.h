@@ -53,15 +53,19 @@ class MapEditor {
   // nothing when no byte was written.
   std::optional<MapCell> press(ByteArray& rom, int button, int x, int y, std::uint8_t metatile);
 
-  // A move with `buttons` held: with only the left button held, entering
-  // another cell presses there.
+  // A move with `buttons` held: with only the left button held, in a stroke
+  // that a left press on the map began, entering another cell presses there.
   std::optional<MapCell> move(ByteArray& rom, int buttons, int x, int y, std::uint8_t metatile);
+
+  // A release ends the stroke.
+  void release() { stroke_ = false; }
 
   // The cell of the last press (curMapCol, curMapRow).
   MapCell current() const { return current_; }
 
  private:
   MapCell current_{0, 0};
+  bool stroke_ = false;  // a left press on the map, not yet released
 };
 
 }  // namespace tarvo

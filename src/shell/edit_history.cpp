@@ -81,8 +81,15 @@ std::string EditHistory::redoName() const {
 }
 
 bool EditHistory::undo() {
+  // A stroke still under way is a step of its own, and what it does after
+  // the undo is the next one.
+  const bool stroke = open_;
+  const std::string name = openName_;
   commit();
   if (!canUndo()) {
+    if (stroke) {
+      begin(name);
+    }
     return false;
   }
   --index_;
@@ -90,20 +97,28 @@ bool EditHistory::undo() {
     std::copy(change.before.begin(), change.before.end(),
               image_.begin() + static_cast<std::ptrdiff_t>(change.offset));
   }
+  if (stroke) {
+    begin(name);
+  }
   return true;
 }
 
 bool EditHistory::redo() {
+  const bool stroke = open_;
+  const std::string name = openName_;
   commit();
-  if (!canRedo()) {
-    return false;
+  const bool done = canRedo();
+  if (done) {
+    for (const Change& change : steps_[index_].changes) {
+      std::copy(change.after.begin(), change.after.end(),
+                image_.begin() + static_cast<std::ptrdiff_t>(change.offset));
+    }
+    ++index_;
   }
-  for (const Change& change : steps_[index_].changes) {
-    std::copy(change.after.begin(), change.after.end(),
-              image_.begin() + static_cast<std::ptrdiff_t>(change.offset));
+  if (stroke) {
+    begin(name);
   }
-  ++index_;
-  return true;
+  return done;
 }
 
 void EditHistory::markSaved() {

@@ -54,8 +54,10 @@ class EditHistory {
   std::string undoName() const;
   std::string redoName() const;
 
-  // Take back the last step, or do the next one again; an open step is
-  // committed first. Return whether the image changed.
+  // Take back the last step, or do the next one again. An open step (a
+  // stroke under way) is committed first, and a new one opened after, so
+  // that what the stroke does next is recorded too. Return whether the image
+  // changed.
   bool undo();
   bool redo();
 

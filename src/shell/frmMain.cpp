@@ -368,18 +368,24 @@ void frmMain::menuFileLoadRom_Click() {
 }
 
 bool frmMain::loadRomFile(const QString& path) {
+  std::string reason;
+  const QString name = QFileInfo(path).fileName();
+  ByteArray incoming;
+  if (RomDocument::read(path.toStdString(), incoming, &reason) != 0) {
+    showMessage(QString("%1 was not loaded.\n\n%2.").arg(name, QString::fromStdString(reason)));
+    return false;  // everything stays, the editor window too
+  }
   // The editor window writes its bank back as it closes: into the image it was
   // opened on, never into the one that comes next.
   closeEditor();
-  std::string reason;
-  const QString name = QFileInfo(path).fileName();
-  if (rom.load(path.toStdString(), &reason) != 0) {
-    showMessage(QString("%1 was not loaded.\n\n%2.").arg(name, QString::fromStdString(reason)));
-    return false;
-  }
+  rom.adopt(path.toStdString(), std::move(incoming));
   romPath = path;
   dialogDirectory = QFileInfo(path).absolutePath();
-  setWindowTitle(appTitle + " [" + name + "][*]");
+  // "[*]" in a title is the unsaved-changes marker; one in the file's own
+  // name is doubled to show as it is.
+  QString shownName = name;
+  shownName.replace("[*]", "[*][*]");
+  setWindowTitle(appTitle + " [" + shownName + "][*]");
   refreshGFX();
   enableMenus(true);
   enableViews(true);

@@ -81,6 +81,7 @@ void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
 }
 
 void frmMain::picMapRenderDest_MouseUp(int, int, int, int) {
+  mapEditor.release();
   endEdit();
 }
 

@@ -1,5 +1,6 @@
 #include "shell/rom_document.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -36,14 +37,28 @@ std::string RomDocument::fileName() const {
 }
 
 std::int16_t RomDocument::load(const std::string& path, std::string* reason) {
-  if (loadBinaryFile(path, image_, reason) != 0) {
+  ByteArray bytes;
+  if (read(path, bytes, reason) != 0) {
     return 1;
+  }
+  adopt(path, std::move(bytes));
+  return 0;
+}
+
+std::int16_t RomDocument::read(const std::string& path, ByteArray& bytes, std::string* reason) {
+  return loadBinaryFile(path, bytes, reason);
+}
+
+void RomDocument::adopt(const std::string& path, ByteArray bytes) {
+  if (bytes.size() == image_.size()) {
+    std::copy(bytes.begin(), bytes.end(), image_.begin());  // the image keeps its storage
+  } else {
+    image_ = std::move(bytes);
   }
   path_ = path;
   fileBytes_ = image_;
   loadedBytes_ = image_;
   history_.clear();
-  return 0;
 }
 
 std::int16_t RomDocument::save(std::string* reason) {

@@ -21,6 +21,13 @@ class RomDocument {
   // changes and `reason` says why.
   std::int16_t load(const std::string& path, std::string* reason = nullptr);
 
+  // The two halves of a load, for a caller that must do something between
+  // reading the file and replacing the image (close the editor window into
+  // the old image): read the file as load would, then take it.
+  static std::int16_t read(const std::string& path, ByteArray& bytes,
+                           std::string* reason = nullptr);
+  void adopt(const std::string& path, ByteArray bytes);
+
   // Saves the image to the file it came from (see saveBinaryFile) and marks
   // it saved.
   std::int16_t save(std::string* reason = nullptr);

@@ -1,0 +1,309 @@
+#include "fuzz_targets.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "editor/tile_editor.h"
+#include "gfx/png_image.h"
+#include "screens/batview_renderer.h"
+#include "screens/chr_import.h"
+#include "screens/demo_rom.h"
+#include "screens/field_renderer.h"
+#include "screens/map_editing.h"
+#include "screens/metatile_picker.h"
+#include "screens/status_text.h"
+#include "screens/tile_usage.h"
+#include "screens/views.h"
+#include "shell/edit_history.h"
+#include "shell/patches.h"
+#include "shell/rom_info.h"
+#include "shell/rom_locations.h"
+
+namespace tarvo::fuzz {
+
+namespace {
+
+// A broken promise: say which, and stop, so that the fuzzer keeps the input.
+#define FUZZ_CHECK(condition)                                                      \
+  do {                                                                             \
+    if (!(condition)) {                                                            \
+      std::fprintf(stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition); \
+      std::abort();                                                                \
+    }                                                                              \
+  } while (false)
+
+const ByteArray& demo() {
+  static const ByteArray image = makeDemoRom();
+  return image;
+}
+
+// Reads the fuzzer's bytes as numbers; past the end, zeros.
+class Reader {
+ public:
+  Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  bool done() const { return at_ >= size_; }
+  std::uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
+  int coordinate() {  // any 16-bit position, mostly near the views
+    const auto low = byte();
+    const auto high = byte();
+    return static_cast<std::int16_t>(low | high << 8);
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t at_ = 0;
+};
+
+// The locations the editor writes; every other byte must stay as loaded.
+bool editable(std::size_t offset) {
+  for (const rom::Location& location :
+       {rom::kBatViewNameTable, rom::kFieldMap, rom::kFieldAttributeMap, rom::kMetatileTable,
+        rom::kFieldPalette, rom::kBatViewPalette, rom::kFieldChrBank, rom::kBatViewChrBank}) {
+    if (offset >= static_cast<std::size_t>(location.offset) &&
+        offset < static_cast<std::size_t>(location.end())) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+void romViews(const std::uint8_t* data, std::size_t size) {
+  ByteArray rom(data, data + size);
+  const ByteArray original = rom;
+
+  // The main window.
+  BankGraphics field;
+  loadBankGraphics(field, rom, rom::kFieldChrBank, rom::kFieldPalette);
+  Surface table(512, 512);
+  drawMetatileTable(table, rom, field.surfaces, 0);
+  Surface map(768, 768);
+  drawFieldMap(map, rom, field.surfaces);
+  for (std::int16_t cell = 0; cell < 576; cell += 37) {
+    drawMapCell(map, static_cast<std::int16_t>(cell % 24), static_cast<std::int16_t>(cell / 24),
+                rom, field.tiles, field.palette);
+  }
+  Surface preview(64, 64);
+  drawMetatilePreview(preview, table, 132);
+  (void)mapStatus(rom, 767, 767);
+  (void)describeRomImage("fuzz.nes", rom);
+  (void)fieldTileUsage(rom);
+  (void)batViewTileUsage(rom);
+
+  // The editor window in both modes, with everything it draws.
+  for (const int mode : {0, 1}) {
+    TileEditor editor(rom);
+    editor.initGUI(mode, size > 0 ? data[0] : 0);
+    editor.setShowUnused(true);
+    editor.patternTablePress(255, 255);
+    editor.nextPalette();
+    (void)editor.usageText();
+    (void)metatileCellStatus(rom, editor.selMeta(), 127, 127);
+    (void)batViewStatus(rom, 255, 239);
+  }
+  // The pictures' own drawing is covered above; of the PNG files only the
+  // indexed ones have code of their own (compressing the large ones would
+  // only slow the fuzzer down).
+  for (const View view : {View::FieldChr, View::BatViewChr}) {
+    ByteArray png;
+    FUZZ_CHECK(encodeViewPng(rom, view, size > 1 ? data[1] : 0, png));
+  }
+  // Drawing never writes into the image.
+  FUZZ_CHECK(rom == original);
+}
+
+void edits(const std::uint8_t* data, std::size_t size) {
+  Reader in(data, size);
+  ByteArray rom = demo();
+  const ByteArray& loaded = demo();
+  EditHistory history(rom);
+  MapEditor map;
+  TileEditor editor(rom);
+  editor.initGUI(in.byte() & 1, in.byte());
+  auto endEdit = [&] { history.commit(); };
+
+  for (int step = 0; step < 24 && !in.done(); ++step) {
+    switch (in.byte() % 17) {
+      case 0: {  // a press on the map: the left button begins a stroke
+        const int button = in.byte() % 8;
+        const int x = in.coordinate();
+        const int y = in.coordinate();
+        history.begin("map");
+        map.press(rom, button, x, y, in.byte() % rom::kMetatileCount);
+        if (button != kLeftButton) {
+          endEdit();
+        }
+        break;
+      }
+      case 1: {
+        const int buttons = in.byte() % 8;
+        const int x = in.coordinate();
+        const int y = in.coordinate();
+        map.move(rom, buttons, x, y, in.byte() % rom::kMetatileCount);
+        break;
+      }
+      case 2:  // any release ends a stroke
+        map.release();
+        endEdit();
+        break;
+      case 3: {
+        const int button = in.byte() % 8;
+        const int x = in.coordinate();
+        history.begin("paint");
+        editor.pixelPress(button, x, in.coordinate());
+        break;
+      }
+      case 4: {
+        const int buttons = in.byte() % 8;
+        const int x = in.coordinate();
+        editor.pixelMove(buttons, x, in.coordinate());
+        break;
+      }
+      case 5:
+        editor.pixelRelease();
+        endEdit();
+        break;
+      case 6: {
+        const int k = in.byte() % 6 - 1;  // -1 and 4 are no swatches
+        editor.swatchPress(k, in.byte() % 8);
+        break;
+      }
+      case 7:
+        (in.byte() & 1) != 0 ? editor.nextPalette() : editor.previousPalette();
+        break;
+      case 8:
+        history.begin("transform");
+        editor.applyTileOperation(static_cast<TileOperation>(in.byte() % 7));
+        endEdit();
+        break;
+      case 9: {
+        const int x = in.coordinate();
+        editor.patternTablePress(x, in.coordinate());
+        break;
+      }
+      case 10: {
+        const int x = in.coordinate();
+        history.begin("copy");
+        editor.patternTableRelease(x, in.coordinate());
+        endEdit();
+        break;
+      }
+      case 11: {
+        const int x = in.coordinate();
+        history.begin("placement");
+        editor.metatilePress(x, in.coordinate());
+        endEdit();
+        break;
+      }
+      case 12: {
+        const int x = in.coordinate();
+        history.begin("placement");
+        editor.batViewPress(x, in.coordinate());
+        endEdit();
+        break;
+      }
+      case 13: {
+        const int k = in.byte();
+        history.begin("colour");
+        editor.setPaletteColour(k, in.byte());
+        endEdit();
+        break;
+      }
+      case 14:
+        history.undo();
+        editor.reload();
+        break;
+      case 15:
+        history.redo();
+        editor.reload();
+        break;
+      default: {  // another opening: another mode or metatile
+        const int mode = in.byte() & 1;
+        editor.initGUI(mode, in.byte());
+        editor.metatileRefresh(in.coordinate());
+        break;
+      }
+    }
+    // Only the editable locations change.
+    FUZZ_CHECK(rom.size() == loaded.size());
+    for (std::size_t i = 0; i < rom.size(); ++i) {
+      if (rom[i] != loaded[i]) {
+        FUZZ_CHECK(editable(i));
+      }
+    }
+    // The editor window's tiles are the image's.
+    TilePixels bank;
+    decodeTiles(editor.bank().offset, rom::kBankTiles, bank, rom);
+    FUZZ_CHECK(bank == editor.editTiles());
+  }
+
+  // Undo everything, do it all again, and undo it again.
+  map.release();
+  editor.pixelRelease();
+  endEdit();
+  const ByteArray last = rom;
+  std::size_t undone = 0;
+  while (history.undo()) {
+    ++undone;
+  }
+  FUZZ_CHECK(rom == loaded);
+  FUZZ_CHECK(!history.isModified());
+  for (std::size_t i = 0; i < undone; ++i) {
+    FUZZ_CHECK(history.redo());
+  }
+  FUZZ_CHECK(rom == last);
+  while (history.undo()) {
+  }
+  FUZZ_CHECK(rom == loaded);
+}
+
+void pngImport(const std::uint8_t* data, std::size_t size) {
+  const ByteArray png(data, data + size);
+  PaletteArray palette{};
+  readPalette(demo(), palette, rom::kFieldPalette.offset);
+  TilePixels tiles(7, 9);
+  std::string reason;
+  const int sub = size > 0 ? data[size - 1] & 3 : 0;
+  if (importPatternTable(png, palette, sub, tiles, &reason)) {
+    FUZZ_CHECK(tiles.size() == static_cast<std::size_t>(rom::kBankTiles) * rom::kTilePixels);
+    for (const std::uint8_t slot : tiles) {
+      FUZZ_CHECK(slot <= 3);
+    }
+  } else {
+    FUZZ_CHECK(tiles == TilePixels(7, 9));
+    FUZZ_CHECK(!reason.empty());
+  }
+}
+
+void patchApply(const std::uint8_t* data, std::size_t size) {
+  const ByteArray patch(data, data + size);
+  ByteArray result(5, 1);
+  std::string reason;
+  if (applyPatch(patch, demo(), result, &reason)) {
+    FUZZ_CHECK(result.size() <= static_cast<std::size_t>(rom::kMaxImageSize));
+  } else {
+    FUZZ_CHECK(result == ByteArray(5, 1));
+    FUZZ_CHECK(!reason.empty());
+  }
+}
+
+Target targetNamed(std::string_view name) {
+  if (name == "rom_views") {
+    return romViews;
+  }
+  if (name == "edits") {
+    return edits;
+  }
+  if (name == "png_import") {
+    return pngImport;
+  }
+  if (name == "patch_apply") {
+    return patchApply;
+  }
+  return nullptr;
+}
+
+}  // namespace tarvo::fuzz

@@ -1,0 +1,35 @@
+// The fuzz targets, as plain functions: the libFuzzer programs call them, and
+// the tests run them again on every input that ever broke one (the
+// regression cases under tests/fuzz_regressions/). A broken promise aborts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace tarvo::fuzz {
+
+// Any bytes taken as a ROM image: every view of both windows is drawn from
+// them, and nothing reads or writes outside the image.
+void romViews(const std::uint8_t* data, std::size_t size);
+
+// A sequence of edits decoded from the bytes, on the demo image, as the two
+// windows make them (presses and drags anywhere, quadrant cycling,
+// placements, strokes, transforms, copies, palette edits, undo and redo). No
+// byte outside the locations the editor writes may change, the editor
+// window's tiles always match the image, and undoing everything gives back
+// the loaded bytes.
+void edits(const std::uint8_t* data, std::size_t size);
+
+// Any bytes as a picture of a CHR bank to import.
+void pngImport(const std::uint8_t* data, std::size_t size);
+
+// Any bytes as a patch applied to the demo image.
+void patchApply(const std::uint8_t* data, std::size_t size);
+
+// The target of a name ("rom_views", "edits", "png_import", "patch_apply"),
+// or nullptr.
+using Target = void (*)(const std::uint8_t*, std::size_t);
+Target targetNamed(std::string_view name);
+
+}  // namespace tarvo::fuzz

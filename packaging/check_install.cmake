@@ -1,0 +1,123 @@
+# Installs the build into PREFIX and checks every file that lands there:
+# exactly the expected files, runnable programs without a run path, a
+# desktop entry that names the program and its icon, an icon of the right
+# size in every size folder, and man pages of the project's version.
+#   cmake -D BUILD_DIR=... -D PREFIX=... -D ICON_SIZES=16,22,... -D VERSION=1.1.0
+#         -D GZIP=/usr/bin/gzip -P check_install.cmake
+cmake_minimum_required(VERSION 3.25)
+
+foreach(var BUILD_DIR PREFIX ICON_SIZES VERSION GZIP)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "check_install.cmake needs -D ${var}=...")
+  endif()
+endforeach()
+string(REPLACE "," ";" ICON_SIZES "${ICON_SIZES}")
+
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE status OUTPUT_QUIET)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${status}")
+endif()
+
+set(failures)
+macro(fail text)
+  list(APPEND failures "${text}")
+endmacro()
+
+# Exactly these files, nothing else (no tests, benchmarks or libraries).
+set(expected
+    bin/tarvo-cli
+    bin/tarvo-field-editor
+    share/applications/tarvo-field-editor.desktop
+    share/man/man1/tarvo-cli.1.gz
+    share/man/man1/tarvo-field-editor.1.gz)
+foreach(size IN LISTS ICON_SIZES)
+  list(APPEND expected share/icons/hicolor/${size}x${size}/apps/tarvo-field-editor.png)
+endforeach()
+file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE "${PREFIX}" "${PREFIX}/*")
+list(SORT expected)
+list(SORT installed)
+if(NOT installed STREQUAL expected)
+  fail("installed files:\n  ${installed}\nexpected:\n  ${expected}")
+endif()
+
+# The programs run from the install tree.
+execute_process(COMMAND "${PREFIX}/bin/tarvo-cli" --help RESULT_VARIABLE status
+                OUTPUT_VARIABLE help)
+if(NOT status EQUAL 0 OR NOT help MATCHES "Usage: tarvo-cli")
+  fail("bin/tarvo-cli --help: status ${status}, output: ${help}")
+endif()
+execute_process(COMMAND test -x "${PREFIX}/bin/tarvo-field-editor" RESULT_VARIABLE status)
+if(EXISTS "${PREFIX}/bin/tarvo-field-editor")
+  file(READ "${PREFIX}/bin/tarvo-field-editor" magic LIMIT 4 HEX)
+endif()
+if(NOT status EQUAL 0 OR NOT magic STREQUAL "7f454c46")
+  fail("bin/tarvo-field-editor is no executable program")
+endif()
+
+# No run path: the programs use only system libraries.
+find_program(READELF readelf)
+if(READELF)
+  foreach(program tarvo-cli tarvo-field-editor)
+    if(EXISTS "${PREFIX}/bin/${program}")
+      execute_process(COMMAND "${READELF}" -d "${PREFIX}/bin/${program}"
+                      OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
+      if(NOT status EQUAL 0 OR dynamic MATCHES "RPATH|RUNPATH")
+        fail("bin/${program} has a run path, or readelf failed: ${dynamic}")
+      endif()
+    endif()
+  endforeach()
+endif()
+
+# The desktop entry starts the installed program with its icon.
+set(entry "${PREFIX}/share/applications/tarvo-field-editor.desktop")
+if(EXISTS "${entry}")
+  file(STRINGS "${entry}" lines)
+  foreach(want "Exec=tarvo-field-editor %f" "Icon=tarvo-field-editor" "Type=Application")
+    if(NOT want IN_LIST lines)
+      fail("the desktop entry lacks the line '${want}'")
+    endif()
+  endforeach()
+endif()
+
+# Every icon is a PNG of its folder's size (width and height from IHDR).
+foreach(size IN LISTS ICON_SIZES)
+  set(icon "${PREFIX}/share/icons/hicolor/${size}x${size}/apps/tarvo-field-editor.png")
+  if(NOT EXISTS "${icon}")
+    continue()
+  endif()
+  file(READ "${icon}" head LIMIT 24 HEX)
+  math(EXPR hex_size "${size}" OUTPUT_FORMAT HEXADECIMAL)
+  string(SUBSTRING "${hex_size}" 2 -1 hex_size)
+  string(LENGTH "${hex_size}" digits)
+  while(digits LESS 8)
+    string(PREPEND hex_size "0")
+    math(EXPR digits "${digits} + 1")
+  endwhile()
+  string(TOLOWER "${hex_size}" hex_size)
+  if(NOT head STREQUAL "89504e470d0a1a0a0000000d49484452${hex_size}${hex_size}")
+    fail("${icon} is no ${size} x ${size} PNG (starts ${head})")
+  endif()
+endforeach()
+
+# The man pages unpack and carry the project's version.
+foreach(page tarvo-cli tarvo-field-editor)
+  set(gz "${PREFIX}/share/man/man1/${page}.1.gz")
+  if(NOT EXISTS "${gz}")
+    continue()
+  endif()
+  execute_process(COMMAND "${GZIP}" -dc "${gz}" RESULT_VARIABLE status OUTPUT_VARIABLE text)
+  string(TOUPPER "${page}" title)
+  if(NOT status EQUAL 0 OR NOT text MATCHES "\n\\.TH ${title} 1 [^\n]*\"Tarvo Field Editor ${VERSION}\"")
+    fail("${page}.1.gz does not unpack to a page titled ${title} of version ${VERSION}")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE "${PREFIX}")
+if(failures)
+  list(JOIN failures "\n" text)
+  message(FATAL_ERROR "${text}")
+endif()
+list(LENGTH expected count)
+message(STATUS "The install tree holds the ${count} expected files")

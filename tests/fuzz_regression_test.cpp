@@ -1,0 +1,71 @@
+// Every input that ever broke a fuzz target, run again; and each target on
+// the inputs its fuzzing starts from, so that the targets themselves stay
+// sound between fuzzing runs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fuzz_targets.h"
+#include "gfx/png_image.h"
+#include "screens/demo_rom.h"
+#include "screens/views.h"
+#include "shell/patches.h"
+#include "test_support.h"
+
+namespace tarvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+void run(std::string_view target, const ByteArray& input) {
+  fuzz::Target function = fuzz::targetNamed(target);
+  ASSERT_NE(function, nullptr) << target;
+  function(input.data(), input.size());
+}
+
+TEST(FuzzRegressions, EveryKeptInputRunsClean) {
+  const fs::path folder = fs::path(TARVO_FUZZ_REGRESSIONS);
+  ASSERT_TRUE(fs::is_directory(folder)) << folder;
+  for (const auto& targetFolder : fs::directory_iterator(folder)) {
+    if (!targetFolder.is_directory()) {
+      continue;
+    }
+    const std::string target = targetFolder.path().filename().string();
+    ASSERT_NE(fuzz::targetNamed(target), nullptr) << "no fuzz target " << target;
+    for (const auto& file : fs::directory_iterator(targetFolder.path())) {
+      SCOPED_TRACE(file.path().string());
+      run(target, test::readFile(file.path()));
+    }
+  }
+}
+
+TEST(FuzzTargets, RunOnTheirStartingInputs) {
+  const ByteArray demo = makeDemoRom();
+  ByteArray png;
+  ASSERT_TRUE(encodeViewPng(demo, View::FieldChr, 0, png));
+  ByteArray edited = demo;
+  edited[0x8010] ^= 0xFF;
+  ByteArray ips;
+  ByteArray bps;
+  ASSERT_TRUE(makePatch(PatchFormat::Ips, demo, edited, ips));
+  ASSERT_TRUE(makePatch(PatchFormat::Bps, demo, edited, bps));
+  const std::vector<std::pair<std::string, ByteArray>> inputs{
+      {"rom_views", {}},
+      {"rom_views", demo},
+      {"rom_views", test::randomBytes(rom::kMinImageSize, 3)},
+      {"edits", {}},
+      {"edits", test::randomBytes(400, 4)},
+      {"edits", test::randomBytes(400, 5)},
+      {"png_import", png},
+      {"png_import", {}},
+      {"patch_apply", ips},
+      {"patch_apply", bps},
+      {"patch_apply", test::randomBytes(64, 6)},
+  };
+  for (const auto& [target, input] : inputs) {
+    run(target, input);
+  }
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -1,0 +1,42 @@
+#!/bin/bash
+# Runs each fuzz target for a while on seeds made by tarvo-cli.
+#   tools/fuzz.sh FUZZ_BUILD_DIR BUILD_DIR SECONDS TARGET...
+# Exits 1 if any target found an input that breaks it (kept in
+# FUZZ_BUILD_DIR/artifacts/TARGET/).
+set -uo pipefail
+fuzz_dir=$1 build_dir=$2 seconds=$3
+shift 3
+cli="$build_dir/src/tarvo-cli"
+seeds="$fuzz_dir/seeds"
+mkdir -p "$seeds"/{rom_views,edits,png_import,patch_apply}
+"$cli" demo "$seeds/rom_views/demo.nes" >/dev/null
+head -c 98320 /dev/urandom >"$seeds/rom_views/random.nes"
+head -c 300 /dev/urandom >"$seeds/edits/random"
+for view in field-chr batview-chr metatiles; do
+  "$cli" export "$seeds/rom_views/demo.nes" "$view" "$seeds/png_import/$view.png" >/dev/null
+done
+cp "$seeds/rom_views/demo.nes" "$fuzz_dir/edited.nes"
+printf '\x12\x34' | dd of="$fuzz_dir/edited.nes" bs=1 seek=32784 conv=notrunc status=none
+for format in ips bps; do
+  "$cli" patch make "$seeds/rom_views/demo.nes" "$fuzz_dir/edited.nes" "$seeds/patch_apply/demo.$format" >/dev/null
+done
+
+declare -A max_len=([rom_views]=131072 [edits]=600 [png_import]=65536 [patch_apply]=8192)
+status=0
+for target in "$@"; do
+  corpus="$fuzz_dir/corpus/$target"
+  artifacts="$fuzz_dir/artifacts/$target"
+  mkdir -p "$corpus" "$artifacts"
+  echo "== fuzz_$target for ${seconds}s"
+  if ! "$fuzz_dir/fuzz/fuzz_$target" "$corpus" "$seeds/$target" \
+      -max_total_time="$seconds" -max_len="${max_len[$target]}" -timeout=20 \
+      -artifact_prefix="$artifacts/" -print_final_stats=1 2>"$fuzz_dir/$target.log"; then
+    echo "fuzz_$target found a failing input:"
+    tail -30 "$fuzz_dir/$target.log"
+    ls "$artifacts"
+    status=1
+  else
+    grep -E "stat::number_of_executed_runs|stat::peak_rss_mb" "$fuzz_dir/$target.log"
+  fi
+done
+exit $status
