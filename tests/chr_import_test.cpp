@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "cli_support.h"
 #include "gfx/png_image.h"
 #include "screens/views.h"
 #include "shell/cli.h"
@@ -171,17 +172,10 @@ TEST(ImportPatternTable, RefusesWhatDoesNotFitAndChangesNothing) {
   }
 }
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
 CliRun run(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = runCli(args, out, err);
-  return {status, out.str(), err.str()};
+  return test::runCliWith(args);
 }
 
 TEST(TarvoCliImportChr, ExportEditImport) {

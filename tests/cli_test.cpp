@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_support.h"
 #include "gfx/chr_codec.h"
 #include "screens/demo_rom.h"
 #include "screens/views.h"
@@ -16,17 +17,10 @@
 namespace tarvo {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
 CliRun run(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = runCli(args, out, err);
-  return {status, out.str(), err.str()};
+  return test::runCliWith(args);
 }
 
 TEST(TarvoCli, DemoWritesTheDemoImageWhole) {

@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli_support.h"
 #include "screens/demo_rom.h"
 #include "shell/cli.h"
 #include "shell/rom_document.h"
@@ -35,17 +36,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
 CliRun run(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = runCli(args, out, err);
-  return {status, out.str(), err.str()};
+  return test::runCliWith(args);
 }
 
 // Everything under a folder: each entry's type and, for regular files, its
