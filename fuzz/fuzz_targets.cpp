@@ -125,13 +125,34 @@ void edits(const std::uint8_t* data, std::size_t size) {
   editor.initGUI(in.byte() & 1, in.byte());
   auto endEdit = [&] { history.commit(); };
 
+  // Where the step's edit may write: the cell, tile or block it names.
+  struct Range {
+    std::int64_t offset;
+    std::int64_t length;
+  };
+  std::vector<Range> allowed;
+  auto allowMapCell = [&](int x, int y) {
+    if (const auto cell = mapCellAt(x, y)) {
+      const int index = cell->row * rom::kMapColumns + cell->column;
+      allowed.push_back({rom::kFieldMap.offset + index, 1});
+      allowed.push_back({rom::kFieldAttributeMap.offset + index, 1});
+    }
+  };
+  auto allowTile = [&](int tile) {
+    allowed.push_back({editor.bank().offset + tile * rom::kTileBytes, rom::kTileBytes});
+  };
+
   for (int step = 0; step < 24 && !in.done(); ++step) {
+    const ByteArray before = rom;
+    allowed.clear();
+    bool anyEditable = false;  // an undo or redo may touch any editable byte
     switch (in.byte() % 17) {
       case 0: {  // a press on the map: the left button begins a stroke
         const int button = in.byte() % 8;
         const int x = in.coordinate();
         const int y = in.coordinate();
         history.begin("map");
+        allowMapCell(x, y);
         map.press(rom, button, x, y, in.byte() % rom::kMetatileCount);
         if (button != kLeftButton) {
           endEdit();
@@ -142,6 +163,7 @@ void edits(const std::uint8_t* data, std::size_t size) {
         const int buttons = in.byte() % 8;
         const int x = in.coordinate();
         const int y = in.coordinate();
+        allowMapCell(x, y);
         map.move(rom, buttons, x, y, in.byte() % rom::kMetatileCount);
         break;
       }
@@ -153,12 +175,14 @@ void edits(const std::uint8_t* data, std::size_t size) {
         const int button = in.byte() % 8;
         const int x = in.coordinate();
         history.begin("paint");
+        allowTile(editor.selTile());
         editor.pixelPress(button, x, in.coordinate());
         break;
       }
       case 4: {
         const int buttons = in.byte() % 8;
         const int x = in.coordinate();
+        allowTile(editor.selTile());
         editor.pixelMove(buttons, x, in.coordinate());
         break;
       }
@@ -176,6 +200,7 @@ void edits(const std::uint8_t* data, std::size_t size) {
         break;
       case 8:
         history.begin("transform");
+        allowTile(editor.selTile());
         editor.applyTileOperation(static_cast<TileOperation>(in.byte() % 7));
         endEdit();
         break;
@@ -186,14 +211,20 @@ void edits(const std::uint8_t* data, std::size_t size) {
       }
       case 10: {
         const int x = in.coordinate();
+        const int y = in.coordinate();
         history.begin("copy");
-        editor.patternTableRelease(x, in.coordinate());
+        if (x >= 0 && y >= 0 && x < 256 && y < 256) {
+          allowTile((y / 16) * 16 + x / 16);
+        }
+        editor.patternTableRelease(x, y);
         endEdit();
         break;
       }
       case 11: {
         const int x = in.coordinate();
         history.begin("placement");
+        allowed.push_back({rom::kMetatileTable.offset + editor.selMeta() * rom::kMetatileTiles,
+                           rom::kMetatileTiles});
         editor.metatilePress(x, in.coordinate());
         endEdit();
         break;
@@ -201,6 +232,7 @@ void edits(const std::uint8_t* data, std::size_t size) {
       case 12: {
         const int x = in.coordinate();
         history.begin("placement");
+        allowed.push_back({rom::kBatViewNameTable.offset, rom::kBatViewNameTable.length});
         editor.batViewPress(x, in.coordinate());
         endEdit();
         break;
@@ -208,15 +240,18 @@ void edits(const std::uint8_t* data, std::size_t size) {
       case 13: {
         const int k = in.byte();
         history.begin("colour");
+        allowed.push_back({editor.palette().offset + editor.selPal() * 4 + (k & 3), 1});
         editor.setPaletteColour(k, in.byte());
         endEdit();
         break;
       }
       case 14:
+        anyEditable = true;
         history.undo();
         editor.reload();
         break;
       case 15:
+        anyEditable = true;
         history.redo();
         editor.reload();
         break;
@@ -227,11 +262,20 @@ void edits(const std::uint8_t* data, std::size_t size) {
         break;
       }
     }
-    // Only the editable locations change.
+    // A step writes only where it says; nothing ever leaves the editable
+    // locations.
     FUZZ_CHECK(rom.size() == loaded.size());
     for (std::size_t i = 0; i < rom.size(); ++i) {
       if (rom[i] != loaded[i]) {
         FUZZ_CHECK(editable(i));
+      }
+      if (rom[i] != before[i] && !anyEditable) {
+        bool inside = false;
+        for (const Range& range : allowed) {
+          inside = inside || (static_cast<std::int64_t>(i) >= range.offset &&
+                              static_cast<std::int64_t>(i) < range.offset + range.length);
+        }
+        FUZZ_CHECK(inside);
       }
     }
     // The editor window's tiles are the image's.

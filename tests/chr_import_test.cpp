@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <filesystem>
 #include <functional>
 #include <sstream>
 #include <vector>
@@ -152,6 +153,12 @@ TEST(ImportPatternTable, RefusesWhatDoesNotFitAndChangesNothing) {
   const std::vector<Case> cases{
       {"no PNG", ByteArray(100, 7), "This is no PNG image"},
       {"too small", small, "The picture is 64 x 128 pixels; a pattern table is 128 x 128"},
+      // A few bytes that claim a million pixels square: refused before any
+      // memory is taken for them.
+      {"huge",
+       test::readFile(std::filesystem::path(TARVO_FUZZ_REGRESSIONS) / "png_import" /
+                      "huge-stated-size.png"),
+       "The picture is 1000000 x 1000000 pixels; a pattern table is 128 x 128"},
       {"index 4", indexed(badIndex, 8),
        "An indexed picture may use palette entries 0 to 3 only: tile 05 has palette entry 4 at "
        "x 40, y 0"},

@@ -36,7 +36,7 @@ for target in "$@"; do
     ls "$artifacts"
     status=1
   else
-    grep -E "stat::number_of_executed_runs|stat::peak_rss_mb" "$fuzz_dir/$target.log"
+    grep -E "stat::number_of_executed_units|stat::peak_rss_mb" "$fuzz_dir/$target.log"
   fi
 done
 exit $status

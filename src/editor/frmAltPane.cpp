@@ -310,6 +310,13 @@ void frmAltPane::reloadImage() {
   showSubPalette();
 }
 
+void frmAltPane::refreshUsage() {
+  if (tiles.showUnused()) {
+    tiles.setShowUnused(true);  // marks the tiles anew
+  }
+  showLabels();
+}
+
 void frmAltPane::showHistoryState() {
   menuEditUndo->setEnabled(history.canUndo());
   menuEditRedo->setEnabled(history.canRedo());

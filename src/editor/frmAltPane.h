@@ -42,6 +42,8 @@ class frmAltPane : public QMainWindow {
 
   // The image changed under the window (an undo, say): read the bank again.
   void reloadImage();
+  // The main window changed the map: where tiles are used may have changed.
+  void refreshUsage();
   // The state of the shared history, for the Undo and Redo items.
   void showHistoryState();
 

@@ -69,7 +69,8 @@ bool encodeIndexedPng(int width, int height, const std::vector<std::uint8_t>& in
   return false;
 }
 
-bool decodePng(const ByteArray& png, DecodedImage& decoded, std::string* reason) {
+bool decodePng(const ByteArray& png, DecodedImage& decoded, std::string* reason,
+               std::size_t maxPixels) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   auto fail = [&](const char* what) {
@@ -85,6 +86,15 @@ bool decodePng(const ByteArray& png, DecodedImage& decoded, std::string* reason)
   decoded.width = static_cast<int>(image.width);
   decoded.height = static_cast<int>(image.height);
   const std::size_t pixels = static_cast<std::size_t>(image.width) * image.height;
+  // The header alone may claim any size: refuse before allocating for it.
+  if (pixels > maxPixels) {
+    if (reason != nullptr) {
+      *reason = "The picture is " + std::to_string(image.width) + " x " +
+                std::to_string(image.height) + " pixels, too large";
+    }
+    png_image_free(&image);
+    return false;
+  }
   decoded.indexed = (image.format & PNG_FORMAT_FLAG_COLORMAP) != 0;
   if (decoded.indexed) {
     // A palette file is read as its own indices, in the file's palette order.

@@ -33,7 +33,10 @@ struct DecodedImage {
   std::vector<std::uint8_t> alpha;    // otherwise: 255 for an opaque pixel
 };
 
-// Reads any PNG file; false with the reason for bytes that are no PNG.
-bool decodePng(const ByteArray& png, DecodedImage& image, std::string* reason = nullptr);
+// Reads a PNG file of at most `maxPixels` pixels; false with the reason for
+// bytes that are no PNG or a picture larger than that (whose stated size is
+// then in `image`; nothing is allocated for its pixels).
+bool decodePng(const ByteArray& png, DecodedImage& image, std::string* reason = nullptr,
+               std::size_t maxPixels = 4096 * 4096);
 
 }  // namespace tarvo

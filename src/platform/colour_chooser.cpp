@@ -35,7 +35,7 @@ ColourChooser::ColourChooser(int current, QWidget* parent) : QDialog(parent) {
       chosen_ = n;
       accept();
     });
-    // Low digit down, high digit across, as NES palettes are usually shown.
+    // Rows 0x to 3x, sixteen colours across: the NES's own order.
     grid->addWidget(swatch, n / 16, n % 16);
   }
 }

@@ -38,7 +38,10 @@ bool importPatternTable(const ByteArray& png, const PaletteArray& palette, int s
   };
   DecodedImage image;
   std::string why;
-  if (!decodePng(png, image, &why)) {
+  // No pixels are read of a picture of any other size.
+  const bool decoded = decodePng(png, image, &why, kSide * kSide);
+  const bool larger = std::int64_t{image.width} * image.height > kSide * kSide;
+  if (!decoded && !larger) {
     return fail(why);
   }
   if (image.width != kSide || image.height != kSide) {

@@ -72,6 +72,16 @@ bool EditHistory::commit() {
   return true;
 }
 
+bool EditHistory::checkpoint() {
+  const bool stroke = open_;
+  const std::string name = openName_;
+  const bool kept = commit();
+  if (stroke) {
+    begin(name);
+  }
+  return kept;
+}
+
 std::string EditHistory::undoName() const {
   return canUndo() ? steps_[index_ - 1].name : "";
 }

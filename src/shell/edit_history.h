@@ -48,6 +48,11 @@ class EditHistory {
   bool commit();
   bool isOpen() const { return open_; }
 
+  // Ends the open step as commit does, and opens the next at once if a step
+  // was open: a stroke that a save or a question interrupts goes on being
+  // recorded. Returns whether a step was kept.
+  bool checkpoint();
+
   bool canUndo() const { return index_ > 0; }
   bool canRedo() const { return index_ < steps_.size(); }
   // Names of the steps that undo and redo would take back or do again.

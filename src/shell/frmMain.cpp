@@ -148,6 +148,9 @@ void frmMain::showHistoryState() {
 void frmMain::endEdit() {
   if (rom.history().commit()) {
     showHistoryState();
+    if (altPane) {
+      altPane->refreshUsage();
+    }
   }
 }
 
@@ -418,7 +421,7 @@ bool frmMain::saveRom() {
 }
 
 bool frmMain::maybeSave() {
-  rom.history().commit();
+  rom.history().checkpoint();
   if (!rom.isLoaded() || !rom.isModified()) {
     return true;
   }
@@ -500,7 +503,7 @@ void frmMain::menuFileExportPatch_Click() {
     showMessage(QString("%1 was not written.\n\nA patch's name ends in .ips or .bps.").arg(name));
     return;
   }
-  rom.history().commit();
+  rom.history().checkpoint();
   ByteArray patch;
   std::string reason;
   if (!makePatch(*format, rom.loadedBytes(), romImage, patch, &reason) ||

@@ -4,28 +4,15 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "shell/rom_locations.h"
+
 namespace tarvo {
 
 namespace {
 
 // The whole file, or nothing when it cannot be read.
 bool readWhole(const std::string& path, ByteArray& bytes) {
-  if (!fileExists(path)) {
-    return false;  // gone, or a folder or a pipe now
-  }
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    return false;
-  }
-  bytes.clear();
-  std::uint8_t chunk[65536];
-  std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  }
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
+  return readWholeFile(path, bytes, static_cast<std::size_t>(rom::kMaxImageSize) * 2) == 0;
 }
 
 }  // namespace
@@ -65,7 +52,7 @@ std::int16_t RomDocument::save(std::string* reason) {
   if (path_.empty()) {
     return 1;
   }
-  history_.commit();
+  history_.checkpoint();
   if (saveBinaryFile(path_, image_, reason) != 0) {
     return 1;
   }
@@ -81,8 +68,10 @@ bool RomDocument::changedOnDisk() const {
   if (path_.empty()) {
     return false;
   }
+  // A file larger than any image this editor takes is another file.
   ByteArray now;
-  return !readWhole(path_, now) || now != fileBytes_;
+  const std::size_t limit = static_cast<std::size_t>(rom::kMaxImageSize) + 1;
+  return readWholeFile(path_, now, limit) != 0 || now != fileBytes_;
 }
 
 }  // namespace tarvo

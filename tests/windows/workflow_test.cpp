@@ -352,6 +352,56 @@ class WorkflowTest : public QObject {
     }
   }
 
+  // A save, or a question answered Cancel, in the middle of a map drag: what
+  // the drag does after it is still recorded, so nothing can be dropped
+  // without asking and undoing everything gives back the file.
+  void aStrokeGoesOnBeingRecordedAfterASaveOrAQuestion_data() {
+    QTest::addColumn<bool>("save");
+    QTest::newRow("save") << true;
+    QTest::newRow("question cancelled") << false;
+  }
+  void aStrokeGoesOnBeingRecordedAfterASaveOrAQuestion() {
+    QFETCH(bool, save);
+    QWidget* map = mainControl("picMapRenderDest");
+    clickOn(map, 300, 300);  // an edit before the drag
+    test::pressOn(map, 10, 10);
+    if (save) {
+      mainAction("menuFileSaveRom")->trigger();
+    } else {
+      dialogs->saveAnswers = {Answer::Cancel};
+      mainAction("menuFileExit")->trigger();
+    }
+    test::moveOn(map, 100, 10);
+    test::moveOn(map, 200, 10);
+    test::releaseOn(map, 200, 10);
+    QVERIFY(window->isWindowModified());
+    const EditHistory& history = window->document().history();
+    while (history.canUndo()) {
+      mainAction("menuEditUndo")->trigger();
+    }
+    QCOMPARE(romImage, makeDemoRom());
+    while (history.canRedo()) {
+      mainAction("menuEditRedo")->trigger();
+    }
+    dialogs->saveAnswers = {Answer::Cancel};
+    QVERIFY(!window->close());  // unsaved: asked, and cancelled
+  }
+
+  // The editor window's word on where a tile is used follows map edits.
+  void tileUsageFollowsMapEdits() {
+    openEditor(0);
+    const int metatile = window->selectedMetatileNumber();
+    selectTile(romImage[static_cast<std::size_t>(rom::kMetatileTable.offset + metatile * 16)]);
+    test::pressOn(mainControl("picMapRenderDest"), 5, 5);
+    for (int x = 40; x < 760; x += 32) {
+      test::moveOn(mainControl("picMapRenderDest"), x, 5);
+    }
+    test::releaseOn(mainControl("picMapRenderDest"), 760, 5);
+    QCOMPARE(test::named<QLabel>(alt(), "lblTileUsage")->text(),
+             QString::fromStdString(alt()->editor().usageText()));
+    QVERIFY(test::named<QLabel>(alt(), "lblTileUsage")->text().contains("field map cell"));
+  }
+
   void theCloseBoxAsksToo() {
     clickOn(mainControl("picMapRenderDest"), 40, 70);
     dialogs->saveAnswers = {Answer::Cancel};
