@@ -48,8 +48,8 @@ TEST(DecodeTiles, DocumentedTiles) {
 }
 
 TEST(DecodeTiles, MatchesTheFormatOnRandomBanks) {
-  for (std::uint32_t seed = 1; seed <= 4; ++seed) {
-    const ByteArray image = test::randomBytes(rom::kMinImageSize, seed);
+  for (std::uint32_t variant = 1; variant <= 4; ++variant) {
+    const ByteArray image = test::randomBytes(rom::kMinImageSize, variant);
     TilePixels pixels;
     decodeTiles(rom::kFieldChrBank.offset, 256, pixels, image);
     ASSERT_EQ(pixels.size(), 256U * 64);
@@ -109,8 +109,8 @@ TEST(DecodeTiles, BytesOutsideTheSourceDecodeAsZero) {
 }
 
 TEST(EncodeTiles, RoundTripsAnyBank) {
-  for (std::uint32_t seed = 1; seed <= 4; ++seed) {
-    const ByteArray bank = test::randomBytes(4096, seed + 100);
+  for (std::uint32_t variant = 1; variant <= 4; ++variant) {
+    const ByteArray bank = test::randomBytes(4096, variant + 100);
     TilePixels pixels;
     decodeTiles(0, 256, pixels, bank);
     ByteArray encoded(3, 3);

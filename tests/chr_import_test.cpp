@@ -32,8 +32,8 @@ TilePixels bankOfImage(const ByteArray& rom, View view) {
 
 // A palette whose sub-palette 1 has four different colours and whose
 // sub-palette 2 gives slots 1 and 3 the same colour.
-ByteArray imageWithPalettes(std::uint32_t seed) {
-  ByteArray rom = test::randomBytes(rom::kMinImageSize, seed);
+ByteArray imageWithPalettes(std::uint32_t variant) {
+  ByteArray rom = test::randomBytes(rom::kMinImageSize, variant);
   const std::vector<std::uint8_t> palette{0x0F, 0x16, 0x27, 0x30, 0x0F, 0x1A, 0x2A, 0x3A,
                                           0x0D, 0x21, 0x11, 0x21, 0x00, 0x10, 0x20, 0x2D};
   for (const View view : {View::FieldChr, View::BatViewChr}) {
@@ -45,8 +45,8 @@ ByteArray imageWithPalettes(std::uint32_t seed) {
 // Export, then import: the bank comes back byte for byte, in every
 // sub-palette, even where two slots share a colour.
 TEST(ImportPatternTable, AnExportedPictureComesBackWhole) {
-  for (std::uint32_t seed = 1; seed <= 3; ++seed) {
-    const ByteArray rom = imageWithPalettes(seed);
+  for (std::uint32_t variant = 1; variant <= 3; ++variant) {
+    const ByteArray rom = imageWithPalettes(variant);
     for (const View view : {View::FieldChr, View::BatViewChr}) {
       for (int sub = 0; sub < 4; ++sub) {
         ByteArray png;

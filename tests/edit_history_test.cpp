@@ -21,12 +21,12 @@ struct Model {
 };
 
 TEST(EditHistory, RandomEditsUndoRedoAndSavesFollowTheModel) {
-  for (std::uint32_t seed = 1; seed <= 5; ++seed) {
-    SCOPED_TRACE(seed);
-    ByteArray image = test::randomBytes(rom::kMinImageSize + 100, seed);
+  for (std::uint32_t variant = 1; variant <= 5; ++variant) {
+    SCOPED_TRACE(variant);
+    ByteArray image = test::randomBytes(rom::kMinImageSize + 100, variant);
     EditHistory history(image);
     Model model{{image}, 0, 0};
-    std::mt19937 random(seed);
+    std::mt19937 random(variant);
     for (int step = 0; step < 400; ++step) {
       const unsigned choice = random() % 10;
       if (choice < 5) {

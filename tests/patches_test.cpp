@@ -41,8 +41,8 @@ ByteArray concat(std::initializer_list<ByteArray> parts) {
 }
 
 // `image` with `count` bytes at random places changed to another value.
-ByteArray withEdits(ByteArray image, std::uint32_t seed, std::size_t count) {
-  std::mt19937 generator(seed);
+ByteArray withEdits(ByteArray image, std::uint32_t variant, std::size_t count) {
+  std::mt19937 generator(variant);
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t at = generator() % image.size();
     image[at] ^= static_cast<std::uint8_t>(1 + generator() % 255);
@@ -125,16 +125,17 @@ TEST(Patches, FormatComesFromTheExtension) {
 }
 
 TEST(Patches, MakeThenApplyGivesTheEditedFile) {
-  const auto rom = [](std::uint32_t seed) {
-    return [seed] { return test::randomBytes(kRomSize, seed); };
+  const auto rom = [](std::uint32_t variant) {
+    return [variant] { return test::randomBytes(kRomSize, variant); };
   };
   std::vector<RoundTrip> cases;
-  for (std::uint32_t seed = 1; seed <= 4; ++seed) {
-    cases.push_back({"sparse edits, seed " + std::to_string(seed), rom(seed),
-                     [seed](const ByteArray& o) { return withEdits(o, seed + 100, 60); }, 1000});
-    cases.push_back({"dense edits, seed " + std::to_string(seed), rom(seed),
-                     [seed](const ByteArray& o) { return withEdits(o, seed + 200, kRomSize / 2); },
-                     0});
+  for (std::uint32_t variant = 1; variant <= 4; ++variant) {
+    cases.push_back({"sparse edits, variant " + std::to_string(variant), rom(variant),
+                     [variant](const ByteArray& o) { return withEdits(o, variant + 100, 60); },
+                     1000});
+    cases.push_back(
+        {"dense edits, variant " + std::to_string(variant), rom(variant),
+         [variant](const ByteArray& o) { return withEdits(o, variant + 200, kRomSize / 2); }, 0});
   }
   const auto flip = [](std::vector<std::size_t> offsets) {
     return [offsets](const ByteArray& o) {

@@ -23,8 +23,9 @@ struct Image {
 // of 64 and more, any attribute.
 std::vector<Image> images() {
   std::vector<Image> list{{"demo", makeDemoRom()}};
-  for (std::uint32_t seed = 1; seed <= 3; ++seed) {
-    list.push_back({"random " + std::to_string(seed), test::randomBytes(rom::kMinImageSize, seed)});
+  for (std::uint32_t variant = 1; variant <= 3; ++variant) {
+    list.push_back(
+        {"random " + std::to_string(variant), test::randomBytes(rom::kMinImageSize, variant)});
   }
   return list;
 }

@@ -10,9 +10,9 @@
 namespace tarvo {
 namespace {
 
-Surface randomSurface(int width, int height, std::uint32_t seed) {
+Surface randomSurface(int width, int height, std::uint32_t variant) {
   Surface surface(width, height);
-  std::mt19937 generator(seed);
+  std::mt19937 generator(variant);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       surface.setPixel(x, y, generator() & 0xFFFFFF);

@@ -36,8 +36,8 @@ TempDir::~TempDir() {
   fs::remove_all(path_, error);
 }
 
-ByteArray randomBytes(std::size_t size, std::uint32_t seed) {
-  std::mt19937 generator(seed);  // the engine's output is fixed by the standard
+ByteArray randomBytes(std::size_t size, std::uint32_t variant) {
+  std::mt19937 generator(variant);  // the engine's output is fixed by the standard
   ByteArray bytes(size);
   for (auto& byte : bytes) {
     byte = static_cast<std::uint8_t>(generator() >> 24);

@@ -27,8 +27,8 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// `size` pseudo-random bytes, the same for the same seed.
-ByteArray randomBytes(std::size_t size, std::uint32_t seed);
+// `size` pseudo-random bytes, the same for the same variant.
+ByteArray randomBytes(std::size_t size, std::uint32_t variant);
 
 void writeFile(const std::filesystem::path& path, const ByteArray& bytes);
 ByteArray readFile(const std::filesystem::path& path);

@@ -13,8 +13,8 @@ namespace {
 
 // A buffer of 256 tiles of arbitrary byte values: the transforms move values,
 // whatever they are.
-TilePixels randomTiles(std::uint32_t seed) {
-  return test::randomBytes(256 * 64, seed);
+TilePixels randomTiles(std::uint32_t variant) {
+  return test::randomBytes(256 * 64, variant);
 }
 
 int mod8(int value) {

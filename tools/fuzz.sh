@@ -1,5 +1,5 @@
 #!/bin/bash
-# Runs each fuzz target for a while on seeds made by tarvo-cli.
+# Runs each fuzz target for a while on starting inputs made by tarvo-cli.
 #   tools/fuzz.sh FUZZ_BUILD_DIR BUILD_DIR SECONDS TARGET...
 # Exits 1 if any target found an input that breaks it (kept in
 # FUZZ_BUILD_DIR/artifacts/TARGET/).
@@ -7,18 +7,18 @@ set -uo pipefail
 fuzz_dir=$1 build_dir=$2 seconds=$3
 shift 3
 cli="$build_dir/src/tarvo-cli"
-seeds="$fuzz_dir/seeds"
-mkdir -p "$seeds"/{rom_views,edits,png_import,patch_apply}
-"$cli" demo "$seeds/rom_views/demo.nes" >/dev/null
-head -c 98320 /dev/urandom >"$seeds/rom_views/random.nes"
-head -c 300 /dev/urandom >"$seeds/edits/random"
+starts="$fuzz_dir/starts"
+mkdir -p "$starts"/{rom_views,edits,png_import,patch_apply}
+"$cli" demo "$starts/rom_views/demo.nes" >/dev/null
+head -c 98320 /dev/urandom >"$starts/rom_views/random.nes"
+head -c 300 /dev/urandom >"$starts/edits/random"
 for view in field-chr batview-chr metatiles; do
-  "$cli" export "$seeds/rom_views/demo.nes" "$view" "$seeds/png_import/$view.png" >/dev/null
+  "$cli" export "$starts/rom_views/demo.nes" "$view" "$starts/png_import/$view.png" >/dev/null
 done
-cp "$seeds/rom_views/demo.nes" "$fuzz_dir/edited.nes"
+cp "$starts/rom_views/demo.nes" "$fuzz_dir/edited.nes"
 printf '\x12\x34' | dd of="$fuzz_dir/edited.nes" bs=1 seek=32784 conv=notrunc status=none
 for format in ips bps; do
-  "$cli" patch make "$seeds/rom_views/demo.nes" "$fuzz_dir/edited.nes" "$seeds/patch_apply/demo.$format" >/dev/null
+  "$cli" patch make "$starts/rom_views/demo.nes" "$fuzz_dir/edited.nes" "$starts/patch_apply/demo.$format" >/dev/null
 done
 
 declare -A max_len=([rom_views]=131072 [edits]=600 [png_import]=65536 [patch_apply]=8192)
@@ -28,7 +28,7 @@ for target in "$@"; do
   artifacts="$fuzz_dir/artifacts/$target"
   mkdir -p "$corpus" "$artifacts"
   echo "== fuzz_$target for ${seconds}s"
-  if ! "$fuzz_dir/fuzz/fuzz_$target" "$corpus" "$seeds/$target" \
+  if ! "$fuzz_dir/fuzz/fuzz_$target" "$corpus" "$starts/$target" \
       -max_total_time="$seconds" -max_len="${max_len[$target]}" -timeout=20 \
       -artifact_prefix="$artifacts/" -print_final_stats=1 2>"$fuzz_dir/$target.log"; then
     echo "fuzz_$target found a failing input:"

@@ -124,11 +124,11 @@ bool insidePolygon(int x, int y, const std::vector<Point>& polygon) {
   return inside;
 }
 
-// A fixed-seed xorshift, for the crowd and anything else that should look
+// An xorshift with a fixed start, for the crowd and anything else that should look
 // irregular yet never change.
 class Xorshift {
  public:
-  explicit Xorshift(std::uint32_t seed) : state_(seed) {}
+  explicit Xorshift(std::uint32_t variant) : state_(variant) {}
   std::uint32_t next() {
     state_ ^= state_ << 13;
     state_ ^= state_ >> 17;

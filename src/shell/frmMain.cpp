@@ -169,7 +169,7 @@ void frmMain::altPane_Unload(int mode) {
   activateWindow();
 }
 
-void frmMain::closeEditor() {
+void frmMain::shutEditor() {
   if (altPane) {
     altPane->close();  // writes its bank back
   }
@@ -180,7 +180,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  closeEditor();
+  shutEditor();
   event->accept();
 }
 
@@ -380,7 +380,7 @@ bool frmMain::loadRomFile(const QString& path) {
   }
   // The editor window writes its bank back as it closes: into the image it was
   // opened on, never into the one that comes next.
-  closeEditor();
+  shutEditor();
   rom.adopt(path.toStdString(), std::move(incoming));
   romPath = path;
   dialogDirectory = QFileInfo(path).absolutePath();

@@ -93,7 +93,7 @@ class frmMain : public QMainWindow {
 
  private:
   void buildControls();
-  void closeEditor();
+  void shutEditor();
   void altPane_Unload(int mode);
   void altPane_ImageEdited(int mode);
 

@@ -124,11 +124,11 @@ bool sizeAccepted(std::uintmax_t size) {
 // the user's view of the folder.
 FileHandle createSibling(const fs::path& target, fs::path& created, int& error) {
   static std::uint64_t counter = 0;
-  const std::uint64_t seed =
+  const std::uint64_t variant =
       static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&counter)) ^
       static_cast<std::uint64_t>(fs::file_time_type::clock::now().time_since_epoch().count());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::uint64_t x = seed + 0x9E3779B97F4A7C15ULL * ++counter;
+    std::uint64_t x = variant + 0x9E3779B97F4A7C15ULL * ++counter;
     x ^= x >> 31;
     x *= 0xBF58476D1CE4E5B9ULL;
     x ^= x >> 29;
