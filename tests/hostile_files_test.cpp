@@ -42,24 +42,8 @@ CliRun run(const std::vector<std::string>& args) {
   return test::runCliWith(args);
 }
 
-// Everything under a folder: each entry's type and, for regular files, its
-// bytes. Links are not followed.
-struct Entry {
-  fs::file_type type;
-  ByteArray bytes;
-  bool operator==(const Entry&) const = default;
-};
-using DiskState = std::map<std::string, Entry>;
-
-DiskState diskState(const fs::path& folder) {
-  DiskState state;
-  for (const auto& item : fs::recursive_directory_iterator(folder)) {
-    const fs::file_type type = fs::symlink_status(item.path()).type();
-    state[fs::relative(item.path(), folder).string()] = {
-        type, type == fs::file_type::regular ? test::readFile(item.path()) : ByteArray{}};
-  }
-  return state;
-}
+using test::diskState;
+using test::DiskState;
 
 // Runs `body`, which must not block. Should it hang on a pipe of `folder`
 // anyway, a writer opens every pipe there after a while so that the test ends;

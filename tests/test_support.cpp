@@ -110,6 +110,16 @@ bool decodePng(const ByteArray& png, DecodedPng& decoded) {
   return true;
 }
 
+DiskState diskState(const fs::path& folder) {
+  DiskState state;
+  for (const auto& item : fs::recursive_directory_iterator(folder)) {
+    const fs::file_type type = fs::symlink_status(item.path()).type();
+    state[fs::relative(item.path(), folder).string()] = {
+        type, type == fs::file_type::regular ? readFile(item.path()) : ByteArray{}};
+  }
+  return state;
+}
+
 bool runningAsRoot() {
   return ::geteuid() == 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "gfx/colors.h"
@@ -35,6 +36,16 @@ ByteArray readFile(const std::filesystem::path& path);
 
 // Names in `folder`, sorted, hidden ones included.
 std::vector<std::string> listFolder(const std::filesystem::path& folder);
+
+// Everything under a folder: each entry's type and, for regular files, its
+// bytes, by path relative to the folder. Links are not followed.
+struct DiskEntry {
+  std::filesystem::file_type type;
+  ByteArray bytes;
+  bool operator==(const DiskEntry&) const = default;
+};
+using DiskState = std::map<std::string, DiskEntry>;
+DiskState diskState(const std::filesystem::path& folder);
 
 bool runningAsRoot();
 

@@ -187,17 +187,17 @@ void TileEditor::swatchPress(int k, int button) {
 }
 
 void TileEditor::nextPalette() {
-  selPal_ = static_cast<std::uint8_t>((selPal_ + 1) & 3);
-  redrawEditors();
-  drawPatternTableView();
-  metatileRefresh(selMeta_);
+  stepPalette(1);
 }
 
 void TileEditor::previousPalette() {
-  selPal_ = static_cast<std::uint8_t>((selPal_ - 1) & 3);
-  redrawEditors();
+  stepPalette(-1);
+}
+
+void TileEditor::stepPalette(int step) {
+  selPal_ = static_cast<std::uint8_t>((selPal_ + step) & 3);
+  redrawEditors();  // the metatile view among them
   drawPatternTableView();
-  metatileRefresh(selMeta_);
 }
 
 void TileEditor::applyTileOperation(TileOperation operation) {

@@ -127,6 +127,8 @@ class TileEditor {
 
  private:
   void drawSelectedTile();
+  // To the next (+1) or previous (-1) sub-palette, 3 wrapping to 0.
+  void stepPalette(int step);
   void drawPatternTableView();
   // Writes tile t of editTiles into the image.
   void storeEditedTile(std::uint8_t tile);

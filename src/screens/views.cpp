@@ -27,10 +27,8 @@ Surface renderView(const ByteArray& rom, View view, int subPalette) {
   const ViewInfo& info = kViews[static_cast<std::size_t>(view)];
   Surface surface(info.width, info.height);
   const auto sub = static_cast<std::uint8_t>(subPalette & 3);
-  const bool field = view == View::Field || view == View::Metatiles || view == View::FieldChr;
   BankGraphics graphics;
-  loadBankGraphics(graphics, rom, field ? rom::kFieldChrBank : rom::kBatViewChrBank,
-                   field ? rom::kFieldPalette : rom::kBatViewPalette);
+  loadBankGraphics(graphics, rom, bankOf(view), paletteOf(view));
   switch (view) {
     case View::Field:
       drawFieldMap(surface, rom, graphics.surfaces);

@@ -71,7 +71,7 @@ Surface renderView(const ByteArray& rom, View view, int subPalette);
 bool encodeViewPng(const ByteArray& rom, View view, int subPalette, ByteArray& png,
                    std::string* reason = nullptr);
 
-// The CHR bank and palette of a CHR view.
+// The CHR bank and palette a view is drawn from.
 const rom::Location& bankOf(View view);
 const rom::Location& paletteOf(View view);
 

@@ -91,44 +91,33 @@ std::string EditHistory::redoName() const {
 }
 
 bool EditHistory::undo() {
-  // A stroke still under way is a step of its own, and what it does after
-  // the undo is the next one.
-  const bool stroke = open_;
-  const std::string name = openName_;
-  commit();
-  if (!canUndo()) {
-    if (stroke) {
-      begin(name);
-    }
-    return false;
-  }
-  --index_;
-  for (const Change& change : steps_[index_].changes) {
-    std::copy(change.before.begin(), change.before.end(),
-              image_.begin() + static_cast<std::ptrdiff_t>(change.offset));
-  }
-  if (stroke) {
-    begin(name);
-  }
-  return true;
+  return travel(false);
 }
 
 bool EditHistory::redo() {
+  return travel(true);
+}
+
+bool EditHistory::travel(bool forward) {
+  // A stroke still under way is a step of its own, and what it does after
+  // this is the next one.
   const bool stroke = open_;
   const std::string name = openName_;
   commit();
-  const bool done = canRedo();
-  if (done) {
-    for (const Change& change : steps_[index_].changes) {
-      std::copy(change.after.begin(), change.after.end(),
+  const bool possible = forward ? canRedo() : canUndo();
+  if (possible) {
+    const Step& step = steps_[forward ? index_ : index_ - 1];
+    for (const Change& change : step.changes) {
+      const ByteArray& bytes = forward ? change.after : change.before;
+      std::copy(bytes.begin(), bytes.end(),
                 image_.begin() + static_cast<std::ptrdiff_t>(change.offset));
     }
-    ++index_;
+    index_ = forward ? index_ + 1 : index_ - 1;
   }
   if (stroke) {
     begin(name);
   }
-  return done;
+  return possible;
 }
 
 void EditHistory::markSaved() {

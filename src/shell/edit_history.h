@@ -79,6 +79,9 @@ class EditHistory {
  private:
   static constexpr std::size_t kNotReachable = static_cast<std::size_t>(-1);
 
+  // Undo (backward) or redo (forward) one step.
+  bool travel(bool forward);
+
   // The bytes a step can touch.
   std::size_t trackedLength() const;
 

@@ -105,9 +105,14 @@ void frmMain::openEditor(int ap, int metaID) {
 void frmMain::altPane_ImageEdited(int mode) {
   // The field's tiles and metatiles show here as they change.
   if (mode == 0) {
-    refreshGFX();
-    drawMetatilePreview(selMetaSurface, metaTableSurface, selectedMetatile);
+    redrawFieldViews();
   }
+}
+
+void frmMain::redrawFieldViews() {
+  refreshGFX();
+  // The preview too, which refreshGFX leaves as it was.
+  drawMetatilePreview(selMetaSurface, metaTableSurface, selectedMetatile);
 }
 
 void frmMain::undo() {
@@ -125,8 +130,7 @@ void frmMain::redo() {
 }
 
 void frmMain::showImageChange() {
-  refreshGFX();
-  drawMetatilePreview(selMetaSurface, metaTableSurface, selectedMetatile);
+  redrawFieldViews();
   if (altPane) {
     altPane->reloadImage();
   }
@@ -163,8 +167,7 @@ void frmMain::altPane_Unload(int mode) {
   // a new one.
   altPane = nullptr;
   if (mode == 0) {
-    refreshGFX();
-    drawMetatilePreview(selMetaSurface, metaTableSurface, selectedMetatile);
+    redrawFieldViews();
   }
   activateWindow();
 }

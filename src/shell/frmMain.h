@@ -106,6 +106,8 @@ class frmMain : public QMainWindow {
   // After edits and saves: the Undo and Redo items and the caption's marker,
   // in both windows.
   void showHistoryState();
+  // Every view of the field again, the preview of the selected metatile too.
+  void redrawFieldViews();
   // The image changed as a whole (an undo or redo): every view again.
   void showImageChange();
   void endEdit();

@@ -10,9 +10,10 @@ namespace tarvo {
 
 namespace {
 
-// The whole file, or nothing when it cannot be read.
+// The whole file, or false when it cannot be read or holds more than any
+// image this editor takes (then it is another file anyway).
 bool readWhole(const std::string& path, ByteArray& bytes) {
-  return readWholeFile(path, bytes, static_cast<std::size_t>(rom::kMaxImageSize) * 2) == 0;
+  return readWholeFile(path, bytes, static_cast<std::size_t>(rom::kMaxImageSize)) == 0;
 }
 
 }  // namespace
@@ -68,10 +69,8 @@ bool RomDocument::changedOnDisk() const {
   if (path_.empty()) {
     return false;
   }
-  // A file larger than any image this editor takes is another file.
   ByteArray now;
-  const std::size_t limit = static_cast<std::size_t>(rom::kMaxImageSize) + 1;
-  return readWholeFile(path_, now, limit) != 0 || now != fileBytes_;
+  return !readWhole(path_, now) || now != fileBytes_;
 }
 
 }  // namespace tarvo

@@ -189,6 +189,46 @@ bool copyTail(const fs::path& oldFile, std::uintmax_t from, std::FILE* file, int
   }
 }
 
+// Reads the whole regular file at `path` into `out`, refusing one that holds
+// more than `limit` bytes, by its size or by what reading it gives (it may
+// grow meanwhile); `tooLarge` words that refusal for the size found. What is
+// opened is checked again after the look by name: the name may have been
+// given to a pipe or a folder since, and a pipe must not hang the program.
+template <typename TooLarge>
+std::int16_t readCapped(const std::string& path, std::size_t limit, ByteArray& out,
+                        std::string* reason, const TooLarge& tooLarge) {
+  if (!fileExists(path)) {
+    return fail(reason, notAFileReason(path));
+  }
+  int openError = 0;
+  bool notRegular = false;
+  std::uintmax_t size = 0;
+  FileHandle file(os::openRegularFile(path, openError, notRegular, size));
+  if (!file) {
+    return fail(reason, notRegular ? notAFileReason(path) : describeError(openError));
+  }
+  if (size > limit) {
+    return fail(reason, tooLarge(size));
+  }
+  out.clear();
+  out.reserve(static_cast<std::size_t>(size));
+  std::array<std::uint8_t, kChunk> chunk{};
+  for (;;) {
+    errno = 0;
+    const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+    out.insert(out.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+    if (out.size() > limit) {
+      return fail(reason, tooLarge(out.size()));
+    }
+    if (got < chunk.size()) {
+      if (std::ferror(file.get()) != 0) {
+        return fail(reason, describeError(errno != 0 ? errno : EIO));
+      }
+      return 0;
+    }
+  }
+}
+
 }  // namespace
 
 void readBytes(const ByteArray& image, std::int64_t offset, std::uint8_t* out, std::size_t length) {
@@ -223,45 +263,17 @@ bool fileExists(const std::string& path) {
 }
 
 std::int16_t loadBinaryFile(const std::string& path, ByteArray& buffer, std::string* reason) {
-  if (!fileExists(path)) {
-    return fail(reason, notAFileReason(path));
-  }
-  // What is opened is checked again: the name may have been given to a pipe
-  // or a folder since the look above, and a pipe must not hang the program.
-  int openError = 0;
-  bool notRegular = false;
-  std::uintmax_t expected = 0;
-  FileHandle file(os::openRegularFile(path, openError, notRegular, expected));
-  if (!file) {
-    return fail(reason, notRegular ? notAFileReason(path) : describeError(openError));
-  }
-  if (!sizeAccepted(expected)) {
-    return fail(reason, sizeReason(path, expected));
-  }
   // Read into a buffer of our own: the caller's image changes only when the
-  // whole file has been read and accepted. The file may change size while it
-  // is read, so the limit is checked on what was read, not on the size above.
+  // whole file has been read and accepted.
   ByteArray loaded;
-  loaded.reserve(static_cast<std::size_t>(expected));
-  std::array<std::uint8_t, kChunk> chunk{};
-  for (;;) {
-    errno = 0;
-    const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
-    loaded.insert(loaded.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
-    if (loaded.size() > static_cast<std::size_t>(rom::kMaxImageSize)) {
-      break;
-    }
-    if (got < chunk.size()) {
-      if (std::ferror(file.get()) != 0) {
-        return fail(reason, describeError(errno != 0 ? errno : EIO));
-      }
-      break;
-    }
+  auto tooLarge = [&](std::uintmax_t size) { return sizeReason(path, size); };
+  if (readCapped(path, static_cast<std::size_t>(rom::kMaxImageSize), loaded, reason, tooLarge) !=
+      0) {
+    return 1;
   }
   if (!sizeAccepted(loaded.size())) {
     return fail(reason, sizeReason(path, loaded.size()));
   }
-
   if (loaded.size() == buffer.size()) {
     std::copy(loaded.begin(), loaded.end(), buffer.begin());
   } else {
@@ -272,37 +284,13 @@ std::int16_t loadBinaryFile(const std::string& path, ByteArray& buffer, std::str
 
 std::int16_t readWholeFile(const std::string& path, ByteArray& bytes, std::size_t limit,
                            std::string* reason) {
-  if (!fileExists(path)) {
-    return fail(reason, notAFileReason(path));
-  }
-  int openError = 0;
-  bool notRegular = false;
-  std::uintmax_t size = 0;
-  FileHandle file(os::openRegularFile(path, openError, notRegular, size));
-  if (!file) {
-    return fail(reason, notRegular ? notAFileReason(path) : describeError(openError));
-  }
-  const std::string tooLarge = displayName(path) + " is larger than " +
-                               formatCount(static_cast<std::int64_t>(limit)) + " bytes";
-  if (size > limit) {
-    return fail(reason, tooLarge);
-  }
   ByteArray read;
-  read.reserve(static_cast<std::size_t>(size));
-  std::array<std::uint8_t, kChunk> chunk{};
-  for (;;) {
-    errno = 0;
-    const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
-    read.insert(read.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
-    if (read.size() > limit) {
-      return fail(reason, tooLarge);
-    }
-    if (got < chunk.size()) {
-      if (std::ferror(file.get()) != 0) {
-        return fail(reason, describeError(errno != 0 ? errno : EIO));
-      }
-      break;
-    }
+  auto tooLarge = [&](std::uintmax_t) {
+    return displayName(path) + " is larger than " + formatCount(static_cast<std::int64_t>(limit)) +
+           " bytes";
+  };
+  if (readCapped(path, limit, read, reason, tooLarge) != 0) {
+    return 1;
   }
   bytes = std::move(read);
   return 0;
