@@ -2,6 +2,7 @@
 #   make run    install what is missing, build, open the editor on the demo ROM image
 #   make test   install what is missing, build, run every test
 #   make bench  build and run the benchmarks
+#   make test-release, sanitize, fuzz: the other builds CI runs
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -15,7 +16,7 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CLI := $(BUILD_DIR)/src/tarvo-cli
 DEMO_ROM := $(BUILD_DIR)/demo.nes
 
-.PHONY: run test bench build configure deps clean format screenshot sanitize fuzz fuzz-deps package
+.PHONY: run test test-release bench build configure deps clean format screenshot sanitize fuzz fuzz-deps package
 
 run: build
 	$(CLI) demo $(DEMO_ROM)
@@ -30,10 +31,23 @@ bench: build
 build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
+# Developers' builds treat warnings as errors; a build folder made before
+# that option existed is configured again to take it.
 configure: deps
-	@if [ ! -f $(BUILD_DIR)/CMakeCache.txt ]; then \
-	  cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE); \
+	@if ! grep -qs '^TARVO_WERROR:BOOL=ON$$' $(BUILD_DIR)/CMakeCache.txt; then \
+	  cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTARVO_WERROR=ON; \
 	fi
+
+# The whole suite again in a Release build (-O3, where GCC warns of more),
+# warnings still errors.
+RELEASE_DIR ?= build-release
+
+test-release: deps
+	@if ! grep -qs '^TARVO_WERROR:BOOL=ON$$' $(RELEASE_DIR)/CMakeCache.txt; then \
+	  cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DTARVO_WERROR=ON -DTARVO_BUILD_BENCH=OFF; \
+	fi
+	cmake --build $(RELEASE_DIR) -j$(JOBS)
+	cd $(RELEASE_DIR) && ctest --output-on-failure -j$(JOBS)
 
 # Installs only the packages that are missing, so a machine that has them all
 # pays nothing.
@@ -55,7 +69,7 @@ SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined -
 
 sanitize: deps
 	@if [ ! -f $(SANITIZE_DIR)/CMakeCache.txt ]; then \
-	  cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_BUILD_BENCH=OFF \
+	  cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_BUILD_BENCH=OFF -DTARVO_WERROR=ON \
 	    -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)"; \
 	fi
 	cmake --build $(SANITIZE_DIR) -j$(JOBS)
@@ -80,7 +94,7 @@ fuzz-deps: deps
 fuzz: fuzz-deps build
 	@if [ ! -f $(FUZZ_DIR)/CMakeCache.txt ]; then \
 	  CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DTARVO_BUILD_FUZZERS=ON -DTARVO_BUILD_TESTS=OFF -DTARVO_BUILD_BENCH=OFF \
+	    -DTARVO_BUILD_FUZZERS=ON -DTARVO_BUILD_TESTS=OFF -DTARVO_BUILD_BENCH=OFF -DTARVO_WERROR=ON \
 	    -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)"; \
 	fi
 	cmake --build $(FUZZ_DIR) -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
