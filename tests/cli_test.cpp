@@ -27,7 +27,7 @@ TEST(TarvoCli, DemoWritesTheDemoImageWhole) {
   test::TempDir dir;
   test::writeFile(dir / "old.nes", ByteArray(200000, 0xAA));  // longer than the demo
   for (const char* name : {"demo.nes", "old.nes"}) {
-    const CliRun result = run({"demo", (dir / name).string()});
+    const CliRun result = run({"demo", "--force", (dir / name).string()});
     ASSERT_EQ(result.status, kExitOk) << result.err;
     EXPECT_EQ(test::readFile(dir / name), makeDemoRom()) << name;
   }
@@ -84,11 +84,6 @@ TEST(TarvoCli, StatusesAndMessages) {
     std::string inErr;
   };
   const std::vector<Case> cases{
-      {{}, kExitUsage, "no command given"},
-      {{"frobnicate"}, kExitUsage, "unknown command 'frobnicate'"},
-      {{"info"}, kExitUsage, "info takes one argument"},
-      {{"info", "a.nes", "b.nes"}, kExitUsage, "info takes one argument"},
-      {{"demo"}, kExitUsage, "demo takes one argument"},
       {{"info", game},
        kExitFailure,
        game + ": game.nes is 1,024 bytes; a ROM image for this editor has at least 98,320\n"},
@@ -105,15 +100,106 @@ TEST(TarvoCli, StatusesAndMessages) {
   }
 }
 
-TEST(TarvoCli, HelpExplainsEveryCommand) {
-  for (const auto& args :
-       std::vector<std::vector<std::string>>{{"--help"}, {"-h"}, {"help"}, {"info", "--help"}}) {
+TEST(TarvoCli, HelpAndVersionAnswerFromAnyCommand) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--help"}, {"-h"}, {"help"}, {"info", "--help"}, {"export", "a", "--bogus", "-h"}}) {
     const CliRun result = run(args);
     EXPECT_EQ(result.status, kExitOk);
+    EXPECT_EQ(result.err, "");
     for (const char* command : {"demo OUT.nes", "info ROM.nes", "Exit status"}) {
       EXPECT_NE(result.out.find(command), std::string::npos) << command;
     }
   }
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--version"}, {"demo", "--version"}, {"patch", "apply", "--version"}}) {
+    const CliRun result = run(args);
+    EXPECT_EQ(result.status, kExitOk);
+    EXPECT_EQ(result.out, std::string("tarvo-cli ") + TARVO_VERSION + "\n");
+  }
+}
+
+// A word that starts with '-' is an option, up to "--"; every usage error is
+// one line of what was wrong and one of where to read more.
+TEST(TarvoCli, OptionsEndAtDoubleDashAndUsageErrorsAreOneLine) {
+  test::TempDir dir;
+  test::writeFile(dir / "-x.nes", makeDemoRom());
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const CliRun option = run({"info", "-x.nes"});
+  const CliRun operand = run({"info", "--", "-x.nes"});
+  const CliRun dash = run({"demo", "--", "-"});
+  std::filesystem::current_path(before);
+  EXPECT_TRUE(test::isUsageError(option, "unknown option '-x.nes'"));
+  EXPECT_EQ(operand.status, kExitOk) << operand.err;
+  EXPECT_NE(operand.out.find("File: -x.nes"), std::string::npos) << operand.out;
+  EXPECT_EQ(dash.status, kExitOk) << dash.err;
+  EXPECT_EQ(test::readFile(dir / "-"), makeDemoRom());
+
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{}, "no command given"},
+      {{"-v"}, "unknown option '-v'"},
+      {{"frobnicate"}, "unknown command 'frobnicate'"},
+      {{"info"}, "info takes one argument"},
+      {{"info", "a.nes", "b.nes"}, "info takes one argument"},
+      {{"info", "-"}, "unknown option '-'"},
+      {{"demo"}, "demo takes one argument"},
+      {{"demo", "a.nes", "--force=yes"}, "--force takes no value"},
+      {{"demo", "a.nes", "--force", "--force"}, "--force is given twice"},
+      {{"export", "-subpalette=1", "a.nes", "field", "a.png"}, "unknown option '-subpalette=1'"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_TRUE(test::isUsageError(run(c.args), c.message)) << testing::PrintToString(c.args);
+  }
+}
+
+// No command writes over one of its inputs, under any of its names, and demo
+// replaces an existing file only when told to.
+TEST(TarvoCli, NoCommandOverwritesItsInputOrAFileItWasNotAskedToCreate) {
+  test::TempDir dir;
+  const ByteArray rom = makeDemoRom();
+  test::writeFile(dir / "game.nes", rom);
+  std::filesystem::create_hard_link(dir / "game.nes", dir / "hard.png");
+  std::filesystem::create_symlink("game.nes", dir / "soft.png");
+  const std::string game = (dir / "game.nes").string();
+  auto at = [&](const char* name) { return (dir / name).string(); };
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } refused[] = {
+      {{"export", game, "field", game}, "the picture's name must end in .png, not 'game.nes'"},
+      {{"export", game, "field", at("out.jpg")}, "must end in .png, not 'out.jpg'"},
+      {{"export", game, "field", at("png")}, "must end in .png"},
+      {{"export", game, "field", at("hard.png")},
+       at("hard.png") + " is the same file as " + game + "; the output would overwrite an input"},
+      {{"export", game, "field", at("soft.png")}, "is the same file as"},
+      {{"export", at("soft.png"), "field", at("./hard.png")}, "is the same file as"},
+      {{"import-chr", game, "field", at("soft.png")}, "is the same file as"},
+  };
+  for (const auto& c : refused) {
+    EXPECT_TRUE(test::isUsageError(run(c.args), c.message)) << testing::PrintToString(c.args);
+  }
+  EXPECT_EQ(test::readFile(dir / "game.nes"), rom);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "soft.png"));
+  EXPECT_EQ(std::filesystem::hard_link_count(dir / "game.nes"), 2U);
+
+  // An existing file, or a link to one that is missing, is left alone by demo.
+  test::writeFile(dir / "old.nes", ByteArray(10, 1));
+  std::filesystem::create_symlink("missing.nes", dir / "dangling.nes");
+  for (const char* name : {"old.nes", "dangling.nes", "game.nes"}) {
+    const CliRun result = run({"demo", at(name)});
+    EXPECT_EQ(result.status, kExitFailure) << name;
+    EXPECT_EQ(result.err,
+              "tarvo-cli: " + at(name) + ": It exists already; give --force to replace it\n");
+  }
+  EXPECT_EQ(test::readFile(dir / "old.nes"), ByteArray(10, 1));
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing.nes"));
+  EXPECT_EQ(run({"demo", "--force", at("old.nes")}).status, kExitOk);
+  EXPECT_EQ(test::readFile(dir / "old.nes"), rom);
+  // A name ending in .PNG, in any case, is a picture.
+  EXPECT_EQ(run({"export", game, "batview", at("view.PNG")}).status, kExitOk);
 }
 
 // Each view's PNG holds exactly the surface's colours, as 8-bit RGB.
@@ -190,7 +276,9 @@ TEST(TarvoCliExport, StatusesAndMessages) {
       {{"export", demo, "metatiles", out, "--subpalette", "4"}, kExitUsage, "not '4'"},
       {{"export", demo, "metatiles", out, "--subpalette", "-1"}, kExitUsage, "not '-1'"},
       {{"export", demo, "metatiles", out, "--subpalette=01"}, kExitUsage, "not '01'"},
-      {{"export", demo, "metatiles", out, "--subpalette"}, kExitUsage, "needs a number"},
+      {{"export", demo, "metatiles", out, "--subpalette"},
+       kExitUsage,
+       "--subpalette needs a value"},
       {{"export", demo, "metatiles", out, "--subpalette", "1", "--subpalette=2"},
        kExitUsage,
        "given twice"},

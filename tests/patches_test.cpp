@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "cli_support.h"
 #include "screens/demo_rom.h"
 #include "shell/cli.h"
-#include "shell/cli_patch.h"
 #include "test_support.h"
 
 namespace tarvo {
@@ -466,17 +466,10 @@ TEST(Patches, BpsMadeForAnotherFileIsRefused) {
 // ---------------------------------------------------------------------------
 // tarvo-cli patch
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
 CliRun runPatch(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = patchCommand(args, out, err);
-  return {status, out.str(), err.str()};
+  return test::runCliWith(args);
 }
 
 TEST(TarvoCliPatch, MakeThenApplyThroughFiles) {
@@ -568,6 +561,7 @@ TEST(TarvoCliPatch, UsageErrors) {
   test::TempDir dir;
   test::writeFile(dir / "a.nes", makeDemoRom());
   const std::string a = (dir / "a.nes").string();
+  std::filesystem::create_hard_link(dir / "a.nes", dir / "a.ips");
   const struct {
     std::vector<std::string> args;
     std::string message;
@@ -582,16 +576,18 @@ TEST(TarvoCliPatch, UsageErrors) {
       {{"patch", "make", a, a, (dir / "out.txt").string()}, "must end in .ips or .bps"},
       {{"patch", "make", a, a, (dir / "out").string()}, "must end in .ips or .bps"},
       {{"patch", "make", a, a, (dir / "out.ips").string(), "--fast"}, "unknown option '--fast'"},
+      // No output may be one of the inputs, under its own name or another.
+      {{"patch", "apply", a, (dir / "x.ips").string(), a},
+       a + " is the same file as " + a + "; the output would overwrite an input"},
+      {{"patch", "apply", a, (dir / "a.nes").string(), (dir / "." / "a.nes").string()},
+       "is the same file as"},
+      {{"patch", "make", a, a, (dir / "a.ips").string()}, "is the same file as"},
   };
   for (const auto& c : cases) {
-    const CliRun run = runPatch(c.args);
-    EXPECT_EQ(run.status, kExitUsage) << c.message;
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.rfind("tarvo-cli: ", 0), 0u) << run.err;
-    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("Usage: tarvo-cli patch make"), std::string::npos) << run.err;
+    EXPECT_TRUE(test::isUsageError(runPatch(c.args), c.message));
   }
-  EXPECT_EQ(test::listFolder(dir.path()), std::vector<std::string>{"a.nes"});
+  EXPECT_EQ(test::listFolder(dir.path()), (std::vector<std::string>{"a.ips", "a.nes"}));
+  EXPECT_EQ(test::readFile(dir / "a.nes"), makeDemoRom());
 }
 
 }  // namespace

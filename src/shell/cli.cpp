@@ -1,6 +1,7 @@
 #include "shell/cli.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -26,18 +27,20 @@ constexpr const char* kUsage =
     "with the editor's own code.\n"
     "\n"
     "Commands:\n"
-    "  demo OUT.nes    Write the built-in demo ROM image (98,320 bytes, the same\n"
-    "                  bytes every time) to OUT.nes.\n"
+    "  demo OUT.nes [--force]\n"
+    "                  Write the built-in demo ROM image (98,320 bytes, the same\n"
+    "                  bytes every time) to OUT.nes. An existing file is left\n"
+    "                  alone unless --force is given.\n"
     "  info ROM.nes    Load ROM.nes as the editor would and print its size, the\n"
     "                  fields of its iNES header and every location of the image\n"
     "                  that the editor reads or writes. A file the editor would\n"
     "                  refuse fails with the reason.\n"
     "  export ROM.nes VIEW OUT.png [--subpalette N]\n"
     "                  Draw VIEW of ROM.nes as the editor shows it and write it\n"
-    "                  as a PNG: 8-bit RGB, but for the two CHR views an indexed\n"
-    "                  PNG whose four palette entries are the sub-palette's\n"
-    "                  colours and whose pixels are the colour slots. VIEW is\n"
-    "                  one of:\n"
+    "                  as a PNG (OUT's name must end in .png): 8-bit RGB, but for\n"
+    "                  the two CHR views an indexed PNG whose four palette\n"
+    "                  entries are the sub-palette's colours and whose pixels\n"
+    "                  are the colour slots. VIEW is one of:\n"
     "                    field        the whole field map, 768 x 768\n"
     "                    metatiles    the metatile table, 512 x 288, in\n"
     "                                 sub-palette N of the field palette\n"
@@ -49,11 +52,13 @@ constexpr const char* kUsage =
     "                  N is 0 to 3 (default 0).\n"
     "  import-chr ROM.nes field|batview IN.png [--subpalette N]\n"
     "                  Read a 128 x 128 pattern table picture into that CHR bank\n"
-    "                  of ROM.nes, in place: an indexed PNG using palette\n"
-    "                  entries 0 to 3 (the colour slots), or any PNG using only\n"
-    "                  the four colours of sub-palette N (default 0). A picture\n"
-    "                  that does not fit is refused, naming the first tiles at\n"
-    "                  fault, and nothing is written.\n"
+    "                  of ROM.nes, in place. Every pixel is read by its colour,\n"
+    "                  which must be one of the four colours of sub-palette N\n"
+    "                  (default 0), fully opaque; where two slots share a colour\n"
+    "                  the lower slot is taken. Palette order, bit depth and\n"
+    "                  interlacing do not matter. A picture that does not fit is\n"
+    "                  refused, naming the first tiles at fault, and nothing is\n"
+    "                  written.\n"
     "  patch make ORIGINAL.nes EDITED.nes OUT.ips|OUT.bps\n"
     "                  Write the IPS or BPS patch (by OUT's extension) that turns\n"
     "                  ORIGINAL.nes into EDITED.nes.\n"
@@ -61,112 +66,138 @@ constexpr const char* kUsage =
     "                  Apply an IPS or BPS patch to ROM.nes and write OUT.nes. A\n"
     "                  damaged patch, or a BPS patch made for another file, is\n"
     "                  refused and nothing is written.\n"
-    "  help            Show this text (also --help or -h).\n"
+    "  help            Show this text (also --help or -h, after any command).\n"
+    "\n"
+    "Options start with '-' up to a word '--', after which every word is a\n"
+    "file name. --version prints the version. No command writes over one of\n"
+    "its own input files.\n"
     "\n"
     "Exit status: 0 on success, 1 on failure (the reason on standard error),\n"
     "2 on a usage error.\n";
 
-int usageError(std::ostream& err, const std::string& message) {
-  err << "tarvo-cli: " << message << "\n\n" << kUsage;
-  return kExitUsage;
+constexpr const char* kProgram = "tarvo-cli";
+
+int showHelp(std::ostream& out) {
+  out << kUsage;
+  return kExitOk;
 }
 
-int failure(std::ostream& err, const std::string& path, const std::string& reason) {
-  err << "tarvo-cli: " << path << ": " << reason << "\n";
-  return kExitFailure;
+int showVersion(std::ostream& out) {
+  out << kProgram << " " << TARVO_VERSION << "\n";
+  return kExitOk;
 }
 
 int demoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.size() != 2) {
-    return usageError(err, "demo takes one argument, the file to write");
+  CommandLineWords words;
+  if (const auto status = cli::readCommandWords(args, 1, {{"--force", false}}, words, out, err)) {
+    return *status;
   }
-  const std::string& path = args[1];
+  if (words.operands.size() != 1) {
+    return cli::usageError(err, "demo takes one argument, the file to write");
+  }
+  const std::string& path = words.operands[0];
+  std::error_code error;
+  if (!words.has("--force") && std::filesystem::symlink_status(path, error).type() !=
+                                   std::filesystem::file_type::not_found) {
+    return cli::failure(err, path, "It exists already; give --force to replace it");
+  }
   const ByteArray image = makeDemoRom();
   std::string reason;
   if (writeWholeFile(path, image, &reason) != 0) {
-    return failure(err, path, reason);
+    return cli::failure(err, path, reason);
   }
   out << "Wrote the demo ROM image to " << path << " (" << formatCount(image.size()) << " bytes)\n";
   return kExitOk;
 }
 
 int infoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.size() != 2) {
-    return usageError(err, "info takes one argument, the ROM image to read");
+  CommandLineWords words;
+  if (const auto status = cli::readCommandWords(args, 1, {}, words, out, err)) {
+    return *status;
   }
-  const std::string& path = args[1];
+  if (words.operands.size() != 1) {
+    return cli::usageError(err, "info takes one argument, the ROM image to read");
+  }
+  const std::string& path = words.operands[0];
   ByteArray image;
   std::string reason;
   if (loadBinaryFile(path, image, &reason) != 0) {
-    return failure(err, path, reason);
+    return cli::failure(err, path, reason);
   }
   out << describeRomImage(std::filesystem::path(path).filename().string(), image);
   return kExitOk;
 }
 
-// The words after the command: positional ones, and --subpalette N (or
-// --subpalette=N) anywhere among them. Returns a usage message when they are
-// off.
-std::optional<std::string> parseWords(const std::vector<std::string>& args,
-                                      std::vector<std::string>& positional,
-                                      std::optional<int>& subPalette) {
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    std::string value;
-    if (arg == "--subpalette") {
-      if (i + 1 >= args.size()) {
-        return "--subpalette needs a number from 0 to 3";
-      }
-      value = args[++i];
-    } else if (arg.rfind("--subpalette=", 0) == 0) {
-      value = arg.substr(std::string("--subpalette=").size());
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return "unknown option '" + arg + "'";
-    } else {
-      positional.push_back(arg);
-      continue;
-    }
-    if (subPalette) {
-      return "--subpalette is given twice";
-    }
-    if (value.size() != 1 || value[0] < '0' || value[0] > '3') {
-      return "--subpalette takes a number from 0 to 3, not '" + value + "'";
-    }
-    subPalette = value[0] - '0';
+const std::vector<CommandLineOption> kSubPaletteOption{{"--subpalette", true}};
+
+// The value of --subpalette, 0 to 3 (0 when it is not given), or a usage
+// message.
+std::optional<std::string> readSubPalette(const CommandLineWords& words, int& subPalette) {
+  subPalette = 0;
+  const std::optional<std::string> value = words.value("--subpalette");
+  if (!value) {
+    return std::nullopt;
   }
+  if (value->size() != 1 || (*value)[0] < '0' || (*value)[0] > '3') {
+    return "--subpalette takes a number from 0 to 3, not '" + *value + "'";
+  }
+  subPalette = (*value)[0] - '0';
   return std::nullopt;
 }
 
-int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::vector<std::string> positional;
-  std::optional<int> subPalette;
-  if (const auto usage = parseWords(args, positional, subPalette)) {
-    return usageError(err, *usage);
+bool endsWithPng(const std::string& path) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  if (name.size() < 4) {
+    return false;
   }
+  std::string extension = name.substr(name.size() - 4);
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".png";
+}
+
+int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CommandLineWords words;
+  if (const auto status = cli::readCommandWords(args, 1, kSubPaletteOption, words, out, err)) {
+    return *status;
+  }
+  int subPalette = 0;
+  if (const auto usage = readSubPalette(words, subPalette)) {
+    return cli::usageError(err, *usage);
+  }
+  const std::vector<std::string>& positional = words.operands;
   if (positional.size() != 3) {
-    return usageError(err, "export takes ROM.nes, VIEW and OUT.png");
+    return cli::usageError(err, "export takes ROM.nes, VIEW and OUT.png");
   }
   const std::optional<ViewInfo> view = findView(positional[1]);
   if (!view) {
-    return usageError(err, "unknown view '" + positional[1] +
-                               "'; the views are field, metatiles, batview, field-chr and "
-                               "batview-chr");
+    return cli::usageError(err, "unknown view '" + positional[1] +
+                                    "'; the views are field, metatiles, batview, field-chr and "
+                                    "batview-chr");
   }
-  if (subPalette && !view->hasSubPalette) {
-    return usageError(err, "the " + positional[1] + " view has no sub-palette to choose");
+  if (words.has("--subpalette") && !view->hasSubPalette) {
+    return cli::usageError(err, "the " + positional[1] + " view has no sub-palette to choose");
   }
-
   const std::string& romPath = positional[0];
   const std::string& pngPath = positional[2];
+  if (!endsWithPng(pngPath)) {
+    return cli::usageError(err,
+                           "export writes PNG pictures: the picture's name must end in "
+                           ".png, not '" +
+                               std::filesystem::path(pngPath).filename().string() + "'");
+  }
+  if (const auto status = cli::refuseOverwritingInput(err, pngPath, {romPath})) {
+    return *status;
+  }
   ByteArray image;
   std::string reason;
   if (loadBinaryFile(romPath, image, &reason) != 0) {
-    return failure(err, romPath, reason);
+    return cli::failure(err, romPath, reason);
   }
   ByteArray png;
-  if (!encodeViewPng(image, view->view, subPalette.value_or(0), png, &reason) ||
+  if (!encodeViewPng(image, view->view, subPalette, png, &reason) ||
       writeWholeFile(pngPath, png, &reason) != 0) {
-    return failure(err, pngPath, reason);
+    return cli::failure(err, pngPath, reason);
   }
   out << "Wrote " << view->description << " (" << view->width << " x " << view->height << ") to "
       << pngPath << "\n";
@@ -178,41 +209,49 @@ int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::
 constexpr std::size_t kPictureLimit = 16 * 1024 * 1024;
 
 int importChrCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::vector<std::string> positional;
-  std::optional<int> subPalette;
-  if (const auto usage = parseWords(args, positional, subPalette)) {
-    return usageError(err, *usage);
+  CommandLineWords words;
+  if (const auto status = cli::readCommandWords(args, 1, kSubPaletteOption, words, out, err)) {
+    return *status;
   }
+  int subPalette = 0;
+  if (const auto usage = readSubPalette(words, subPalette)) {
+    return cli::usageError(err, *usage);
+  }
+  const std::vector<std::string>& positional = words.operands;
   if (positional.size() != 3) {
-    return usageError(err, "import-chr takes ROM.nes, field or batview, and IN.png");
+    return cli::usageError(err, "import-chr takes ROM.nes, field or batview, and IN.png");
   }
   if (positional[1] != "field" && positional[1] != "batview") {
-    return usageError(err, "unknown bank '" + positional[1] + "'; the banks are field and batview");
+    return cli::usageError(err,
+                           "unknown bank '" + positional[1] + "'; the banks are field and batview");
   }
   const bool field = positional[1] == "field";
   const rom::Location& bank = field ? rom::kFieldChrBank : rom::kBatViewChrBank;
   const std::string& romPath = positional[0];
   const std::string& pngPath = positional[2];
+  if (const auto status = cli::refuseOverwritingInput(err, romPath, {pngPath})) {
+    return *status;
+  }
   ByteArray image;
   std::string reason;
   if (loadBinaryFile(romPath, image, &reason) != 0) {
-    return failure(err, romPath, reason);
+    return cli::failure(err, romPath, reason);
   }
   ByteArray png;
   if (readWholeFile(pngPath, png, kPictureLimit, &reason) != 0) {
-    return failure(err, pngPath, reason);
+    return cli::failure(err, pngPath, reason);
   }
   PaletteArray palette{};
   readPalette(image, palette, (field ? rom::kFieldPalette : rom::kBatViewPalette).offset);
   TilePixels tiles;
-  if (!importPatternTable(png, palette, subPalette.value_or(0), tiles, &reason)) {
-    return failure(err, pngPath, reason);
+  if (!importPatternTable(png, palette, subPalette, tiles, &reason)) {
+    return cli::failure(err, pngPath, reason);
   }
   for (int t = 0; t < rom::kBankTiles; ++t) {
     storeTile(tiles, static_cast<std::uint8_t>(t), image, bank.offset + t * rom::kTileBytes);
   }
   if (saveBinaryFile(romPath, image, &reason) != 0) {
-    return failure(err, romPath, reason);
+    return cli::failure(err, romPath, reason);
   }
   out << "Wrote the 256 tiles of " << pngPath << " into the " << bank.name << " of " << romPath
       << "\n";
@@ -221,16 +260,54 @@ int importChrCommand(const std::vector<std::string>& args, std::ostream& out, st
 
 }  // namespace
 
+namespace cli {
+
+int usageError(std::ostream& err, const std::string& message) {
+  err << usageErrorText(kProgram, message);
+  return kExitUsage;
+}
+
+int failure(std::ostream& err, const std::string& path, const std::string& reason) {
+  err << kProgram << ": " << path << ": " << reason << "\n";
+  return kExitFailure;
+}
+
+std::optional<int> readCommandWords(const std::vector<std::string>& args, std::size_t first,
+                                    const std::vector<CommandLineOption>& accepted,
+                                    CommandLineWords& words, std::ostream& out, std::ostream& err) {
+  const std::optional<std::string> problem = splitCommandLine(args, first, accepted, words);
+  if (words.help) {
+    return showHelp(out);
+  }
+  if (words.version) {
+    return showVersion(out);
+  }
+  if (problem) {
+    return usageError(err, *problem);
+  }
+  return std::nullopt;
+}
+
+std::optional<int> refuseOverwritingInput(std::ostream& err, const std::string& output,
+                                          const std::vector<std::string>& inputs) {
+  for (const std::string& input : inputs) {
+    if (sameFile(output, input)) {
+      return usageError(
+          err, output + " is the same file as " + input + "; the output would overwrite an input");
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace cli
+
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
-    return usageError(err, "no command given");
+    return cli::usageError(err, "no command given");
   }
   const std::string& command = args[0];
-  const bool help = command == "help" || command == "-h" ||
-                    std::find(args.begin(), args.end(), "--help") != args.end();
-  if (help) {
-    out << kUsage;
-    return kExitOk;
+  if (command == "help") {
+    return showHelp(out);
   }
   if (command == "demo") {
     return demoCommand(args, out, err);
@@ -247,7 +324,15 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (command == "patch") {
     return patchCommand(args, out, err);
   }
-  return usageError(err, "unknown command '" + command + "'");
+  if (!command.empty() && command[0] == '-') {
+    // Only --help and --version come before a command.
+    CommandLineWords words;
+    if (const auto status = cli::readCommandWords(args, 0, {}, words, out, err)) {
+      return *status;
+    }
+    return cli::usageError(err, "no command given");
+  }
+  return cli::usageError(err, "unknown command '" + command + "'");
 }
 
 }  // namespace tarvo

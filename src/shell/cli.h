@@ -2,8 +2,11 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "shell/command_line.h"
 
 namespace tarvo {
 
@@ -14,5 +17,28 @@ inline constexpr int kExitUsage = 2;
 
 // Runs one command; `args` are the words after the program's name.
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// What the commands share.
+namespace cli {
+
+// Prints "tarvo-cli: MESSAGE" and where to read more; returns kExitUsage.
+int usageError(std::ostream& err, const std::string& message);
+
+// Prints "tarvo-cli: PATH: REASON"; returns kExitFailure.
+int failure(std::ostream& err, const std::string& path, const std::string& reason);
+
+// Reads the words of a command, from args[first] on, accepting the options
+// of `accepted`. Returns the exit status when the command ends here: --help
+// or --version answered, or a usage error reported.
+std::optional<int> readCommandWords(const std::vector<std::string>& args, std::size_t first,
+                                    const std::vector<CommandLineOption>& accepted,
+                                    CommandLineWords& words, std::ostream& out, std::ostream& err);
+
+// A command never writes over one of its inputs: when `output` is the same
+// file as one of `inputs`, reports the usage error and returns its status.
+std::optional<int> refuseOverwritingInput(std::ostream& err, const std::string& output,
+                                          const std::vector<std::string>& inputs);
+
+}  // namespace cli
 
 }  // namespace tarvo

@@ -14,23 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kPatchUsage =
-    "Usage: tarvo-cli patch make ORIGINAL.nes EDITED.nes OUT.ips|OUT.bps\n"
-    "       tarvo-cli patch apply ROM.nes PATCH OUT.nes\n"
-    "Run 'tarvo-cli help' for every command.\n";
-
 // Patches are small; anything far larger is not one.
 constexpr std::size_t kMaxPatchSize = 64 * 1024 * 1024;
 
-int usageError(std::ostream& err, const std::string& message) {
-  err << "tarvo-cli: " << message << "\n\n" << kPatchUsage;
-  return kExitUsage;
-}
-
-int failure(std::ostream& err, const std::string& path, const std::string& reason) {
-  err << "tarvo-cli: " << path << ": " << reason << "\n";
-  return kExitFailure;
-}
+using cli::failure;
+using cli::usageError;
 
 std::string displayName(const std::string& path) {
   const std::string name = fs::path(path).filename().string();
@@ -49,6 +37,9 @@ int makeCommand(const std::vector<std::string>& files, std::ostream& out, std::o
   if (!format) {
     return usageError(err, "the patch file's name must end in .ips or .bps, not '" +
                                displayName(patchPath) + "'");
+  }
+  if (const auto status = cli::refuseOverwritingInput(err, patchPath, {originalPath, editedPath})) {
+    return *status;
   }
   ByteArray original;
   ByteArray edited;
@@ -74,6 +65,9 @@ int applyCommand(const std::vector<std::string>& files, std::ostream& out, std::
   const std::string& romPath = files[0];
   const std::string& patchPath = files[1];
   const std::string& outPath = files[2];
+  if (const auto status = cli::refuseOverwritingInput(err, outPath, {romPath, patchPath})) {
+    return *status;
+  }
   ByteArray rom;
   ByteArray patch;
   std::string reason;
@@ -98,20 +92,18 @@ int applyCommand(const std::vector<std::string>& files, std::ostream& out, std::
 }  // namespace
 
 int patchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.size() < 2) {
+  CommandLineWords words;
+  if (const auto status = cli::readCommandWords(args, 1, {}, words, out, err)) {
+    return *status;
+  }
+  if (words.operands.empty()) {
     return usageError(err, "patch needs a subcommand, make or apply");
   }
-  const std::string& subcommand = args[1];
+  const std::string& subcommand = words.operands[0];
   if (subcommand != "make" && subcommand != "apply") {
     return usageError(err, "unknown patch subcommand '" + subcommand + "'; it is make or apply");
   }
-  std::vector<std::string> files;
-  for (std::size_t i = 2; i < args.size(); ++i) {
-    if (args[i].size() > 1 && args[i][0] == '-') {
-      return usageError(err, "unknown option '" + args[i] + "'");
-    }
-    files.push_back(args[i]);
-  }
+  const std::vector<std::string> files(words.operands.begin() + 1, words.operands.end());
   if (subcommand == "make") {
     if (files.size() != 3) {
       return usageError(err, "patch make takes ORIGINAL.nes, EDITED.nes and OUT.ips or OUT.bps");
