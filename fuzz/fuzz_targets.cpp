@@ -151,10 +151,11 @@ void edits(const std::uint8_t* data, std::size_t size) {
         const int button = in.byte() % 8;
         const int x = in.coordinate();
         const int y = in.coordinate();
+        const bool inStroke = map.inStroke();
         history.begin("map");
         allowMapCell(x, y);
         map.press(rom, button, x, y, in.byte() % rom::kMetatileCount);
-        if (button != kLeftButton) {
+        if (button != kLeftButton && !inStroke) {
           endEdit();
         }
         break;
@@ -167,9 +168,11 @@ void edits(const std::uint8_t* data, std::size_t size) {
         map.move(rom, buttons, x, y, in.byte() % rom::kMetatileCount);
         break;
       }
-      case 2:  // any release ends a stroke
-        map.release();
-        endEdit();
+      case 2:  // the left button's release ends a stroke
+        map.release(in.byte() % 8);
+        if (!map.inStroke()) {
+          endEdit();
+        }
         break;
       case 3: {
         const int button = in.byte() % 8;
@@ -285,7 +288,7 @@ void edits(const std::uint8_t* data, std::size_t size) {
   }
 
   // Undo everything, do it all again, and undo it again.
-  map.release();
+  map.release(kLeftButton);
   editor.pixelRelease();
   endEdit();
   const ByteArray last = rom;

@@ -128,6 +128,64 @@ TEST(EditHistory, AnUndoDuringAStrokeRecordsWhatTheStrokeDoesNext) {
   EXPECT_EQ(image[1], 0);
 }
 
+// Ctrl+Z while the mouse is held does the same in a session's first stroke
+// as in any later one: it is enabled as soon as the stroke has changed a
+// byte, and takes back the stroke so far, leaving earlier steps done.
+TEST(EditHistory, AnUndoDuringAStrokeIsTheSameWithOrWithoutEarlierSteps) {
+  for (const bool earlier : {false, true}) {
+    SCOPED_TRACE(earlier);
+    ByteArray image(rom::kMinImageSize, 0);
+    EditHistory history(image);
+    if (earlier) {
+      history.begin("Earlier");
+      image[100] = 7;
+      history.commit();
+      history.markSaved();
+    }
+    history.begin("Stroke");
+    EXPECT_EQ(history.canUndo(), earlier);  // nothing changed yet
+    EXPECT_FALSE(history.isModified());
+    image[1] = 1;
+    EXPECT_TRUE(history.canUndo());
+    EXPECT_EQ(history.undoName(), "Stroke");
+    EXPECT_TRUE(history.isModified());
+    EXPECT_TRUE(history.undo());
+    EXPECT_EQ(image[1], 0);
+    EXPECT_EQ(image[100], earlier ? 7 : 0);
+    EXPECT_TRUE(history.isOpen());
+    EXPECT_EQ(history.redoName(), "Stroke");
+    EXPECT_FALSE(history.isModified());
+  }
+}
+
+// A save or a question during a stroke checkpoints it: what it did so far is
+// a step, and what it does next is recorded as the next one.
+TEST(EditHistory, ACheckpointDuringAStrokeKeepsItRecording) {
+  ByteArray image(rom::kMinImageSize, 0);
+  EditHistory history(image);
+  EXPECT_FALSE(history.checkpoint());  // no step open: nothing happens
+  EXPECT_FALSE(history.isOpen());
+  history.begin("Stroke");
+  EXPECT_FALSE(history.checkpoint());  // open, but nothing changed yet
+  EXPECT_TRUE(history.isOpen());
+  image[1] = 1;
+  EXPECT_TRUE(history.checkpoint());
+  EXPECT_TRUE(history.isOpen());
+  history.markSaved();
+  EXPECT_FALSE(history.isModified());
+  image[2] = 2;
+  EXPECT_TRUE(history.isModified());
+  EXPECT_TRUE(history.commit());
+  ASSERT_EQ(history.size(), 2U);
+  EXPECT_EQ(history.steps()[1].name, "Stroke");
+  EXPECT_EQ(history.steps()[1].changes.size(), 1U);
+  EXPECT_EQ(history.steps()[1].changes[0].offset, 2);
+  EXPECT_TRUE(history.undo());
+  EXPECT_FALSE(history.isModified());  // back at the saved state
+  EXPECT_TRUE(history.undo());
+  EXPECT_EQ(image, ByteArray(rom::kMinImageSize, 0));
+}
+
 TEST(EditHistory, ANewStepDropsWhatCouldBeRedoneAndTheSavedStateWithIt) {
   ByteArray image(rom::kMinImageSize, 0);
   EditHistory history(image);

@@ -147,10 +147,33 @@ TEST(MapEditor, OnlyAStrokeBegunOnTheMapPaints) {
   EXPECT_FALSE(editor.move(rom, kLeftButton, 100, 100, 50));
   editor.press(rom, kLeftButton, 10, 10, 50);
   EXPECT_TRUE(editor.move(rom, kLeftButton, 100, 100, 50));
-  editor.release();
+  editor.release(kLeftButton);
   EXPECT_FALSE(editor.move(rom, kLeftButton, 200, 200, 50));
   EXPECT_EQ(rom[mapByte(6, 6)], 0);
   EXPECT_EQ(rom[mapByte(3, 3)], 50);
+}
+
+// Only the left button's release ends a stroke: a right press during it
+// steps its quadrant, and once the right button is up again the drag paints
+// on. A right or middle release alone ends nothing.
+TEST(MapEditor, ARightOrMiddleClickDuringADragLeavesItGoing) {
+  for (const int other : {kRightButton, kMiddleButton}) {
+    SCOPED_TRACE(other);
+    ByteArray rom(rom::kMinImageSize, 0);
+    MapEditor editor;
+    editor.press(rom, kLeftButton, 10, 10, 50);
+    EXPECT_TRUE(editor.move(rom, kLeftButton, 40, 10, 50));
+    editor.press(rom, other, 45, 5, 50);
+    EXPECT_FALSE(editor.move(rom, kLeftButton | other, 80, 10, 50));
+    editor.release(other);
+    EXPECT_TRUE(editor.inStroke());
+    EXPECT_TRUE(editor.move(rom, kLeftButton, 100, 10, 50));
+    editor.release(kLeftButton);
+    EXPECT_FALSE(editor.inStroke());
+    EXPECT_EQ(rom[mapByte(3, 0)], 50);
+    EXPECT_EQ(rom[mapByte(2, 0)], 0);  // crossed with both buttons held
+    EXPECT_EQ(rom[rom::kFieldAttributeMap.offset + 1], other == kRightButton ? 0x01 : 0x00);
+  }
 }
 
 TEST(MapEditor, WithoutAnImageNothingIsWritten) {

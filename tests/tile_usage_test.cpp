@@ -75,5 +75,99 @@ TEST(TileUsage, TheEditorSaysWhereTheSelectedTileIsAndMarksUnusedTiles) {
   EXPECT_EQ(std::count(usedInView.begin(), usedInView.end(), true), 3);
 }
 
+// Placing an unused tile takes its cross away at once, in either mode.
+TEST(TileUsage, APlacementUpdatesTheMarksAtOnce) {
+  for (const int mode : {0, 1}) {
+    SCOPED_TRACE(mode);
+    ByteArray rom = handBuiltImage();
+    TileEditor editor(rom);
+    editor.initGUI(mode, 1);
+    editor.setShowUnused(true);
+    const int tile = 0x33;  // used nowhere
+    editor.patternTablePress(tile % 16 * 16, tile / 16 * 16);
+    const Color crossed = editor.picPatternTable.pixel(tile % 16 * 16, tile / 16 * 16);
+    EXPECT_TRUE(mode == 0 ? editor.metatilePress(5, 5) : editor.batViewPress(5, 5));
+    EXPECT_NE(editor.picPatternTable.pixel(tile % 16 * 16, tile / 16 * 16), crossed);
+    EXPECT_TRUE(editor.usedTiles()[tile]);
+  }
+}
+
+// The graphics editor's pens and strokes, without the window: a pen holds a
+// colour slot; the left button paints with the left pen, any other with the
+// right; a stroke paints each pixel it enters once and ends at the release;
+// every painted pixel is in the image's bank at once.
+TEST(TileEditor, PensAndStrokes) {
+  ByteArray rom = handBuiltImage();
+  TileEditor editor(rom);
+  editor.initGUI(0, 0);
+  editor.patternTablePress(5 * 16, 0);  // tile 05
+  editor.patternTableRelease(5 * 16, 0);
+  editor.swatchPress(2, 1);
+  editor.swatchPress(3, 2);
+  EXPECT_EQ(editor.leftColor(), 2);
+  EXPECT_EQ(editor.rightColor(), 3);
+  editor.swatchPress(1, 4);  // the middle button sets the right pen too
+  EXPECT_EQ(editor.rightColor(), 1);
+  editor.swatchPress(7, 1);  // no such swatch
+  EXPECT_EQ(editor.leftColor(), 2);
+
+  struct Step {
+    const char* what;
+    int button;  // for a move: the buttons held
+    int x, y;
+    bool move;
+    bool painted;
+    int column, row, slot;  // the pixel that then holds `slot`
+  };
+  const Step steps[] = {
+      {"left press", 1, 0, 0, false, true, 0, 0, 2},
+      {"move within the pixel", 1, 15, 15, true, false, 0, 0, 2},
+      {"move into the next", 1, 16, 0, true, true, 1, 0, 2},
+      {"move with the right button", 2, 40, 0, true, true, 2, 0, 1},
+      {"move off the tile", 1, 128, 0, true, false, 2, 0, 1},
+      {"middle press", 4, 127, 127, false, true, 7, 7, 1},
+      {"right press", 2, 16, 112, false, true, 1, 7, 1},
+      {"press with no button", 0, 32, 32, false, false, 2, 2, 0},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    const bool painted = step.move ? editor.pixelMove(step.button, step.x, step.y)
+                                   : editor.pixelPress(step.button, step.x, step.y);
+    EXPECT_EQ(painted, step.painted);
+    if (step.painted) {
+      EXPECT_EQ(editor.editTiles()[static_cast<std::size_t>(5 * 64 + step.row * 8 + step.column)],
+                step.slot);
+    }
+    EXPECT_TRUE(editor.penDown() || !step.painted);
+  }
+  TilePixels stored;
+  decodeTiles(rom::kFieldChrBank.offset, 256, stored, rom);
+  EXPECT_EQ(stored, editor.editTiles());
+
+  editor.pixelRelease();
+  EXPECT_FALSE(editor.penDown());
+  EXPECT_FALSE(editor.pixelMove(1, 100, 100));  // the stroke is over
+  // A pen holds a slot, not a colour: another sub-palette, the same slot.
+  editor.nextPalette();
+  EXPECT_TRUE(editor.pixelPress(1, 100, 100));
+  EXPECT_EQ(editor.editTiles()[5 * 64 + 6 * 8 + 6], 2);
+}
+
+// The second press of a double-click selects but starts no copy.
+TEST(TileEditor, TheSecondReleaseOfADoubleClickCopiesNothing) {
+  ByteArray rom = handBuiltImage();
+  rom[rom::kFieldChrBank.offset + 3 * 16] = 0xFF;  // tile 03 differs from tile 20
+  const ByteArray before = rom;
+  TileEditor editor(rom);
+  editor.initGUI(0, 0);
+  editor.patternTablePress(3 * 16, 0);
+  EXPECT_TRUE(editor.patternTableRelease(3 * 16, 0));  // onto itself: nothing changes
+  editor.patternTablePress(3 * 16, 0);
+  editor.patternTableDoubleClick();
+  EXPECT_FALSE(editor.patternTableRelease(4 * 16, 16));
+  EXPECT_EQ(rom, before);
+  EXPECT_EQ(editor.selTile(), 3);
+}
+
 }  // namespace
 }  // namespace tarvo

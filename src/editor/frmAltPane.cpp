@@ -116,10 +116,6 @@ frmAltPane::frmAltPane(EditHistory& editHistory, UserDialogs& userDialogs, QWidg
   buildControls();
   buildMenus();
   statusBar()->setObjectName("statusBar");  // before the size is fixed: it takes a line
-  // Where the selected tile is used, always in view at the status bar's end.
-  lblTileUsage = new QLabel(this);
-  lblTileUsage->setObjectName("lblTileUsage");
-  statusBar()->addPermanentWidget(lblTileUsage);
   setFixedSize(sizeHint());
 }
 
@@ -195,6 +191,14 @@ void frmAltPane::buildControls() {
 
   hscrGridColor = makeScrollBar(client, "hscrGridColor", {16, 504, 145, 17}, 255, 8);
 
+  // Where the selected tile is used: in the room the mode's hidden editor
+  // leaves, so that the status bar keeps its whole width for the pointer's
+  // offsets.
+  lblTileUsage = new QLabel(client);
+  lblTileUsage->setObjectName("lblTileUsage");
+  lblTileUsage->setWordWrap(true);
+  lblTileUsage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
   // The lines take a new colour when the thumb is let go, not while it moves.
   hscrGridColor->setTracking(false);
 
@@ -229,6 +233,8 @@ void frmAltPane::buildControls() {
 
   connect(picPatternTable, &PictureSurface::pressed, this, &frmAltPane::picPatternTable_MouseDown);
   connect(picPatternTable, &PictureSurface::released, this, &frmAltPane::picPatternTable_MouseUp);
+  connect(picPatternTable, &PictureSurface::doubleClicked, this,
+          [this] { tiles.patternTableDoubleClick(); });
   connect(picSelectedTile, &PictureSurface::pressed, this, &frmAltPane::picSelectedTile_MouseDown);
   connect(picSelectedTile, &PictureSurface::moved, this, &frmAltPane::picSelectedTile_MouseMove);
   connect(picSelectedTile, &PictureSurface::released, this, &frmAltPane::picSelectedTile_MouseUp);
@@ -295,6 +301,8 @@ void frmAltPane::initGUI(int ap, int metaID) {
   tiles.initGUI(ap, metaID);
   fraMetaEdit->setVisible(tiles.paneMode() == 0);
   fraBatEdit->setVisible(tiles.paneMode() == 1);
+  lblTileUsage->setGeometry(tiles.paneMode() == 0 ? QRect(200, 304, 257, 48)
+                                                  : QRect(16, 304, 161, 80));
   setWindowTitle(tiles.paneMode() == 0 ? "Metatile Editor" : "Batter View Editor");
   {
     // Setting the bar must not run its handler on a stale value.
@@ -370,6 +378,7 @@ void frmAltPane::showLabels() {
 void frmAltPane::picPatternTable_MouseDown(int, int, int x, int y) {
   tiles.patternTablePress(x, y);
   showLabels();
+  showStatus(patternTableStatus(tiles.bank(), x, y));
 }
 
 void frmAltPane::picPatternTable_MouseUp(int, int, int x, int y) {
@@ -384,14 +393,17 @@ void frmAltPane::picSelectedTile_MouseDown(int button, int, int x, int y) {
   beginEdit("Paint");
   if (tiles.pixelPress(button, x, y)) {
     emit imageEdited(tiles.paneMode());
+    emit historyChanged();  // Undo can take back a stroke under way
   }
+  showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
 }
 
 void frmAltPane::picSelectedTile_MouseMove(int buttons, int, int x, int y) {
-  showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
   if (tiles.pixelMove(buttons, x, y)) {
     emit imageEdited(tiles.paneMode());
+    emit historyChanged();
   }
+  showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
 }
 
 void frmAltPane::picSelectedTile_MouseUp(int, int, int, int) {
@@ -435,6 +447,7 @@ void frmAltPane::pic_4x4metatile_MouseDown(int, int, int x, int y) {
     emit imageEdited(tiles.paneMode());
   }
   endEdit();
+  showLabels();  // the selected tile's usage
   showStatus(metatileCellStatus(romImage, tiles.selMeta(), x, y));
 }
 
@@ -444,6 +457,7 @@ void frmAltPane::picBatView_MouseDown(int, int, int x, int y) {
     emit imageEdited(tiles.paneMode());
   }
   endEdit();
+  showLabels();
   showStatus(batViewStatus(romImage, x, y));
 }
 

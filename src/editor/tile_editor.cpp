@@ -239,6 +239,9 @@ bool TileEditor::metatilePress(int x, int y) {
       rom::kMetatileTable.offset + std::int64_t{selMeta_} * rom::kMetatileTiles + row * 4 + col,
       selTile_);
   metatileRefresh(selMeta_);
+  if (showUnused_) {
+    drawPatternTableView();  // where tiles are used has changed
+  }
   return true;
 }
 
@@ -248,6 +251,9 @@ bool TileEditor::batViewPress(int x, int y) {
   }
   writeByte(rom_, rom::kBatViewNameTable.offset + (y / 8) * rom::kBatViewColumns + x / 8, selTile_);
   drawBatView(picBatView, rom_, picPatTbl);
+  if (showUnused_) {
+    drawPatternTableView();
+  }
   return true;
 }
 

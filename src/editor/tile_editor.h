@@ -56,6 +56,9 @@ class TileEditor {
   // onto it. Returns whether a tile was copied.
   void patternTablePress(int x, int y);
   bool patternTableRelease(int x, int y);
+  // The second press of a double-click selects, as any press does, but is
+  // not the start of a copy: its release copies nothing.
+  void patternTableDoubleClick() { tileDrag_ = false; }
 
   // The enlarged tile (128 x 128, 16 pixels a tile pixel): a press paints the
   // pixel under the pointer with the left pen (button 1) or the right pen
@@ -73,7 +76,8 @@ class TileEditor {
 
   // Places the selected tile into the metatile cell (128 x 128 view, 32 pixels
   // a cell) or the batter's view cell (256 x 240, 8 pixels a cell) under the
-  // pointer. Return whether a byte was written.
+  // pointer; the marks of unused tiles follow. Return whether a byte was
+  // written.
   bool metatilePress(int x, int y);
   bool batViewPress(int x, int y);
 

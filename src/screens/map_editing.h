@@ -57,8 +57,15 @@ class MapEditor {
   // that a left press on the map began, entering another cell presses there.
   std::optional<MapCell> move(ByteArray& rom, int buttons, int x, int y, std::uint8_t metatile);
 
-  // A release ends the stroke.
-  void release() { stroke_ = false; }
+  // A release of `button`: the left button's ends the stroke; a right or
+  // middle press and release during a left drag leave it going on.
+  void release(int button) {
+    if (button == kLeftButton) {
+      stroke_ = false;
+    }
+  }
+  // Whether a left drag is under way.
+  bool inStroke() const { return stroke_; }
 
   // The cell of the last press (curMapCol, curMapRow).
   MapCell current() const { return current_; }

@@ -82,8 +82,16 @@ bool EditHistory::checkpoint() {
   return kept;
 }
 
+bool EditHistory::openStepChanged() const {
+  return open_ && image_.size() == snapshotSize_ &&
+         !std::equal(snapshot_.begin(), snapshot_.end(), image_.begin());
+}
+
 std::string EditHistory::undoName() const {
-  return canUndo() ? steps_[index_ - 1].name : "";
+  if (openStepChanged()) {
+    return openName_;
+  }
+  return index_ > 0 ? steps_[index_ - 1].name : "";
 }
 
 std::string EditHistory::redoName() const {
@@ -125,7 +133,7 @@ void EditHistory::markSaved() {
 }
 
 bool EditHistory::isModified() const {
-  return savedIndex_ != index_;
+  return savedIndex_ != index_ || openStepChanged();
 }
 
 }  // namespace tarvo

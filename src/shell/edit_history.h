@@ -53,7 +53,10 @@ class EditHistory {
   // recorded. Returns whether a step was kept.
   bool checkpoint();
 
-  bool canUndo() const { return index_ > 0; }
+  // Whether undo would change the image: a step is done, or the open one
+  // (a stroke under way) has changed something, which undo takes back first
+  // whether or not steps came before it.
+  bool canUndo() const { return index_ > 0 || openStepChanged(); }
   bool canRedo() const { return index_ < steps_.size(); }
   // Names of the steps that undo and redo would take back or do again.
   std::string undoName() const;
@@ -69,7 +72,7 @@ class EditHistory {
   // The image now is what its file holds (after a save).
   void markSaved();
   // Whether the image differs from the file: the history is not at the step
-  // that was saved.
+  // that was saved, or a stroke under way has changed something.
   bool isModified() const;
 
   std::size_t size() const { return steps_.size(); }
@@ -84,6 +87,8 @@ class EditHistory {
 
   // The bytes a step can touch.
   std::size_t trackedLength() const;
+  // Whether the open step has changed a byte so far.
+  bool openStepChanged() const;
 
   ByteArray& image_;
   std::vector<Step> steps_;

@@ -59,30 +59,39 @@ void frmMain::menuViewMetaGrid_Click() {
 }
 
 void frmMain::picMapRenderDest_MouseDown(int button, int, int x, int y) {
+  // A right press during a left drag is part of the drag's step.
+  const bool inStroke = mapEditor.inStroke();
   rom.history().begin(button == kRightButton ? "Change sub-palette" : "Put metatile");
   if (const auto cell = mapEditor.press(romImage, button, x, y, selectedMetatile)) {
     drawMapCell(mapSurface, cell->column, cell->row, romImage, tilePixels, fieldPalette);
+    showHistoryState();  // Undo can take back a stroke under way
   }
-  if (button != kLeftButton) {
+  if (button != kLeftButton && !inStroke) {
     endEdit();  // a left press goes on as a stroke until the release
+  }
+  if (rom.isLoaded()) {
+    showStatus(mapStatus(romImage, x, y));
   }
 }
 
 void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
+  // A drag paints only cells in view; the status follows the pointer anyway.
+  if (mapPixelInView(x, y, vscrMap->value())) {
+    if (const auto cell = mapEditor.move(romImage, buttons, x, y, selectedMetatile)) {
+      drawMapCell(mapSurface, cell->column, cell->row, romImage, tilePixels, fieldPalette);
+      showHistoryState();
+    }
+  }
   if (rom.isLoaded()) {
     showStatus(mapStatus(romImage, x, y));
   }
-  if (!mapPixelInView(x, y, vscrMap->value())) {
-    return;
-  }
-  if (const auto cell = mapEditor.move(romImage, buttons, x, y, selectedMetatile)) {
-    drawMapCell(mapSurface, cell->column, cell->row, romImage, tilePixels, fieldPalette);
-  }
 }
 
-void frmMain::picMapRenderDest_MouseUp(int, int, int, int) {
-  mapEditor.release();
-  endEdit();
+void frmMain::picMapRenderDest_MouseUp(int button, int, int, int) {
+  mapEditor.release(button);
+  if (!mapEditor.inStroke()) {
+    endEdit();
+  }
 }
 
 void frmMain::picMetaTable_MouseDown(int, int, int x, int y) {

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "screens/batview_renderer.h"
 #include "screens/demo_rom.h"
 #include "screens/field_renderer.h"
+#include "screens/status_text.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
 #include "shell/rom_image.h"
@@ -444,6 +446,72 @@ class FrmAltPaneTest : public QObject {
     release("picPatternTable", releaseAt.x(), releaseAt.y());
     QCOMPARE(romImage, makeDemoRom());
     QVERIFY(!state().tileDrag());
+  }
+
+  // A double-click is press, release, double-click, release: its second
+  // release copies nothing, even over another tile, while a press and a
+  // release there still do.
+  void theSecondReleaseOfADoubleClickCopiesNothing() {
+    open(1);
+    QWidget* table = child("picPatternTable");
+    const QPoint tile3(3 * 16 + 5, 5);
+    const QPoint tile20(4 * 16 + 5, 16 + 5);
+    QTest::mousePress(table, Qt::LeftButton, {}, tile3);
+    QTest::mouseRelease(table, Qt::LeftButton, {}, tile3);
+    QTest::mouseDClick(table, Qt::LeftButton, {}, tile3);
+    QTest::mouseMove(table, tile20);
+    QTest::mouseRelease(table, Qt::LeftButton, {}, tile20);
+    QCOMPARE(romImage, makeDemoRom());
+    QCOMPARE(int{state().selTile()}, 3);
+    QTest::mousePress(table, Qt::LeftButton, {}, tile3);
+    QTest::mouseRelease(table, Qt::LeftButton, {}, tile20);
+    QVERIFY(romImage != makeDemoRom());
+  }
+
+  // Where the selected tile is used stands in the client area, clear of
+  // every control, and the status bar keeps room for the longest text the
+  // pointer gives, in both modes.
+  void theTileUsageLeavesTheStatusBarReadable_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("metatile editor") << 0;
+    QTest::newRow("batter's view editor") << 1;
+  }
+  void theTileUsageLeavesTheStatusBarReadable() {
+    QFETCH(int, mode);
+    open(mode);
+    QStatusBar* bar = alt()->statusBar();
+    const rom::Location& bank = state().bank();
+    std::vector<std::string> texts{patternTableStatus(bank, 255, 255),
+                                   selectedTileStatus(bank, 255, 127, 127),
+                                   mode == 0 ? metatileCellStatus(romImage, 132, 127, 127)
+                                             : batViewStatus(romImage, 255, 239)};
+    int room = bar->contentsRect().width() - 8;  // the message's own margins
+    for (QWidget* item : bar->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+      if (item->isVisible()) {
+        room -= item->width();
+      }
+    }
+    for (const std::string& text : texts) {
+      QVERIFY2(bar->fontMetrics().horizontalAdvance(QString::fromStdString(text)) <= room,
+               text.c_str());
+    }
+    auto* usage = child<QLabel>("lblTileUsage");
+    QVERIFY(usage->isVisible());
+    const QRect place(usage->mapTo(alt(), QPoint(0, 0)), usage->size());
+    for (const char* name : {"fraPatTbl", "fraMetaEdit", "fraBatEdit", "hscrGridColor"}) {
+      QWidget* control = child(name);
+      if (control->isVisible()) {
+        QVERIFY2(!place.intersects(QRect(control->mapTo(alt(), QPoint(0, 0)), control->size())),
+                 name);
+      }
+    }
+    QVERIFY(alt()->centralWidget()->rect().contains(usage->geometry()));
+    // The longest words it can hold fit it whole.
+    const QString longest = mode == 0 ? "Tile FF: in 2128 metatile cells and 576 field map cells"
+                                      : "Tile FF: in 960 cells of the batter's view";
+    const QRect needed = usage->fontMetrics().boundingRect(
+        QRect(0, 0, usage->contentsRect().width(), 1000), Qt::TextWordWrap, longest);
+    QVERIFY(needed.height() <= usage->contentsRect().height());
   }
 
   void placementsWriteTheirBytes_data() {

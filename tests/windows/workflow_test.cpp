@@ -110,9 +110,11 @@ class WorkflowTest : public QObject {
   // edited ones, and every view follows.
   void everyKindOfEditUndoesAndRedoes_data() {
     QTest::addColumn<QString>("edit");
-    for (const char* edit : {"map press", "map stroke", "sub-palette", "pixel stroke", "shift left",
-                             "shift right", "shift up", "shift down", "flip h", "flip v", "rotate",
-                             "tile copy", "metatile placement", "batter's view placement"}) {
+    for (const char* edit :
+         {"map press", "map stroke", "map stroke with a right click",
+          "map stroke with a middle click", "sub-palette", "pixel stroke", "shift left",
+          "shift right", "shift up", "shift down", "flip h", "flip v", "rotate", "tile copy",
+          "metatile placement", "batter's view placement"}) {
       QTest::newRow(edit) << QString(edit);
     }
   }
@@ -147,6 +149,31 @@ class WorkflowTest : public QObject {
              test::moveOn(map, x, 5);
            }
            test::releaseOn(map, 300, 5);
+         }},
+        // Only the left button's release ends a stroke: the right click steps
+        // its quadrant within the same step, and the drag paints on.
+        {"map stroke with a right click",
+         [&] {
+           test::pressOn(map, 5, 5);
+           test::moveOn(map, 40, 5);
+           test::pressOn(map, 45, 5, Qt::RightButton);
+           test::releaseOn(map, 45, 5, Qt::RightButton);
+           for (int x = 72; x < 300; x += 32) {
+             test::moveOn(map, x, 5);
+           }
+           test::releaseOn(map, 300, 5);
+           QCOMPARE(int{romImage[static_cast<std::size_t>(rom::kFieldMap.offset + 9)]}, metatile);
+           QVERIFY(romImage[static_cast<std::size_t>(rom::kFieldAttributeMap.offset + 1)] !=
+                   before[static_cast<std::size_t>(rom::kFieldAttributeMap.offset + 1)]);
+         }},
+        {"map stroke with a middle click",
+         [&] {
+           test::pressOn(map, 5, 5);
+           test::pressOn(map, 40, 5, Qt::MiddleButton);
+           test::releaseOn(map, 40, 5, Qt::MiddleButton);
+           test::moveOn(map, 72, 5);
+           test::releaseOn(map, 72, 5);
+           QCOMPARE(int{romImage[static_cast<std::size_t>(rom::kFieldMap.offset + 2)]}, metatile);
          }},
         {"sub-palette", [&] { clickOn(map, 100, 100, Qt::RightButton); }},
         {"pixel stroke",
@@ -212,6 +239,46 @@ class WorkflowTest : public QObject {
     QCOMPARE(romImage, after);
     QVERIFY(!mainAction("menuEditRedo")->isEnabled());
     QVERIFY(!altAction("menuEditRedo")->isEnabled());
+  }
+
+  // Ctrl+Z with the button still held takes back the stroke so far, in the
+  // session's first stroke as in any later one, in both windows; earlier
+  // steps stay done.
+  void ctrlZDuringAStrokeIsTheSameInTheFirstStrokeAndLater_data() {
+    QTest::addColumn<bool>("pixels");
+    QTest::addColumn<bool>("earlier");
+    QTest::newRow("map, first stroke") << false << false;
+    QTest::newRow("map, after another edit") << false << true;
+    QTest::newRow("pixels, first stroke") << true << false;
+    QTest::newRow("pixels, after another edit") << true << true;
+  }
+  void ctrlZDuringAStrokeIsTheSameInTheFirstStrokeAndLater() {
+    QFETCH(bool, pixels);
+    QFETCH(bool, earlier);
+    openEditor(0);
+    selectTile(0x21);
+    choosePen(3 - alt()->editor().editTiles()[0x21 * 64]);  // a slot the pixel lacks
+    QWidget* map = mainControl("picMapRenderDest");
+    const int metatile = 1 + romImage[static_cast<std::size_t>(rom::kFieldMap.offset)] % 100;
+    clickOn(mainControl("picMetaTable"), (metatile % 16) * 32 + 3, (metatile / 16) * 32 + 3);
+    if (earlier) {
+      clickOn(map, 300, 300, Qt::RightButton);
+    }
+    const ByteArray before = romImage;
+    QWidget* surface = pixels ? altControl("picSelectedTile") : map;
+    QWidget* target = pixels ? static_cast<QWidget*>(alt()) : window.get();
+    test::pressOn(surface, 2, 2);
+    QVERIFY(romImage != before);
+    QAction* undo = pixels ? altAction("menuEditUndo") : mainAction("menuEditUndo");
+    QVERIFY(undo->isEnabled());
+    target->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(target));
+    QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(romImage, before);
+    test::releaseOn(surface, 2, 2);
+    expectViewsShowTheImage();
+    QCOMPARE(window->document().history().size(), std::size_t{earlier ? 2U : 1U});
+    QCOMPARE(window->document().history().index(), std::size_t{earlier ? 1U : 0U});
   }
 
   void aClickThatChangesNothingAddsNoStep() {
@@ -387,19 +454,52 @@ class WorkflowTest : public QObject {
     QVERIFY(!window->close());  // unsaved: asked, and cancelled
   }
 
-  // The editor window's word on where a tile is used follows map edits.
-  void tileUsageFollowsMapEdits() {
-    openEditor(0);
-    const int metatile = window->selectedMetatileNumber();
-    selectTile(romImage[static_cast<std::size_t>(rom::kMetatileTable.offset + metatile * 16)]);
-    test::pressOn(mainControl("picMapRenderDest"), 5, 5);
-    for (int x = 40; x < 760; x += 32) {
-      test::moveOn(mainControl("picMapRenderDest"), x, 5);
+  // The editor window's word on where the selected tile is used, and the
+  // crosses over unused tiles, follow every edit of either window.
+  void tileUsageFollowsEveryEdit_data() {
+    QTest::addColumn<QString>("edit");
+    QTest::newRow("map stroke") << "map stroke";
+    QTest::newRow("metatile placement") << "metatile placement";
+    QTest::newRow("batter's view placement") << "batter's view placement";
+  }
+  void tileUsageFollowsEveryEdit() {
+    QFETCH(QString, edit);
+    auto usage = [&] { return test::named<QLabel>(alt(), "lblTileUsage"); };
+    if (edit == "map stroke") {
+      openEditor(0);
+      const int metatile = window->selectedMetatileNumber();
+      selectTile(romImage[static_cast<std::size_t>(rom::kMetatileTable.offset + metatile * 16)]);
+      test::pressOn(mainControl("picMapRenderDest"), 5, 5);
+      for (int x = 40; x < 760; x += 32) {
+        test::moveOn(mainControl("picMapRenderDest"), x, 5);
+      }
+      test::releaseOn(mainControl("picMapRenderDest"), 760, 5);
+      QCOMPARE(usage()->text(), QString::fromStdString(alt()->editor().usageText()));
+      QVERIFY(usage()->text().contains("field map cell"));
+      return;
     }
-    test::releaseOn(mainControl("picMapRenderDest"), 760, 5);
-    QCOMPARE(test::named<QLabel>(alt(), "lblTileUsage")->text(),
-             QString::fromStdString(alt()->editor().usageText()));
-    QVERIFY(test::named<QLabel>(alt(), "lblTileUsage")->text().contains("field map cell"));
+    const bool batView = edit == "batter's view placement";
+    openEditor(batView ? 1 : 0);
+    altAction("menuViewShowUnused")->trigger();
+    // The demo's batter's view leaves tiles unused; its field uses every
+    // tile, so there a tile the first metatile cell lacks is placed.
+    const auto used = alt()->editor().usedTiles();
+    const auto firstCell = romImage[static_cast<std::size_t>(rom::kMetatileTable.offset)];
+    const int tile =
+        batView ? static_cast<int>(std::find(used.begin(), used.end(), false) - used.begin())
+                : (firstCell + 1) % 256;
+    QVERIFY(tile < 256);
+    selectTile(tile);
+    const QString before = usage()->text();
+    const QPoint corner((tile % 16) * 16, (tile / 16) * 16);
+    const Color crossed = alt()->editor().picPatternTable.pixel(corner.x(), corner.y());
+    clickOn(altControl(batView ? "picBatView" : "pic_4x4metatile"), 3, 3);
+    QCOMPARE(usage()->text(), QString::fromStdString(alt()->editor().usageText()));
+    QVERIFY(usage()->text() != before);
+    if (batView) {
+      QVERIFY(usage()->text().contains("in 1 cell "));
+      QVERIFY(alt()->editor().picPatternTable.pixel(corner.x(), corner.y()) != crossed);
+    }
   }
 
   void theCloseBoxAsksToo() {
@@ -485,6 +585,16 @@ class WorkflowTest : public QObject {
     QVERIFY(window->statusBar()->currentMessage().startsWith("Column 01, row 02  |  metatile "));
     QVERIFY(
         window->statusBar()->currentMessage().endsWith("map byte 0x8041, attribute byte 0x8281"));
+    // An edit shows at once, without a move of the pointer.
+    const auto attribute = static_cast<std::size_t>(rom::kFieldAttributeMap.offset + 2 * 24 + 1);
+    const int subPalette = romImage[attribute] & 3;
+    clickOn(mainControl("picMapRenderDest"), 40, 70, Qt::RightButton);
+    QVERIFY2(window->statusBar()->currentMessage().contains(
+                 QString("top left sub-palette %1").arg((subPalette + 1) & 3)),
+             qPrintable(window->statusBar()->currentMessage()));
+    clickOn(mainControl("picMetaTable"), 4 * 32 + 3, 3);  // metatile 04
+    clickOn(mainControl("picMapRenderDest"), 40, 70);
+    QVERIFY(window->statusBar()->currentMessage().contains("metatile 04"));
     test::moveOn(mainControl("picMetaTable"), 151, 101);
     test::moveOn(mainControl("picMetaTable"), 150, 100);
     QCOMPARE(window->statusBar()->currentMessage(), QString("Metatile 34  |  defined at 0x87D0"));
