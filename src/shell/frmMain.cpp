@@ -24,6 +24,7 @@
 #include "screens/metatile_picker.h"
 #include "screens/status_text.h"
 #include "screens/views.h"
+#include "shell/command_line.h"
 #include "shell/patches.h"
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"
@@ -482,15 +483,22 @@ void frmMain::menuFileExportImage_Click(int view) {
   if (path.isEmpty()) {
     return;
   }
+  const QString name = QFileInfo(path).fileName();
+  if (!name.endsWith(".png", Qt::CaseInsensitive)) {
+    showMessage(QString("%1 was not written.\n\nA picture's name ends in .png.").arg(name));
+    return;
+  }
+  if (refuseToOverwriteRom(path)) {
+    return;
+  }
   ByteArray png;
   std::string reason;
   if (!encodeViewPng(romImage, info.view, 0, png, &reason) ||
       writeWholeFile(path.toStdString(), png, &reason) != 0) {
-    showMessage(QString("%1 was not written.\n\n%2.")
-                    .arg(QFileInfo(path).fileName(), QString::fromStdString(reason)));
+    showMessage(QString("%1 was not written.\n\n%2.").arg(name, QString::fromStdString(reason)));
     return;
   }
-  statusBar()->showMessage(QString("Wrote %1").arg(QFileInfo(path).fileName()), 5000);
+  statusBar()->showMessage(QString("Wrote %1").arg(name), 5000);
 }
 
 void frmMain::menuFileExportPatch_Click() {
@@ -506,6 +514,9 @@ void frmMain::menuFileExportPatch_Click() {
     showMessage(QString("%1 was not written.\n\nA patch's name ends in .ips or .bps.").arg(name));
     return;
   }
+  if (refuseToOverwriteRom(path)) {
+    return;
+  }
   rom.history().checkpoint();
   ByteArray patch;
   std::string reason;
@@ -515,6 +526,16 @@ void frmMain::menuFileExportPatch_Click() {
     return;
   }
   statusBar()->showMessage(QString("Wrote %1").arg(name), 5000);
+}
+
+bool frmMain::refuseToOverwriteRom(const QString& path) {
+  if (!sameFile(path.toStdString(), romPath.toStdString())) {
+    return false;
+  }
+  showMessage(QString("%1 was not written.\n\nIt is the ROM image being edited; choose another "
+                      "name.")
+                  .arg(QFileInfo(path).fileName()));
+  return true;
 }
 
 void frmMain::lblnespal_edit_DblClick(int index) {

@@ -114,6 +114,9 @@ class frmMain : public QMainWindow {
   void menuHelpAbout_Click();
   void menuFileExportImage_Click(int view);
   void menuFileExportPatch_Click();
+  // An export never writes over the ROM image's own file: says so and
+  // returns true when `path` is that file, under any of its names.
+  bool refuseToOverwriteRom(const QString& path);
   void lblnespal_edit_DblClick(int index);
   void showStatus(const std::string& text);
   void buildMenus();

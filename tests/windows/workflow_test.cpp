@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QUrl>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <random>
@@ -668,6 +669,24 @@ class WorkflowTest : public QObject {
       QCOMPARE(test::readFile(path), expected);
     }
     QCOMPARE(dialogs->suggestedNames.front(), QString("demo-field.png"));
+
+    // No export writes over the image's own file, under any name, nor a
+    // picture under a name that is not a PNG's.
+    std::filesystem::create_symlink("demo.nes", *dir / "link.png");
+    std::filesystem::create_symlink("demo.nes", *dir / "link.ips");
+    const std::vector<std::pair<const char*, const char*>> refused{
+        {"menuFileExportField", "link.png"},
+        {"menuFileExportField", "picture.jpg"},
+        {"menuFileExportPatch", "link.ips"},
+    };
+    for (const auto& [item, name] : refused) {
+      dialogs->saveFiles << QString::fromStdString((*dir / name).string());
+      mainAction(item)->trigger();
+      QVERIFY2(dialogs->messages.back().text.startsWith(QString(name) + " was not written."),
+               qPrintable(dialogs->messages.back().text));
+    }
+    QCOMPARE(test::readFile(*dir / "demo.nes"), makeDemoRom());
+    QVERIFY(!std::filesystem::exists(*dir / "picture.jpg"));
   }
 
   void exportPatchTurnsTheLoadedFileIntoTheImage() {
