@@ -19,7 +19,7 @@ DEMO_ROM := $(BUILD_DIR)/demo.nes
 .PHONY: run test test-release bench build configure deps clean format screenshot sanitize fuzz fuzz-deps package
 
 run: build
-	$(CLI) demo $(DEMO_ROM)
+	$(CLI) demo --force $(DEMO_ROM)
 	$(BUILD_DIR)/src/tarvo-field-editor $(DEMO_ROM)
 
 test: build

@@ -9,7 +9,7 @@ shift 3
 cli="$build_dir/src/tarvo-cli"
 starts="$fuzz_dir/starts"
 mkdir -p "$starts"/{rom_views,edits,png_import,patch_apply}
-"$cli" demo "$starts/rom_views/demo.nes" >/dev/null
+"$cli" demo --force "$starts/rom_views/demo.nes" >/dev/null
 head -c 98320 /dev/urandom >"$starts/rom_views/random.nes"
 head -c 300 /dev/urandom >"$starts/edits/random"
 for view in field-chr batview-chr metatiles; do

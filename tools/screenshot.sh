@@ -15,7 +15,7 @@ if [ -n "${missing:-}" ]; then
   [ "$(id -u)" -eq 0 ] || sudo_cmd=sudo
   $sudo_cmd apt-get update -q && $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
 fi
-"$build/src/tarvo-cli" demo "$build/demo.nes" >/dev/null
+"$build/src/tarvo-cli" demo --force "$build/demo.nes" >/dev/null
 xvfb-run -a -s "-screen 0 1400x900x24" bash -c '
   set -e
   build=$0; shots=$1
