@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -28,6 +29,82 @@ TilePixels bankOfImage(const ByteArray& rom, View view) {
   TilePixels tiles;
   decodeTiles(bankOf(view).offset, 256, tiles, rom);
   return tiles;
+}
+
+// A picture as libpng's own writer stores it, in forms that paint programs
+// write and the program does not: any palette order or size, 16-bit and grey
+// samples, transparency, interlacing. 128 x 128 pixels.
+struct RawPng {
+  int colourType = PNG_COLOR_TYPE_RGB;
+  int bitDepth = 8;
+  std::vector<std::uint16_t> samples = {};      // every channel of every pixel, row-major
+  std::vector<Color> palette = {};              // a palette picture's entries
+  std::vector<std::uint8_t> paletteAlpha = {};  // their tRNS alpha, entry by entry
+  bool interlaced = false;
+};
+
+void appendToBytes(png_structp png, png_bytep data, std::size_t length) {
+  auto* out = static_cast<ByteArray*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+
+void flushNothing(png_structp) {}
+
+// The libpng calls that may fail come back to the setjmp through longjmp:
+// nothing here has a destructor.
+bool writeWithLibpng(png_structp png, png_infop info, const RawPng& raw, const png_color* palette,
+                     png_bytepp rows) {
+  if (setjmp(png_jmpbuf(png)) != 0) {
+    return false;
+  }
+  png_set_IHDR(png, info, 128, 128, raw.bitDepth, raw.colourType,
+               raw.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (!raw.palette.empty()) {
+    png_set_PLTE(png, info, palette, static_cast<int>(raw.palette.size()));
+  }
+  if (!raw.paletteAlpha.empty()) {
+    png_set_tRNS(png, info, raw.paletteAlpha.data(), static_cast<int>(raw.paletteAlpha.size()),
+                 nullptr);
+  }
+  png_set_check_for_invalid_index(png, 0);  // a test may write a damaged file
+  png_write_info(png, info);
+  png_write_image(png, rows);
+  png_write_end(png, nullptr);
+  return true;
+}
+
+ByteArray writeRaw(const RawPng& raw) {
+  const std::size_t perRow = raw.samples.size() / 128;
+  const std::size_t rowBytes = (perRow * static_cast<std::size_t>(raw.bitDepth) + 7) / 8;
+  std::vector<std::uint8_t> data(rowBytes * 128, 0);
+  for (std::size_t s = 0; s < raw.samples.size(); ++s) {
+    std::uint8_t* row = data.data() + s / perRow * rowBytes;
+    const std::size_t bit = s % perRow * static_cast<std::size_t>(raw.bitDepth);
+    if (raw.bitDepth == 16) {
+      row[bit / 8] = static_cast<std::uint8_t>(raw.samples[s] >> 8);
+      row[bit / 8 + 1] = static_cast<std::uint8_t>(raw.samples[s]);
+    } else {
+      row[bit / 8] |= static_cast<std::uint8_t>(raw.samples[s] << (8 - raw.bitDepth - bit % 8));
+    }
+  }
+  std::vector<png_bytep> rows;
+  for (std::size_t y = 0; y < 128; ++y) {
+    rows.push_back(data.data() + y * rowBytes);
+  }
+  std::vector<png_color> palette;
+  for (const Color c : raw.palette) {
+    palette.push_back({static_cast<png_byte>(redOf(c)), static_cast<png_byte>(greenOf(c)),
+                       static_cast<png_byte>(blueOf(c))});
+  }
+  ByteArray png;
+  png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(writer);
+  png_set_write_fn(writer, &png, appendToBytes, flushNothing);
+  const bool written = writeWithLibpng(writer, info, raw, palette.data(), rows.data());
+  png_destroy_write_struct(&writer, &info);
+  EXPECT_TRUE(written);
+  return png;
 }
 
 // A palette whose sub-palette 1 has four different colours and whose
@@ -121,29 +198,23 @@ TEST(ImportPatternTable, RefusesWhatDoesNotFitAndChangesNothing) {
   for (int t = 0; t < 10; ++t) {
     manyBad[static_cast<std::size_t>(t * 8)] = 5;
   }
-  ByteArray transparent;
-  {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = 128;
-    image.height = 128;
-    image.format = PNG_FORMAT_RGBA;
-    std::vector<std::uint8_t> rgba(128 * 128 * 4);
-    for (int i = 0; i < 128 * 128; ++i) {
-      const Color c = colours[slots[static_cast<std::size_t>(i)]];
-      rgba[static_cast<std::size_t>(i) * 4] = static_cast<std::uint8_t>(redOf(c));
-      rgba[static_cast<std::size_t>(i) * 4 + 1] = static_cast<std::uint8_t>(greenOf(c));
-      rgba[static_cast<std::size_t>(i) * 4 + 2] = static_cast<std::uint8_t>(blueOf(c));
-      rgba[static_cast<std::size_t>(i) * 4 + 3] = i == 8 * 128 + 17 ? 0 : 255;  // tile 12
-    }
-    png_alloc_size_t size = 0;
-    png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr);
-    transparent.resize(size);
-    png_image_write_to_memory(&image, transparent.data(), &size, 0, rgba.data(), 0, nullptr);
-    transparent.resize(size);
+  RawPng transparent{PNG_COLOR_TYPE_RGBA, 8};
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    const Color c = colours[slots[i]];
+    const int alpha = i == 8 * 128 + 17 ? 0 : 255;  // tile 12
+    transparent.samples.insert(
+        transparent.samples.end(),
+        {static_cast<std::uint16_t>(redOf(c)), static_cast<std::uint16_t>(greenOf(c)),
+         static_cast<std::uint16_t>(blueOf(c)), static_cast<std::uint16_t>(alpha)});
   }
-  ByteArray small;
-  encodePng(Surface(64, 128), small);
+  ByteArray cutShort;
+  ASSERT_TRUE(encodeViewPng(rom, View::FieldChr, 0, cutShort));
+  cutShort.resize(cutShort.size() / 2);
+  auto blank = [](int width, int height) {
+    ByteArray png;
+    EXPECT_TRUE(encodePng(Surface(width, height), png));
+    return png;
+  };
 
   struct Case {
     std::string name;
@@ -152,7 +223,10 @@ TEST(ImportPatternTable, RefusesWhatDoesNotFitAndChangesNothing) {
   };
   const std::vector<Case> cases{
       {"no PNG", ByteArray(100, 7), "This is no PNG image"},
-      {"too small", small, "The picture is 64 x 128 pixels; a pattern table is 128 x 128"},
+      {"cut short", cutShort, "The PNG image is damaged"},
+      {"narrow", blank(64, 128), "The picture is 64 x 128 pixels; a pattern table is 128 x 128"},
+      {"short", blank(128, 64), "The picture is 128 x 64 pixels; a pattern table is 128 x 128"},
+      {"tall", blank(128, 129), "The picture is 128 x 129 pixels; a pattern table is 128 x 128"},
       // A few bytes that claim a million pixels square: refused before any
       // memory is taken for them.
       {"huge",
@@ -168,7 +242,7 @@ TEST(ImportPatternTable, RefusesWhatDoesNotFitAndChangesNothing) {
        "y 0; and 7 more tiles"},
       {"foreign colour", coloured([](Surface& s) { s.setPixel(127, 127, rgb(1, 2, 3)); }),
        "tile FF has colour #010203 at x 127, y 127"},
-      {"transparent", transparent, "tile 12 has a pixel that is not opaque at x 17, y 8"},
+      {"transparent", writeRaw(transparent), "tile 12 has a pixel that is not opaque at x 17, y 8"},
   };
   for (const Case& c : cases) {
     TilePixels tiles(5, 9);
