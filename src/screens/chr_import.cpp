@@ -66,17 +66,21 @@ bool importPatternTable(const ByteArray& png, const PaletteArray& palette, int s
       const auto at = static_cast<std::size_t>(y * kSide + x);
       const std::string where = " at x " + std::to_string(x) + ", y " + std::to_string(y);
       int slot = -1;
-      if (image.indexed) {
-        slot = image.indices[at] < 4 ? image.indices[at] : -1;
-        if (slot < 0) {
-          fault = "palette entry " + std::to_string(image.indices[at]) + where;
-        }
-      } else if (image.alpha[at] != 255) {
+      if (image.alpha[at] != 255) {
         fault = "a pixel that is not opaque" + where;
       } else {
-        for (int k2 = 3; k2 >= 0; --k2) {  // the lowest matching slot wins
+        for (int k2 = 3; k2 >= 0; --k2) {  // the lowest matching slot wins...
           if (colours[static_cast<std::size_t>(k2)] == image.colours[at]) {
             slot = k2;
+          }
+        }
+        // ...unless the file's own palette index is another slot of the
+        // same colour: a picture exported in a sub-palette whose slots share
+        // a colour then comes back exactly.
+        if (slot >= 0 && !image.paletteIndices.empty()) {
+          const int index = image.paletteIndices[at];
+          if (index < 4 && colours[static_cast<std::size_t>(index)] == image.colours[at]) {
+            slot = index;
           }
         }
         if (slot < 0) {
@@ -95,12 +99,9 @@ bool importPatternTable(const ByteArray& png, const PaletteArray& palette, int s
     }
   }
   if (faultyTiles > 0) {
-    std::string text = image.indexed
-                           ? "An indexed picture may use palette entries 0 to 3 only: "
-                           : "Every colour must be one of sub-palette " + std::to_string(sub) +
-                                 "'s four (" + colourName(colours[0]) + ", " +
-                                 colourName(colours[1]) + ", " + colourName(colours[2]) + ", " +
-                                 colourName(colours[3]) + "), fully opaque: ";
+    std::string text = "Every colour must be one of sub-palette " + std::to_string(sub) +
+                       "'s four (" + colourName(colours[0]) + ", " + colourName(colours[1]) + ", " +
+                       colourName(colours[2]) + ", " + colourName(colours[3]) + "), fully opaque: ";
     for (std::size_t i = 0; i < faults.size(); ++i) {
       text += (i == 0 ? "" : "; ") + faults[i];
     }

@@ -11,12 +11,13 @@
 namespace tarvo {
 
 // Reads `png` as the 256 tiles of a bank (tile t at ((t mod 16) * 8,
-// (t div 16) * 8)). An indexed picture gives its palette indices as the
-// colour slots, and may use indices 0 to 3 only; any other picture must use
-// only the four colours of sub-palette `subPalette` of `palette`, fully
-// opaque (where two slots share a colour, the lower slot is taken). On
-// success `tiles` holds the 256 tiles; otherwise it is left as it was and
-// `reason` names the first tiles and colours at fault.
+// (t div 16) * 8)) by colour: whatever its palette, bit depth or
+// interlacing, every pixel must have one of the four colours of sub-palette
+// `subPalette` of `palette`, fully opaque. Where two slots share a colour,
+// a palette file's own index chooses between them when it is one of those
+// slots, else the lower slot is taken. On success `tiles` holds the 256 tiles;
+// otherwise it is left as it was and `reason` names the first tiles and
+// colours at fault.
 bool importPatternTable(const ByteArray& png, const PaletteArray& palette, int subPalette,
                         TilePixels& tiles, std::string* reason = nullptr);
 

@@ -66,8 +66,7 @@ Surface renderView(const ByteArray& rom, View view, int subPalette);
 
 // The PNG file of `view`: 8-bit RGB for the pictures; for the CHR banks an
 // indexed picture whose palette is the sub-palette's four colours and whose
-// pixels are the colour slots, so that no slot is lost where two slots share
-// a colour.
+// pixels are the colour slots (importPatternTable reads it back by colour).
 bool encodeViewPng(const ByteArray& rom, View view, int subPalette, ByteArray& png,
                    std::string* reason = nullptr);
 
