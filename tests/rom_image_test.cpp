@@ -68,14 +68,16 @@ TEST(LoadBinaryFile, RefusesWhatIsNotAnImageAndKeepsTheBuffer) {
   };
   const std::vector<Case> cases{
       {"missing.nes", "No such file"},
-      {"empty.nes", "empty.nes is empty; a ROM image for this editor has at least 98,320 bytes"},
-      {"game.nes", "game.nes is 1,024 bytes; a ROM image for this editor has at least 98,320"},
-      {"short.nes", "short.nes is 98,319 bytes; a ROM image for this editor has at least 98,320"},
+      {"empty.nes", "The file is empty; a ROM image for this editor has at least 98,320 bytes"},
+      {"game.nes",
+       "The file is 1,024 bytes; a ROM image for this editor has at least 98,320 bytes"},
+      {"short.nes",
+       "The file is 98,319 bytes; a ROM image for this editor has at least 98,320 bytes"},
       {"huge.nes",
-       "huge.nes is 16,777,217 bytes; a ROM image for this editor has at most "
-       "16,777,216"},
-      {"folder.nes", "folder.nes is a folder, not a file"},
-      {"pipe.nes", "pipe.nes is not a regular file"},
+       "The file is 16,777,217 bytes; a ROM image for this editor has at most "
+       "16,777,216 bytes"},
+      {"folder.nes", "It is a folder, not a file"},
+      {"pipe.nes", "It is not a regular file"},
       {"", "No file name was given"},
   };
   const ByteArray before = randomBytes(kMin, 3);
@@ -259,7 +261,7 @@ TEST_F(FailingSave, AReadOnlyFile) {
     EXPECT_EQ(test::runAsNobody([&] {
                 std::string reason;
                 return saveBinaryFile(target().string(), image, &reason) == 1 &&
-                               reason == "game.nes is read-only"
+                               reason == "The file is read-only"
                            ? 0
                            : 1;
               }),
@@ -267,7 +269,7 @@ TEST_F(FailingSave, AReadOnlyFile) {
   } else {
     std::string reason;
     EXPECT_EQ(saveBinaryFile(target().string(), image, &reason), 1);
-    EXPECT_EQ(reason, "game.nes is read-only");
+    EXPECT_EQ(reason, "The file is read-only");
   }
   expectUntouched();
 }
@@ -275,7 +277,7 @@ TEST_F(FailingSave, AReadOnlyFile) {
 TEST_F(FailingSave, ATargetThatIsAFolder) {
   std::string reason;
   EXPECT_EQ(saveBinaryFile((dir / "roms").string(), image, &reason), 1);
-  EXPECT_EQ(reason, "roms is a folder, not a file");
+  EXPECT_EQ(reason, "It is a folder, not a file");
   EXPECT_TRUE(fs::is_directory(dir / "roms"));
   expectUntouched();
 }
@@ -283,7 +285,7 @@ TEST_F(FailingSave, ATargetThatIsAFolder) {
 TEST_F(FailingSave, AFolderThatDoesNotExist) {
   std::string reason;
   EXPECT_EQ(saveBinaryFile((dir / "nowhere" / "game.nes").string(), image, &reason), 1);
-  EXPECT_EQ(reason, "The folder of game.nes does not exist");
+  EXPECT_EQ(reason, "Its folder does not exist");
   EXPECT_FALSE(fs::exists(dir / "nowhere"));
 }
 
@@ -299,9 +301,7 @@ TEST_F(FailingSave, AFolderThatIsNotWritable) {
   if (test::runningAsRoot()) {
     fs::permissions(dir.path(), fs::perms::all);
     EXPECT_EQ(test::runAsNobody([&] {
-                return save() == 1 && reason ==
-                                          "Permission denied: the folder of game.nes cannot be "
-                                          "written to"
+                return save() == 1 && reason == "Permission denied: its folder cannot be written to"
                            ? 0
                            : 1;
               }),

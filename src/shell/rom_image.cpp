@@ -33,11 +33,7 @@ std::int16_t fail(std::string* reason, std::string text) {
   return 1;
 }
 
-// The file's name as the user knows it, for messages.
-std::string displayName(const fs::path& path) {
-  const std::string name = path.filename().string();
-  return name.empty() ? path.string() : name;
-}
+// Reasons never name the file: every caller already puts its name in front.
 
 // An operating-system error in plain words.
 std::string describeError(int error) {
@@ -95,23 +91,24 @@ std::string notAFileReason(const fs::path& path) {
     return describeError(error.value());
   }
   if (status.type() == fs::file_type::directory) {
-    return displayName(path) + " is a folder, not a file";
+    return "It is a folder, not a file";
   }
-  return displayName(path) + " is not a regular file";
+  return "It is not a regular file";
 }
 
-std::string sizeReason(const fs::path& path, std::uintmax_t size) {
-  const std::string name = displayName(path);
+std::string sizeReason(std::uintmax_t size) {
+  const std::string least = formatCount(rom::kMinImageSize);
+  const std::string most = formatCount(rom::kMaxImageSize);
+  const std::string found = formatCount(static_cast<std::int64_t>(size));
   if (size == 0) {
-    return name + " is empty; a ROM image for this editor has at least " +
-           formatCount(rom::kMinImageSize) + " bytes";
+    return "The file is empty; a ROM image for this editor has at least " + least + " bytes";
   }
   if (size < static_cast<std::uintmax_t>(rom::kMinImageSize)) {
-    return name + " is " + formatCount(static_cast<std::int64_t>(size)) +
-           " bytes; a ROM image for this editor has at least " + formatCount(rom::kMinImageSize);
+    return "The file is " + found + " bytes; a ROM image for this editor has at least " + least +
+           " bytes";
   }
-  return name + " is " + formatCount(static_cast<std::int64_t>(size)) +
-         " bytes; a ROM image for this editor has at most " + formatCount(rom::kMaxImageSize);
+  return "The file is " + found + " bytes; a ROM image for this editor has at most " + most +
+         " bytes";
 }
 
 bool sizeAccepted(std::uintmax_t size) {
@@ -134,7 +131,8 @@ FileHandle createSibling(const fs::path& target, fs::path& created, int& error) 
     x ^= x >> 29;
     std::array<char, 17> tag{};
     std::snprintf(tag.data(), tag.size(), "%016llx", static_cast<unsigned long long>(x));
-    fs::path candidate = target.parent_path() / ("." + displayName(target) + "." + tag.data());
+    fs::path candidate =
+        target.parent_path() / ('.' + target.filename().string() + "." + tag.data());
     errno = 0;
     // "x": fail rather than open a file that someone else created meanwhile.
     FileHandle file(std::fopen(candidate.c_str(), "wbx"));
@@ -247,11 +245,20 @@ std::string formatCount(std::int64_t value) {
   // The magnitude in unsigned arithmetic: -INT64_MIN does not fit an int64_t.
   const std::uint64_t magnitude =
       value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  std::string digits = std::to_string(magnitude);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<std::size_t>(at), ",");
+  const std::string digits = std::to_string(magnitude);
+  // Built by appending: GCC 12 warns falsely (-Wrestrict) on insert() here
+  // once the function is inlined with a constant.
+  std::string grouped;
+  if (value < 0) {
+    grouped += '-';
   }
-  return value < 0 ? "-" + digits : digits;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) {
+      grouped += ',';
+    }
+    grouped += digits[i];
+  }
+  return grouped;
 }
 
 bool fileExists(const std::string& path) {
@@ -266,13 +273,13 @@ std::int16_t loadBinaryFile(const std::string& path, ByteArray& buffer, std::str
   // Read into a buffer of our own: the caller's image changes only when the
   // whole file has been read and accepted.
   ByteArray loaded;
-  auto tooLarge = [&](std::uintmax_t size) { return sizeReason(path, size); };
+  auto tooLarge = [&](std::uintmax_t size) { return sizeReason(size); };
   if (readCapped(path, static_cast<std::size_t>(rom::kMaxImageSize), loaded, reason, tooLarge) !=
       0) {
     return 1;
   }
   if (!sizeAccepted(loaded.size())) {
-    return fail(reason, sizeReason(path, loaded.size()));
+    return fail(reason, sizeReason(loaded.size()));
   }
   if (loaded.size() == buffer.size()) {
     std::copy(loaded.begin(), loaded.end(), buffer.begin());
@@ -285,10 +292,8 @@ std::int16_t loadBinaryFile(const std::string& path, ByteArray& buffer, std::str
 std::int16_t readWholeFile(const std::string& path, ByteArray& bytes, std::size_t limit,
                            std::string* reason) {
   ByteArray read;
-  auto tooLarge = [&](std::uintmax_t) {
-    return displayName(path) + " is larger than " + formatCount(static_cast<std::int64_t>(limit)) +
-           " bytes";
-  };
+  const std::string shown = formatCount(static_cast<std::int64_t>(limit));
+  auto tooLarge = [&](std::uintmax_t) { return "The file is larger than " + shown + " bytes"; };
   if (readCapped(path, limit, read, reason, tooLarge) != 0) {
     return 1;
   }
@@ -299,16 +304,15 @@ std::int16_t readWholeFile(const std::string& path, ByteArray& bytes, std::size_
 namespace {
 
 // Why the new file could not be made beside `target`.
-std::string siblingReason(const fs::path& target, int error) {
-  const std::string folder = "the folder of " + displayName(target);
+std::string siblingReason(int error) {
   switch (error) {
     case ENOENT:
     case ENOTDIR:
-      return "The folder of " + displayName(target) + " does not exist";
+      return "Its folder does not exist";
     case EACCES:
     case EPERM:
     case EROFS:
-      return describeError(error) + ": " + folder + " cannot be written to";
+      return describeError(error) + ": its folder cannot be written to";
     default:
       return describeError(error);
   }
@@ -347,7 +351,7 @@ std::int16_t replaceFile(const std::string& path, const ByteArray& buffer, bool 
   // The file is replaced, not written in place: a file the user may not
   // write must not be replaced either.
   if (exists && !os::isWritable(target)) {
-    return fail(reason, displayName(target) + " is read-only");
+    return fail(reason, "The file is read-only");
   }
   std::uintmax_t oldSize = 0;
   if (exists && keepTail) {
@@ -361,7 +365,7 @@ std::int16_t replaceFile(const std::string& path, const ByteArray& buffer, bool 
   int writeError = 0;
   FileHandle file = createSibling(target, temporary, writeError);
   if (!file) {
-    return fail(reason, siblingReason(target, writeError));
+    return fail(reason, siblingReason(writeError));
   }
   auto abandon = [&](int cause) {
     file.reset();
