@@ -86,11 +86,11 @@ TEST(TarvoCli, StatusesAndMessages) {
   const std::vector<Case> cases{
       {{"info", game},
        kExitFailure,
-       game + ": game.nes is 1,024 bytes; a ROM image for this editor has at least 98,320\n"},
+       game + ": The file is 1,024 bytes; a ROM image for this editor has at least 98,320 bytes\n"},
       {{"info", (dir / "missing.nes").string()}, kExitFailure, "missing.nes: No such file\n"},
       {{"demo", (dir / "no" / "demo.nes").string()},
        kExitFailure,
-       "The folder of demo.nes does not exist"},
+       "demo.nes: Its folder does not exist\n"},
   };
   for (const Case& c : cases) {
     const CliRun result = run(c.args);
@@ -287,7 +287,7 @@ TEST(TarvoCliExport, StatusesAndMessages) {
       {{"export", (dir / "missing.nes").string(), "field", out}, kExitFailure, "No such file"},
       {{"export", demo, "field", (dir / "no" / "out.png").string()},
        kExitFailure,
-       "The folder of out.png does not exist"},
+       "out.png: Its folder does not exist\n"},
   };
   for (const Case& c : cases) {
     const CliRun result = run(c.args);

@@ -148,22 +148,23 @@ std::vector<HostileCase> hostileCases() {
       refused(
           "NoNameAtAll", [](const fs::path&) { return std::string(); }, "No file name was given"),
       refused("Empty", file("empty.nes", {}),
-              "empty.nes is empty; a ROM image for this editor has at least 98,320 bytes"),
+              "The file is empty; a ROM image for this editor has at least 98,320 bytes"),
       refused("OneByteShort", file("short.nes", demoWithSize(98319)),
-              "short.nes is 98,319 bytes; a ROM image for this editor has at least 98,320"),
+              "The file is 98,319 bytes; a ROM image for this editor has at least 98,320 bytes"),
       accepted("SmallestAccepted", file("least.nes", demoWithSize(98320)), "least.nes", "98,320",
                kDemoHeader),
       accepted("LargestAccepted", file("most.nes", demoWithSize(16777216)), "most.nes",
                "16,777,216", kDemoHeader),
-      refused("JustOver16MiB", file("huge.nes", demoWithSize(16777217)),
-              "huge.nes is 16,777,217 bytes; a ROM image for this editor has at most 16,777,216"),
+      refused(
+          "JustOver16MiB", file("huge.nes", demoWithSize(16777217)),
+          "The file is 16,777,217 bytes; a ROM image for this editor has at most 16,777,216 bytes"),
       refused(
           "Folder",
           [](const fs::path& folder) {
             fs::create_directory(folder / "folder.nes");
             return (folder / "folder.nes").string();
           },
-          "folder.nes is a folder, not a file"),
+          "It is a folder, not a file"),
       refused(
           "Fifo",
           [](const fs::path& folder) {
@@ -172,7 +173,7 @@ std::vector<HostileCase> hostileCases() {
             }
             return (folder / "pipe.nes").string();
           },
-          "pipe.nes is not a regular file"),
+          "It is not a regular file"),
       // Wildcards are characters of the name: "a*.nes" is that file, not
       // abc.nes, which has another size.
       accepted(

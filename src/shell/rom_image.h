@@ -22,11 +22,16 @@ extern ByteArray romImage;
 std::int16_t loadBinaryFile(const std::string& path, ByteArray& buffer,
                             std::string* reason = nullptr);
 
-// Writes `buffer` to `path` and returns 0, or 1 on failure. The bytes go to a
-// new file in the same folder, which is flushed to disk and then renamed over
-// the target, so a failed save leaves the target exactly as it was. Bytes of
-// the old file beyond the buffer's length are carried over; the file keeps its
-// permissions; a symbolic link is followed, not replaced.
+// Writes `buffer` to `path` and returns 0, or 1 on failure. Bytes of the old
+// file beyond the buffer's length are carried over. A symbolic link is
+// followed to the file at the end of its chain, which is made when missing;
+// the links stay. Where a new file can take the old one's place and be what
+// it was (the folder takes new files, the file has no other name, its owner
+// and group can be kept), the bytes go to a new file in the same folder that
+// is flushed to disk and renamed over the old one. Otherwise the file is
+// written in place, with its old bytes written back if that fails. Either
+// way a failed save leaves the file as it was, and a save cut short leaves
+// no file behind once the next save of the same file is done.
 std::int16_t saveBinaryFile(const std::string& path, const ByteArray& buffer,
                             std::string* reason = nullptr);
 

@@ -233,14 +233,14 @@ class FrmMainTest : public QObject {
       const char* state = before ? "after a load: " : "before any load: ";
       QTest::newRow(QByteArray(state).append("short").constData())
           << before << "short.nes"
-          << "short.nes was not loaded.\n\nshort.nes is 1,024 bytes; a ROM image for this editor "
-             "has at least 98,320.";
+          << "short.nes was not loaded.\n\nThe file is 1,024 bytes; a ROM image for this editor "
+             "has at least 98,320 bytes.";
       QTest::newRow(QByteArray(state).append("missing").constData())
           << before << "missing.nes"
           << "missing.nes was not loaded.\n\nNo such file.";
       QTest::newRow(QByteArray(state).append("folder").constData())
           << before << "folder.nes"
-          << "folder.nes was not loaded.\n\nfolder.nes is a folder, not a file.";
+          << "folder.nes was not loaded.\n\nIt is a folder, not a file.";
     }
   }
   void aFailedLoadChangesNothing() {
@@ -561,7 +561,7 @@ class FrmMainTest : public QObject {
     QCOMPARE(dialogs->messages.size(), std::size_t{1});
     QCOMPARE(dialogs->messages[0].title, kTitle);
     QCOMPARE(dialogs->messages[0].text,
-             QString("demo.nes was not saved.\n\ndemo.nes is a folder, not a file."));
+             QString("demo.nes was not saved.\n\nIt is a folder, not a file."));
     QCOMPARE(romImage, image);
     QCOMPARE(window->windowTitle(), kTitle + " [demo.nes][*]");
   }

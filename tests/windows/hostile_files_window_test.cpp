@@ -167,19 +167,19 @@ const std::vector<OddFile>& oddFiles() {
     return std::vector<OddFile>{
         {"missing", absent("missing.nes"), false, "No such file"},
         {"empty", file("empty.nes", {}), false,
-         "empty.nes is empty; a ROM image for this editor has at least 98,320 bytes"},
+         "The file is empty; a ROM image for this editor has at least 98,320 bytes"},
         {"98,319 bytes", file("short.nes", demoWithSize(98319)), false,
-         "short.nes is 98,319 bytes; a ROM image for this editor has at least 98,320"},
+         "The file is 98,319 bytes; a ROM image for this editor has at least 98,320 bytes"},
         {"98,320 bytes", file("least.nes", demoWithSize(98320)), true, ""},
         {"16 MiB", file("most.nes", demoWithSize(16777216)), true, ""},
         {"16 MiB and a byte", file("huge.nes", demoWithSize(16777217)), false,
-         "huge.nes is 16,777,217 bytes; a ROM image for this editor has at most 16,777,216"},
+         "The file is 16,777,217 bytes; a ROM image for this editor has at most 16,777,216 bytes"},
         {"folder",
          [](const fs::path& folder) {
            fs::create_directory(folder / "folder.nes");
            return qPath(folder / "folder.nes");
          },
-         false, "folder.nes is a folder, not a file"},
+         false, "It is a folder, not a file"},
         {"fifo",
          [](const fs::path& folder) {
            if (::mkfifo((folder / "pipe.nes").c_str(), 0600) != 0) {
@@ -187,7 +187,7 @@ const std::vector<OddFile>& oddFiles() {
            }
            return qPath(folder / "pipe.nes");
          },
-         false, "pipe.nes is not a regular file"},
+         false, "It is not a regular file"},
         // "a*.nes" and "a?c.nes" are names, not patterns: abc.nes, another
         // file, must not be what comes in.
         {"star in the name",
