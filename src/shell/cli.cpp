@@ -146,6 +146,20 @@ std::optional<std::string> readSubPalette(const CommandLineWords& words, int& su
   return std::nullopt;
 }
 
+// The words of a command that takes --subpalette N. Returns the exit status
+// when the command ends here.
+std::optional<int> readWordsWithSubPalette(const std::vector<std::string>& args,
+                                           CommandLineWords& words, int& subPalette,
+                                           std::ostream& out, std::ostream& err) {
+  if (const auto status = cli::readCommandWords(args, 1, kSubPaletteOption, words, out, err)) {
+    return status;
+  }
+  if (const auto usage = readSubPalette(words, subPalette)) {
+    return cli::usageError(err, *usage);
+  }
+  return std::nullopt;
+}
+
 bool endsWithPng(const std::string& path) {
   const std::string name = std::filesystem::path(path).filename().string();
   if (name.size() < 4) {
@@ -159,12 +173,9 @@ bool endsWithPng(const std::string& path) {
 
 int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CommandLineWords words;
-  if (const auto status = cli::readCommandWords(args, 1, kSubPaletteOption, words, out, err)) {
-    return *status;
-  }
   int subPalette = 0;
-  if (const auto usage = readSubPalette(words, subPalette)) {
-    return cli::usageError(err, *usage);
+  if (const auto status = readWordsWithSubPalette(args, words, subPalette, out, err)) {
+    return *status;
   }
   const std::vector<std::string>& positional = words.operands;
   if (positional.size() != 3) {
@@ -211,12 +222,9 @@ constexpr std::size_t kPictureLimit = 16 * 1024 * 1024;
 
 int importChrCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CommandLineWords words;
-  if (const auto status = cli::readCommandWords(args, 1, kSubPaletteOption, words, out, err)) {
-    return *status;
-  }
   int subPalette = 0;
-  if (const auto usage = readSubPalette(words, subPalette)) {
-    return cli::usageError(err, *usage);
+  if (const auto status = readWordsWithSubPalette(args, words, subPalette, out, err)) {
+    return *status;
   }
   const std::vector<std::string>& positional = words.operands;
   if (positional.size() != 3) {
