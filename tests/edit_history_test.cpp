@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -20,25 +21,82 @@ struct Model {
   std::size_t saved = 0;  // or npos
 };
 
+// Every range the history announces, checked as it comes: sorted, apart,
+// each within one location of the table.
+struct Announcements : EditHistory::Listener {
+  std::vector<ByteRange> ranges;
+  int historyChanges = 0;
+  void imageChanged(const std::vector<ByteRange>& changed) override {
+    for (std::size_t i = 0; i < changed.size(); ++i) {
+      EXPECT_GT(changed[i].length, 0);
+      EXPECT_TRUE(i == 0 || changed[i - 1].end() < changed[i].offset + 1);
+      const bool inOneLocation = std::any_of(
+          rom::kLocationTable.begin(), rom::kLocationTable.end(), [&](const rom::Location& l) {
+            return changed[i].offset >= l.offset && changed[i].end() <= l.end();
+          });
+      EXPECT_TRUE(inOneLocation) << changed[i].offset << " " << changed[i].length;
+    }
+    ranges.insert(ranges.end(), changed.begin(), changed.end());
+  }
+  void historyChanged() override { ++historyChanges; }
+  // Whether every byte where `a` and `b` differ was announced.
+  bool cover(const ByteArray& a, const ByteArray& b) const {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      const auto at = static_cast<std::int64_t>(i);
+      if (a[i] != b[i] && std::none_of(ranges.begin(), ranges.end(),
+                                       [&](const ByteRange& r) { return r.contains(at); })) {
+        return false;
+      }
+    }
+    return true;
+  }
+};
+
+// Every location of the table is one the history follows: an edit anywhere
+// the editor reads or writes is recorded.
+TEST(EditHistory, FollowsEveryLocationOfTheTable) {
+  const std::vector<ByteRange>& tracked = EditHistory::trackedRanges();
+  for (const rom::Location& location : rom::kLocationTable) {
+    EXPECT_TRUE(std::any_of(tracked.begin(), tracked.end(), [&](const ByteRange& r) {
+      return location.offset >= r.offset && location.end() <= r.end();
+    })) << location.name;
+  }
+  for (std::size_t i = 1; i < tracked.size(); ++i) {
+    EXPECT_LE(tracked[i - 1].end(), tracked[i].offset);
+  }
+}
+
 TEST(EditHistory, RandomEditsUndoRedoAndSavesFollowTheModel) {
   for (std::uint32_t variant = 1; variant <= 5; ++variant) {
     SCOPED_TRACE(variant);
     ByteArray image = test::randomBytes(rom::kMinImageSize + 100, variant);
     EditHistory history(image);
+    Announcements told;
+    history.addListener(&told);
     Model model{{image}, 0, 0};
     std::mt19937 random(variant);
     for (int step = 0; step < 400; ++step) {
       const unsigned choice = random() % 10;
+      const ByteArray before = image;
+      told.ranges.clear();
       if (choice < 5) {
         history.begin("edit");
         const int writes = static_cast<int>(random() % 4);  // 0: a click that changes nothing
         for (int w = 0; w < writes; ++w) {
-          // Runs of bytes anywhere in the tracked part, the last byte included.
-          const std::size_t at = random() % rom::kMinImageSize;
+          // Runs of bytes in any location, its last byte included; the field
+          // map runs on into the attribute map.
+          const rom::Location& location =
+              rom::kLocationTable[random() % rom::kLocationTable.size()];
+          const std::size_t at = location.offset + random() % location.length;
+          const std::size_t end = location.offset == rom::kFieldMap.offset
+                                      ? rom::kFieldAttributeMap.end()
+                                      : location.end();
           const std::size_t length = 1 + random() % 40;
-          for (std::size_t i = at; i < std::min<std::size_t>(at + length, rom::kMinImageSize);
-               ++i) {
+          for (std::size_t i = at; i < std::min(at + length, end); ++i) {
             image[i] = static_cast<std::uint8_t>(random());
+          }
+          if (w == 1) {
+            history.flush();  // a stroke shows what it did so far
           }
         }
         const bool changed = image != model.states[model.index];
@@ -63,6 +121,7 @@ TEST(EditHistory, RandomEditsUndoRedoAndSavesFollowTheModel) {
         model.saved = model.index;
       }
       ASSERT_EQ(image, model.states[model.index]) << "after step " << step;
+      ASSERT_TRUE(told.cover(before, image)) << "after step " << step;
       ASSERT_EQ(history.index(), model.index);
       ASSERT_EQ(history.size() + 1, model.states.size());
       ASSERT_EQ(history.isModified(), model.saved != model.index);
@@ -72,24 +131,85 @@ TEST(EditHistory, RandomEditsUndoRedoAndSavesFollowTheModel) {
   }
 }
 
+// A step records, and announces, the runs of changed bytes, split where one
+// location ends and the next begins; bytes outside every location are not
+// the history's.
 TEST(EditHistory, AStepRecordsExactlyTheChangedRuns) {
   ByteArray image(rom::kMinImageSize, 0);
   EditHistory history(image);
+  Announcements told;
+  history.addListener(&told);
+  const std::size_t boundary = rom::kFieldAttributeMap.offset;
   history.begin("Paint");
   image[10] = 1;
   image[11] = 2;
   image[13] = 3;
+  image[boundary - 1] = 5;  // the last map byte and the first attribute byte
+  image[boundary] = 6;
   image[rom::kMinImageSize - 1] = 4;
+  image[rom::kFieldPalette.offset - 1] = 9;  // in no location
   ASSERT_TRUE(history.commit());
   ASSERT_EQ(history.steps().size(), 1U);
   const auto& changes = history.steps()[0].changes;
-  ASSERT_EQ(changes.size(), 3U);
+  ASSERT_EQ(changes.size(), 5U);
   EXPECT_EQ(changes[0].offset, 10);
   EXPECT_EQ(changes[0].before, (ByteArray{0, 0}));
   EXPECT_EQ(changes[0].after, (ByteArray{1, 2}));
   EXPECT_EQ(changes[1].offset, 13);
-  EXPECT_EQ(changes[2].offset, rom::kMinImageSize - 1);
+  EXPECT_EQ(changes[2].offset, static_cast<std::int64_t>(boundary - 1));
+  EXPECT_EQ(changes[2].after, ByteArray{5});
+  EXPECT_EQ(changes[3].offset, static_cast<std::int64_t>(boundary));
+  EXPECT_EQ(changes[4].offset, rom::kMinImageSize - 1);
   EXPECT_EQ(history.undoName(), "Paint");
+  EXPECT_EQ(told.ranges, (std::vector<ByteRange>{{10, 2},
+                                                 {13, 1},
+                                                 {static_cast<std::int64_t>(boundary - 1), 1},
+                                                 {static_cast<std::int64_t>(boundary), 1},
+                                                 {rom::kMinImageSize - 1, 1}}));
+  // Undo and redo announce the same ranges.
+  told.ranges.clear();
+  history.undo();
+  EXPECT_EQ(told.ranges.size(), 5U);
+  EXPECT_EQ(image[rom::kFieldPalette.offset - 1], 9);  // not the history's to take back
+}
+
+// An Edit is one step from its making to its end; one made while another is
+// open joins it; flush() announces what changed so far and closing announces
+// the rest, each byte once.
+TEST(EditHistory, AnEditIsOneStepAndAnnouncesAsItGoes) {
+  ByteArray image(rom::kMinImageSize, 0);
+  EditHistory history(image);
+  Announcements told;
+  history.addListener(&told);
+  const auto map = static_cast<std::size_t>(rom::kFieldMap.offset);
+  {
+    Edit stroke(history, "Put metatile");
+    image[map] = 1;
+    stroke.flush();
+    EXPECT_EQ(told.ranges, (std::vector<ByteRange>{{rom::kFieldMap.offset, 1}}));
+    {
+      Edit right(history, "Change sub-palette");  // joins the stroke
+      image[rom::kFieldAttributeMap.offset] = 2;
+    }
+    EXPECT_EQ(told.ranges.size(), 2U);
+    EXPECT_TRUE(history.isOpen());
+    image[map + 1] = 3;
+    EXPECT_TRUE(stroke.close());
+    EXPECT_FALSE(stroke.close());
+    EXPECT_EQ(told.ranges.size(), 3U);
+  }
+  EXPECT_EQ(history.size(), 1U);
+  EXPECT_EQ(history.undoName(), "Put metatile");
+  {
+    Edit nothing(history, "Put metatile");  // changes no byte: no step
+  }
+  EXPECT_EQ(history.size(), 1U);
+  EXPECT_TRUE(history.undo());
+  EXPECT_EQ(image, ByteArray(rom::kMinImageSize, 0));
+  history.removeListener(&told);
+  told.ranges.clear();
+  EXPECT_TRUE(history.redo());
+  EXPECT_TRUE(told.ranges.empty());
 }
 
 TEST(EditHistory, AStrokeIsOneStepAndAnUndoEndsIt) {
@@ -138,7 +258,7 @@ TEST(EditHistory, AnUndoDuringAStrokeIsTheSameWithOrWithoutEarlierSteps) {
     EditHistory history(image);
     if (earlier) {
       history.begin("Earlier");
-      image[100] = 7;
+      image[rom::kMetatileTable.offset] = 7;
       history.commit();
       history.markSaved();
     }
@@ -151,7 +271,7 @@ TEST(EditHistory, AnUndoDuringAStrokeIsTheSameWithOrWithoutEarlierSteps) {
     EXPECT_TRUE(history.isModified());
     EXPECT_TRUE(history.undo());
     EXPECT_EQ(image[1], 0);
-    EXPECT_EQ(image[100], earlier ? 7 : 0);
+    EXPECT_EQ(image[rom::kMetatileTable.offset], earlier ? 7 : 0);
     EXPECT_TRUE(history.isOpen());
     EXPECT_EQ(history.redoName(), "Stroke");
     EXPECT_FALSE(history.isModified());
@@ -198,7 +318,7 @@ TEST(EditHistory, ANewStepDropsWhatCouldBeRedoneAndTheSavedStateWithIt) {
   history.undo();
   EXPECT_TRUE(history.isModified());
   history.begin("other");
-  image[50] = 9;
+  image[rom::kBatViewNameTable.offset] = 9;
   history.commit();
   EXPECT_FALSE(history.canRedo());
   EXPECT_TRUE(history.isModified());

@@ -245,7 +245,7 @@ TEST(Renderers, LargeViewsAreHiddenWhileDrawnAndRefreshedOnce) {
   struct Recorder : SurfaceView {
     std::string calls;
     void surfaceVisibilityChanged(bool visible) override { calls += visible ? "show " : "hide "; }
-    void surfaceRefreshed() override { calls += "refresh "; }
+    void surfaceRefreshed(const SurfaceRect&) override { calls += "refresh "; }
   };
   const ByteArray rom = makeDemoRom();
   const BankGraphics graphics = fieldGraphics(rom);

@@ -147,7 +147,10 @@ TEST(Surface, TellsItsViewAboutVisibilityAndRefreshes) {
     void surfaceVisibilityChanged(bool visible) override {
       calls.push_back(visible ? "show" : "hide");
     }
-    void surfaceRefreshed() override { calls.push_back("refresh"); }
+    void surfaceRefreshed(const SurfaceRect& r) override {
+      calls.push_back("refresh " + std::to_string(r.x) + " " + std::to_string(r.y) + " " +
+                      std::to_string(r.width) + " " + std::to_string(r.height));
+    }
   } recorder;
   Surface surface(4, 4);
   surface.hide();  // no view yet: nothing to tell
@@ -156,8 +159,12 @@ TEST(Surface, TellsItsViewAboutVisibilityAndRefreshes) {
   surface.show();
   surface.hide();
   surface.refresh();
+  // A rectangle is clipped to the surface; one outside it is not told.
+  surface.refresh(-1, 2, 3, 5);
+  surface.refresh(4, 0, 1, 1);
   EXPECT_FALSE(surface.isVisible());
-  EXPECT_EQ(recorder.calls, (std::vector<std::string>{"show", "hide", "refresh"}));
+  EXPECT_EQ(recorder.calls,
+            (std::vector<std::string>{"show", "hide", "refresh 0 0 4 4", "refresh 0 2 2 2"}));
 }
 
 }  // namespace

@@ -161,7 +161,7 @@ TEST(DrawPatternTable, ScaleTwoFillsTwoByTwoBlocksAndRefreshesOnce) {
   struct Counter : SurfaceView {
     int refreshes = 0;
     void surfaceVisibilityChanged(bool) override {}
-    void surfaceRefreshed() override { ++refreshes; }
+    void surfaceRefreshed(const SurfaceRect&) override { ++refreshes; }
   } counter;
   const TilePixels pixels = patternedTiles();
   const PaletteArray palette = distinctPalette();

@@ -75,18 +75,24 @@ TEST(TileUsage, TheEditorSaysWhereTheSelectedTileIsAndMarksUnusedTiles) {
   EXPECT_EQ(std::count(usedInView.begin(), usedInView.end(), true), 3);
 }
 
-// Placing an unused tile takes its cross away at once, in either mode.
+// Placing an unused tile takes its cross away as soon as the edit is told,
+// in either mode.
 TEST(TileUsage, APlacementUpdatesTheMarksAtOnce) {
   for (const int mode : {0, 1}) {
     SCOPED_TRACE(mode);
     ByteArray rom = handBuiltImage();
     TileEditor editor(rom);
+    EditHistory history(rom);
+    history.addListener(&editor);
     editor.initGUI(mode, 1);
     editor.setShowUnused(true);
     const int tile = 0x33;  // used nowhere
     editor.patternTablePress(tile % 16 * 16, tile / 16 * 16);
     const Color crossed = editor.picPatternTable.pixel(tile % 16 * 16, tile / 16 * 16);
-    EXPECT_TRUE(mode == 0 ? editor.metatilePress(5, 5) : editor.batViewPress(5, 5));
+    {
+      Edit edit(history, "Place tile");
+      EXPECT_TRUE(mode == 0 ? editor.metatilePress(5, 5) : editor.batViewPress(5, 5));
+    }
     EXPECT_NE(editor.picPatternTable.pixel(tile % 16 * 16, tile / 16 * 16), crossed);
     EXPECT_TRUE(editor.usedTiles()[tile]);
   }

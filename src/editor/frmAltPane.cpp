@@ -120,6 +120,7 @@ frmAltPane::frmAltPane(EditHistory& editHistory, UserDialogs& userDialogs, QWidg
 }
 
 frmAltPane::~frmAltPane() {
+  paintStroke.reset();
   // The picture widgets go before the surfaces they show, which are members.
   delete takeCentralWidget();
 }
@@ -313,16 +314,13 @@ void frmAltPane::initGUI(int ap, int metaID) {
   showHistoryState();
 }
 
-void frmAltPane::reloadImage() {
-  tiles.reload();
-  showSubPalette();
-}
-
-void frmAltPane::refreshUsage() {
-  if (tiles.showUnused()) {
-    tiles.setShowUnused(true);  // marks the tiles anew
+void frmAltPane::imageChanged(const ImageDamage& damage) {
+  tiles.imageChanged(damage);
+  if (tiles.paneMode() == 0 ? damage.fieldPalette : damage.batViewPalette) {
+    showSubPalette();
+  } else if (damage.mapCells.any() || damage.metatiles.any() || damage.batViewCells.any()) {
+    showUsage();
   }
-  showLabels();
 }
 
 void frmAltPane::showHistoryState() {
@@ -330,16 +328,6 @@ void frmAltPane::showHistoryState() {
   menuEditRedo->setEnabled(history.canRedo());
   menuEditUndo->setStatusTip(QString::fromStdString(history.undoName()));
   menuEditRedo->setStatusTip(QString::fromStdString(history.redoName()));
-}
-
-void frmAltPane::beginEdit(const char* name) {
-  history.begin(name);
-}
-
-void frmAltPane::endEdit() {
-  if (history.commit()) {
-    emit historyChanged();
-  }
 }
 
 void frmAltPane::showStatus(const std::string& text) {
@@ -372,6 +360,10 @@ void frmAltPane::showLabels() {
   lbl_4selMeta->setText(QString::fromStdString(hexLabel(tiles.selMeta())));
   fill(lblselectedcolor[0], tiles.penColour(0));
   fill(lblselectedcolor[1], tiles.penColour(1));
+  showUsage();
+}
+
+void frmAltPane::showUsage() {
   lblTileUsage->setText(QString::fromStdString(tiles.usageText()));
 }
 
@@ -382,33 +374,30 @@ void frmAltPane::picPatternTable_MouseDown(int, int, int x, int y) {
 }
 
 void frmAltPane::picPatternTable_MouseUp(int, int, int x, int y) {
-  beginEdit("Copy tile");
-  if (tiles.patternTableRelease(x, y)) {
-    emit imageEdited(tiles.paneMode());
-  }
-  endEdit();
+  Edit edit(history, "Copy tile");
+  tiles.patternTableRelease(x, y);
 }
 
 void frmAltPane::picSelectedTile_MouseDown(int button, int, int x, int y) {
-  beginEdit("Paint");
-  if (tiles.pixelPress(button, x, y)) {
-    emit imageEdited(tiles.paneMode());
-    emit historyChanged();  // Undo can take back a stroke under way
+  // A stroke: one step from the first press to the release.
+  if (!paintStroke) {
+    paintStroke.emplace(history, "Paint");
   }
+  tiles.pixelPress(button, x, y);
+  paintStroke->flush();
   showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
 }
 
 void frmAltPane::picSelectedTile_MouseMove(int buttons, int, int x, int y) {
-  if (tiles.pixelMove(buttons, x, y)) {
-    emit imageEdited(tiles.paneMode());
-    emit historyChanged();
+  if (paintStroke && tiles.pixelMove(buttons, x, y)) {
+    paintStroke->flush();
   }
   showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
 }
 
 void frmAltPane::picSelectedTile_MouseUp(int, int, int, int) {
   tiles.pixelRelease();
-  endEdit();
+  paintStroke.reset();
 }
 
 void frmAltPane::lblnespal_tEdit_MouseDown(int index, int button) {
@@ -430,10 +419,8 @@ void frmAltPane::tileButton_Click(TileOperation operation) {
   static constexpr const char* kNames[] = {
       "Shift left",           "Shift right",          "Shift up", "Shift down",
       "Mirror top to bottom", "Mirror left to right", "Rotate"};
-  beginEdit(kNames[static_cast<int>(operation)]);
+  Edit edit(history, kNames[static_cast<int>(operation)]);
   tiles.applyTileOperation(operation);
-  emit imageEdited(tiles.paneMode());
-  endEdit();
 }
 
 void frmAltPane::hscr_meta_Change(int value) {
@@ -442,22 +429,18 @@ void frmAltPane::hscr_meta_Change(int value) {
 }
 
 void frmAltPane::pic_4x4metatile_MouseDown(int, int, int x, int y) {
-  beginEdit("Place tile in metatile");
-  if (tiles.metatilePress(x, y)) {
-    emit imageEdited(tiles.paneMode());
+  {
+    Edit edit(history, "Place tile in metatile");
+    tiles.metatilePress(x, y);
   }
-  endEdit();
-  showLabels();  // the selected tile's usage
   showStatus(metatileCellStatus(romImage, tiles.selMeta(), x, y));
 }
 
 void frmAltPane::picBatView_MouseDown(int, int, int x, int y) {
-  beginEdit("Place tile in batter's view");
-  if (tiles.batViewPress(x, y)) {
-    emit imageEdited(tiles.paneMode());
+  {
+    Edit edit(history, "Place tile in batter's view");
+    tiles.batViewPress(x, y);
   }
-  endEdit();
-  showLabels();
   showStatus(batViewStatus(romImage, x, y));
 }
 
@@ -486,7 +469,7 @@ void frmAltPane::Form_Unload() {
     return;
   }
   unloaded_ = true;
-  tiles.unload();
+  paintStroke.reset();
   emit unloaded(tiles.paneMode());
 }
 
@@ -503,12 +486,8 @@ void frmAltPane::lblnespal_tEdit_DblClick(int index) {
   if (chosen < 0) {
     return;
   }
-  beginEdit("Change colour");
-  if (tiles.setPaletteColour(index, static_cast<std::uint8_t>(chosen))) {
-    showSubPalette();
-    emit imageEdited(tiles.paneMode());
-  }
-  endEdit();
+  Edit edit(history, "Change colour");
+  tiles.setPaletteColour(index, static_cast<std::uint8_t>(chosen));
 }
 
 void frmAltPane::menuEditImportTiles_Click() {
@@ -527,11 +506,8 @@ void frmAltPane::menuEditImportTiles_Click() {
         QString("%1 was not imported.\n\n%2.").arg(name, QString::fromStdString(reason)));
     return;
   }
-  beginEdit("Import tiles");
+  Edit edit(history, "Import tiles");
   tiles.replaceBank(imported);
-  showLabels();
-  emit imageEdited(tiles.paneMode());
-  endEdit();
 }
 
 void frmAltPane::menuViewShowUnused_Click() {

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "editor/tile_editor.h"
@@ -40,20 +41,15 @@ class frmAltPane : public QMainWindow {
 
   const TileEditor& editor() const { return tiles; }
 
-  // The image changed under the window (an undo, say): read the bank again.
-  void reloadImage();
-  // The main window changed the map: where tiles are used may have changed.
-  void refreshUsage();
+  // Bytes of the image changed, by an edit of either window or an undo: the
+  // views and labels show what that touches.
+  void imageChanged(const ImageDamage& damage);
   // The state of the shared history, for the Undo and Redo items.
   void showHistoryState();
 
  signals:
-  // After the window has written its bank back as it closes.
+  // As the window closes.
   void unloaded(int mode);
-  // Bytes of the image changed (a tile or a placement), in mode `mode`.
-  void imageEdited(int mode);
-  // A step was added to the history.
-  void historyChanged();
   void undoRequested();
   void redoRequested();
 
@@ -69,9 +65,8 @@ class frmAltPane : public QMainWindow {
   void showSubPalette();
   void showLabels();
 
-  // Around every edit: the history step and the news for the other window.
-  void beginEdit(const char* name);
-  void endEdit();
+  // Where the selected tile is used.
+  void showUsage();
   void showStatus(const std::string& text);
 
   void picPatternTable_MouseDown(int button, int shift, int x, int y);
@@ -94,6 +89,8 @@ class frmAltPane : public QMainWindow {
 
   TileEditor tiles;
   EditHistory& history;
+  // The edit of a paint stroke on the enlarged tile, from press to release.
+  std::optional<Edit> paintStroke;
   UserDialogs& dialogs;
   QLabel* lblTileUsage = nullptr;
   QAction* menuViewShowUnused = nullptr;

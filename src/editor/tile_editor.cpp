@@ -84,26 +84,96 @@ void TileEditor::drawSelectedTile() {
   enlargeInPlace(picSelectedTile, rom::kTileSide, kPixelCell);
 }
 
+namespace {
+
+// A cross over a tile nothing uses, in a colour no NES palette has.
+void markUnused(Surface& table, std::uint8_t tile) {
+  constexpr Color kMark = rgb(255, 0, 255);
+  const int left = (tile % 16) * kPatternCell;
+  const int top = (tile / 16) * kPatternCell;
+  for (int i = 0; i < kPatternCell; ++i) {
+    table.setPixel(left + i, top + i, kMark);
+    table.setPixel(left + kPatternCell - 1 - i, top + i, kMark);
+  }
+}
+
+}  // namespace
+
 void TileEditor::drawPatternTableView() {
   drawPatternTable(picPatternTable, editTiles_, palData_, selPal_, 2);
+  marked_.fill(false);
   if (!showUnused_) {
     return;
   }
-  // A cross over every tile nothing uses, in a colour no NES palette has.
-  constexpr Color kMark = rgb(255, 0, 255);
   const std::array<bool, 256> used = usedTiles();
   for (int t = 0; t < rom::kBankTiles; ++t) {
-    if (used[static_cast<std::size_t>(t)]) {
-      continue;
-    }
-    const int left = (t % 16) * kPatternCell;
-    const int top = (t / 16) * kPatternCell;
-    for (int i = 0; i < kPatternCell; ++i) {
-      picPatternTable.setPixel(left + i, top + i, kMark);
-      picPatternTable.setPixel(left + kPatternCell - 1 - i, top + i, kMark);
+    if (!used[static_cast<std::size_t>(t)]) {
+      markUnused(picPatternTable, static_cast<std::uint8_t>(t));
+      marked_[static_cast<std::size_t>(t)] = true;
     }
   }
   picPatternTable.refresh();
+}
+
+void TileEditor::drawPatternTableTile(std::uint8_t tile) {
+  const int left = (tile % 16) * kPatternCell;
+  const int top = (tile / 16) * kPatternCell;
+  picPatternTable.stretchCopy(left, top, kPatternCell, kPatternCell, picPatTbl[selPal_ & 3U],
+                              patternTableX(tile), patternTableY(tile), rom::kTileSide,
+                              rom::kTileSide);
+  if (marked_[tile]) {
+    markUnused(picPatternTable, tile);
+  }
+  picPatternTable.refresh(left, top, kPatternCell, kPatternCell);
+}
+
+void TileEditor::imageChanged(const std::vector<ByteRange>& ranges) {
+  imageChanged(damageOf(ranges));
+}
+
+void TileEditor::imageChanged(const ImageDamage& damage) {
+  if (paneMode_ == 0 ? damage.fieldPalette : damage.batViewPalette) {
+    reload();
+    return;
+  }
+  const std::bitset<256>& tiles = paneMode_ == 0 ? damage.fieldTiles : damage.batViewTiles;
+  for (int t = 0; t < rom::kBankTiles; ++t) {
+    if (tiles.test(static_cast<std::size_t>(t))) {
+      decodeTile(rom_, bank().offset + t * rom::kTileBytes, editTiles_,
+                 static_cast<std::uint8_t>(t));
+    }
+  }
+  redrawPatternTables(picPatTbl, editTiles_, palData_, tiles);
+  // The pattern table: the tiles that changed, and those whose use did.
+  std::bitset<256> table = tiles;
+  const bool usageChanged =
+      paneMode_ == 0 ? damage.mapCells.any() || damage.metatiles.any() : damage.batViewCells.any();
+  if (showUnused_ && usageChanged) {
+    const std::array<bool, 256> used = usedTiles();
+    for (std::size_t t = 0; t < used.size(); ++t) {
+      if (marked_[t] == used[t]) {
+        marked_[t] = !used[t];
+        table.set(t);
+      }
+    }
+  }
+  for (int t = 0; t < rom::kBankTiles; ++t) {
+    if (table.test(static_cast<std::size_t>(t))) {
+      drawPatternTableTile(static_cast<std::uint8_t>(t));
+    }
+  }
+  if (tiles.test(selTile_)) {
+    drawSelectedTile();
+  }
+  bool metatile = paneMode_ == 0 && damage.metatiles.test(selMeta_);
+  for (int k = 0; k < rom::kMetatileTiles && !metatile; ++k) {
+    metatile =
+        tiles.test(romByte(rom_, rom::kMetatileTable.offset + selMeta_ * rom::kMetatileTiles + k));
+  }
+  if (metatile) {
+    metatileRefresh(selMeta_);
+  }
+  redrawBatView(picBatView, rom_, picPatTbl, damage.batViewCells, tiles);
 }
 
 void TileEditor::redrawEditors() {
@@ -142,7 +212,6 @@ bool TileEditor::patternTableRelease(int x, int y) {
   const auto target = static_cast<std::uint8_t>((y / kPatternCell) * 16 + x / kPatternCell);
   copyTile(editTiles_, selTile_, editTiles_, target);
   storeEditedTile(target);
-  redrawAll();
   return true;
 }
 
@@ -158,7 +227,6 @@ bool TileEditor::pixelPress(int button, int x, int y) {
   editTiles_[static_cast<std::size_t>(selTile_ * rom::kTilePixels + row * 8 + col)] =
       static_cast<std::uint8_t>(button == 1 ? leftColor_ : rightColor_);
   storeEditedTile(selTile_);
-  redrawAll();
   return true;
 }
 
@@ -176,7 +244,6 @@ void TileEditor::pixelRelease() {
   lastCol_ = -1;
   lastRow_ = -1;
   penDown_ = false;
-  redrawAll();
 }
 
 void TileEditor::swatchPress(int k, int button) {
@@ -225,7 +292,6 @@ void TileEditor::applyTileOperation(TileOperation operation) {
       break;
   }
   storeEditedTile(selTile_);
-  redrawAll();
 }
 
 bool TileEditor::metatilePress(int x, int y) {
@@ -238,10 +304,6 @@ bool TileEditor::metatilePress(int x, int y) {
       rom_,
       rom::kMetatileTable.offset + std::int64_t{selMeta_} * rom::kMetatileTiles + row * 4 + col,
       selTile_);
-  metatileRefresh(selMeta_);
-  if (showUnused_) {
-    drawPatternTableView();  // where tiles are used has changed
-  }
   return true;
 }
 
@@ -250,10 +312,6 @@ bool TileEditor::batViewPress(int x, int y) {
     return false;
   }
   writeByte(rom_, rom::kBatViewNameTable.offset + (y / 8) * rom::kBatViewColumns + x / 8, selTile_);
-  drawBatView(picBatView, rom_, picPatTbl);
-  if (showUnused_) {
-    drawPatternTableView();
-  }
   return true;
 }
 
@@ -263,7 +321,6 @@ void TileEditor::replaceBank(const TilePixels& tiles) {
   for (int t = 0; t < rom::kBankTiles; ++t) {
     storeEditedTile(static_cast<std::uint8_t>(t));
   }
-  redrawAll();
 }
 
 const rom::Location& TileEditor::palette() const {
@@ -276,7 +333,6 @@ bool TileEditor::setPaletteColour(int k, std::uint8_t number) {
     return false;
   }
   writeByte(rom_, offset, number);
-  reload();
   return true;
 }
 
@@ -312,14 +368,6 @@ std::string TileEditor::usageText() const {
            count(usage.mapCells, "field map cell");
   }
   return tile + "in " + count(batViewTileUsage(rom_)[selTile_], "cell") + " of the batter's view";
-}
-
-void TileEditor::unload() {
-  ByteArray chr;
-  encodeTiles(0, rom::kBankTiles, editTiles_, chr);
-  for (std::size_t i = 0; i < chr.size(); ++i) {
-    writeByte(rom_, bank().offset + static_cast<std::int64_t>(i), chr[i]);
-  }
 }
 
 void TileEditor::storeEditedTile(std::uint8_t tile) {

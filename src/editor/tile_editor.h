@@ -6,6 +6,10 @@
 // bank (editTiles); every change of a tile is also written into the ROM image
 // at once (its 16 bytes), so the image always holds what the window shows: a
 // save, a second opening or another mode never loses an edit.
+//
+// The edits only change bytes. The pictures follow the image through the
+// edit history: as a listener, the editor draws again what each announced
+// change touches, whichever window or undo made it.
 #pragma once
 
 #include <array>
@@ -14,6 +18,8 @@
 
 #include "gfx/chr_codec.h"
 #include "gfx/tile_drawing.h"
+#include "screens/image_damage.h"
+#include "shell/edit_history.h"
 #include "shell/palette.h"
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"
@@ -31,9 +37,16 @@ enum class TileOperation {
   Rotate
 };
 
-class TileEditor {
+class TileEditor : public EditHistory::Listener {
  public:
   explicit TileEditor(ByteArray& rom);
+
+  // Draws again what a change of the image touches: the mode's palette
+  // everything; a tile of the mode's bank that tile wherever it shows; a
+  // metatile's definition or a batter's view cell where they show; and the
+  // marks of unused tiles where their use changed.
+  void imageChanged(const std::vector<ByteRange>& ranges) override;
+  void imageChanged(const ImageDamage& damage);
 
   // Sets the window up in mode `ap` (0 metatile editor, 1 batter's view
   // editor) at metatile `metaID` (limited to 0..132): reads the mode's bank
@@ -53,7 +66,8 @@ class TileEditor {
 
   // The pattern table (256 x 256, 16 pixels a tile): a press selects the tile
   // under the pointer; a release over another tile copies the selected tile
-  // onto it. Returns whether a tile was copied.
+  // onto it. Returns whether a tile was copied. Like every edit below, the
+  // copy changes the bytes; the pictures follow through imageChanged.
   void patternTablePress(int x, int y);
   bool patternTableRelease(int x, int y);
   // The second press of a double-click selects, as any press does, but is
@@ -81,17 +95,16 @@ class TileEditor {
   bool metatilePress(int x, int y);
   bool batViewPress(int x, int y);
 
-  // Reads the bank and the palette again from the image (after an undo, say),
-  // keeping the selection, the pens and the sub-palette, and redraws.
+  // Reads the bank and the palette again from the image, keeping the
+  // selection, the pens and the sub-palette, and redraws everything.
   void reload();
 
   // Puts 256 tiles (an imported picture) in place of the bank's, in the
-  // image too, and redraws.
+  // image.
   void replaceBank(const TilePixels& tiles);
 
   // Sets slot k (0 to 3) of the current sub-palette of the mode's palette to
-  // NES colour `number`, in the image, and redraws. Returns whether the byte
-  // changed.
+  // NES colour `number`, in the image. Returns whether the byte changed.
   bool setPaletteColour(int k, std::uint8_t number);
   const rom::Location& palette() const;
 
@@ -102,9 +115,6 @@ class TileEditor {
   std::array<bool, 256> usedTiles() const;
   // "Tile 05: in 3 metatile cells and 12 field map cells".
   std::string usageText() const;
-
-  // The write-back when the window closes: the whole bank into the image.
-  void unload();
 
   int paneMode() const { return paneMode_; }
   const rom::Location& bank() const;
@@ -134,6 +144,9 @@ class TileEditor {
   // To the next (+1) or previous (-1) sub-palette, 3 wrapping to 0.
   void stepPalette(int step);
   void drawPatternTableView();
+  // Tile t of the pattern table view, enlarged from the palette surface of
+  // the current sub-palette, with its mark if it is unused.
+  void drawPatternTableTile(std::uint8_t tile);
   // Writes tile t of editTiles into the image.
   void storeEditedTile(std::uint8_t tile);
 
@@ -151,6 +164,7 @@ class TileEditor {
   int lastRow_ = 0;
   bool tileDrag_ = false;
   bool showUnused_ = false;
+  std::array<bool, 256> marked_{};  // the tiles marked unused on the view
 };
 
 // "0A": a tile or metatile number as the labels show it.

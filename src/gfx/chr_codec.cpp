@@ -12,7 +12,7 @@ namespace {
 constexpr int kPixels = rom::kTilePixels;
 constexpr int kBytes = rom::kTileBytes;
 
-void decodeTile(const std::uint8_t* chr, std::uint8_t* out) {
+void decodeTileBytes(const std::uint8_t* chr, std::uint8_t* out) {
   for (int r = 0; r < 8; ++r) {
     const unsigned low = chr[r];
     const unsigned high = chr[r + 8];
@@ -57,9 +57,22 @@ void decodeTiles(std::int32_t offset, int count, TilePixels& pixels, const ByteA
         chr[i] = at >= 0 && at < size ? source[static_cast<std::size_t>(at)] : 0;
       }
     }
-    decodeTile(chr, decoded.data() + t * kPixels);
+    decodeTileBytes(chr, decoded.data() + t * kPixels);
   }
   pixels = std::move(decoded);
+}
+
+void decodeTile(const ByteArray& image, std::int64_t offset, TilePixels& pixels,
+                std::uint8_t tile) {
+  const std::size_t base = std::size_t{tile} * kPixels;
+  if (base + kPixels > pixels.size()) {
+    return;
+  }
+  std::uint8_t chr[kBytes] = {};
+  for (int i = 0; i < kBytes; ++i) {
+    chr[i] = romByte(image, offset + i);
+  }
+  decodeTileBytes(chr, pixels.data() + base);
 }
 
 void encodeTiles(std::int32_t start, int count, const TilePixels& pixels, ByteArray& output) {

@@ -30,6 +30,10 @@ void encodeTiles(std::int32_t start, int count, const TilePixels& pixels, ByteAr
 // bytes that would fall outside the image are not written.
 void storeTile(const TilePixels& pixels, std::uint8_t tile, ByteArray& image, std::int64_t offset);
 
+// Decodes the 16 bytes at `offset` of `image` into tile `tile` of `pixels`,
+// which must hold that tile already; the other tiles stay as they are.
+void decodeTile(const ByteArray& image, std::int64_t offset, TilePixels& pixels, std::uint8_t tile);
+
 // Makes tile `destinationTile` of `destination` equal tile `sourceTile` of
 // `source`; the two may be the same buffer. A tile outside either buffer is
 // left alone.

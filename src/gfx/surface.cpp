@@ -166,8 +166,16 @@ void Surface::show() {
 }
 
 void Surface::refresh() {
-  if (view_ != nullptr) {
-    view_->surfaceRefreshed();
+  refresh(0, 0, width_, height_);
+}
+
+void Surface::refresh(int x, int y, int w, int h) {
+  const int left = std::max(x, 0);
+  const int top = std::max(y, 0);
+  const int right = std::min(x + w, width_);
+  const int bottom = std::min(y + h, height_);
+  if (view_ != nullptr && left < right && top < bottom) {
+    view_->surfaceRefreshed({left, top, right - left, bottom - top});
   }
 }
 

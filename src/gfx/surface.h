@@ -10,13 +10,22 @@
 
 namespace tarvo {
 
+// A rectangle of a surface, in its pixels.
+struct SurfaceRect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const SurfaceRect&, const SurfaceRect&) = default;
+};
+
 // What the window layer does with a surface: told when the surface is hidden
-// or shown and when its pixels should reach the screen.
+// or shown and which of its pixels should reach the screen.
 class SurfaceView {
  public:
   virtual ~SurfaceView() = default;
   virtual void surfaceVisibilityChanged(bool visible) = 0;
-  virtual void surfaceRefreshed() = 0;
+  virtual void surfaceRefreshed(const SurfaceRect& changed) = 0;
 };
 
 // The colour that a clear fills in: it shows wherever a view holds no tile.
@@ -59,7 +68,10 @@ class Surface {
   void hide();
   void show();
   bool isVisible() const { return visible_; }
+  // The whole surface, or the w x h rectangle at (x, y) of it, has new
+  // pixels to show.
   void refresh();
+  void refresh(int x, int y, int w, int h);
   void setView(SurfaceView* view) { view_ = view; }
 
  private:

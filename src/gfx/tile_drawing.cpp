@@ -71,4 +71,19 @@ void drawPatternTables(PaletteSurfaces& surfaces, const TilePixels& pixels,
   }
 }
 
+void redrawPatternTables(PaletteSurfaces& surfaces, const TilePixels& pixels,
+                         const PaletteArray& palette, const std::bitset<256>& tiles) {
+  for (int t = 0; t < 256; ++t) {
+    if (!tiles.test(static_cast<std::size_t>(t))) {
+      continue;
+    }
+    const auto tile = static_cast<std::uint8_t>(t);
+    for (std::size_t k = 0; k < surfaces.size(); ++k) {
+      drawTile(pixels, tile, surfaces[k], patternTableX(tile), patternTableY(tile), palette,
+               static_cast<std::uint8_t>(k));
+      surfaces[k].refresh(patternTableX(tile), patternTableY(tile), 8, 8);
+    }
+  }
+}
+
 }  // namespace tarvo

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 #include "gfx/chr_codec.h"
@@ -32,6 +33,11 @@ PaletteSurfaces makePaletteSurfaces();
 // Draws the pattern table into palette surface k in sub-palette k, k = 0 to 3.
 void drawPatternTables(PaletteSurfaces& surfaces, const TilePixels& pixels,
                        const PaletteArray& palette);
+
+// Draws again the tiles of `tiles` on the four palette surfaces (after their
+// pixels changed).
+void redrawPatternTables(PaletteSurfaces& surfaces, const TilePixels& pixels,
+                         const PaletteArray& palette, const std::bitset<256>& tiles);
 
 // Where tile t sits in a pattern table: x = (t AND 15) * 8, y = (t SHR 1) AND 0x78.
 constexpr int patternTableX(std::uint8_t tile) {

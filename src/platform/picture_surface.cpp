@@ -80,8 +80,8 @@ void PictureSurface::surfaceVisibilityChanged(bool visible) {
   setUpdatesEnabled(visible);
 }
 
-void PictureSurface::surfaceRefreshed() {
-  update();
+void PictureSurface::surfaceRefreshed(const SurfaceRect& changed) {
+  update(changed.x, changed.y, changed.width, changed.height);
 }
 
 }  // namespace tarvo

@@ -45,7 +45,7 @@ class PictureSurface : public QWidget, public SurfaceView {
 
  private:
   void surfaceVisibilityChanged(bool visible) override;
-  void surfaceRefreshed() override;
+  void surfaceRefreshed(const SurfaceRect& changed) override;
 
   Surface& surface_;
 };

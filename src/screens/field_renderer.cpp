@@ -36,7 +36,70 @@ void copyTile(Surface& target, int x, int y, const Surface& source, std::uint8_t
                    patternTableY(tile));
 }
 
+// Draws definition `definition` at (left, top), or of it only the tiles in
+// `only` when that is given, each tile in the sub-palette `subPaletteOf(k)`
+// gives tile k. Returns whether it drew anything.
+template <typename SubPaletteOf>
+bool drawDefinition(Surface& target, int left, int top, const std::uint8_t* definition,
+                    const PaletteSurfaces& source, const std::bitset<256>* only,
+                    SubPaletteOf subPaletteOf) {
+  bool drew = false;
+  for (int k = 0; k < kMetatileBytes; ++k) {
+    if (only != nullptr && !only->test(definition[k])) {
+      continue;
+    }
+    copyTile(target, left + (k % 4) * rom::kTileSide, top + (k / 4) * rom::kTileSide,
+             source[static_cast<std::size_t>(subPaletteOf(k))], definition[k]);
+    drew = true;
+  }
+  return drew;
+}
+
 }  // namespace
+
+void redrawFieldMap(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
+                    const FieldRedraw& redraw) {
+  if (redraw.cells.none() && redraw.metatiles.none() && redraw.tiles.none()) {
+    return;
+  }
+  FieldBlocks blocks;
+  readFieldBlocks(rom, blocks);
+  for (int cell = 0; cell < rom::kMapColumns * rom::kMapRows; ++cell) {
+    const auto at = static_cast<std::size_t>(cell);
+    const std::uint8_t metatile = blocks.map[at];
+    const bool whole = redraw.cells.test(at) || redraw.metatiles.test(metatile);
+    if (!whole && redraw.tiles.none()) {
+      continue;
+    }
+    const int left = (cell % rom::kMapColumns) * rom::kMetatileSide;
+    const int top = (cell / rom::kMapColumns) * rom::kMetatileSide;
+    const std::uint8_t attribute = blocks.attributes[at];
+    if (drawDefinition(target, left, top,
+                       blocks.metatiles.data() + std::size_t{metatile} * kMetatileBytes, source,
+                       whole ? nullptr : &redraw.tiles,
+                       [&](int k) { return quadrantSubPalette(attribute, tileQuadrant(k)); })) {
+      target.refresh(left, top, rom::kMetatileSide, rom::kMetatileSide);
+    }
+  }
+}
+
+void redrawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
+                         std::uint8_t subPalette, const FieldRedraw& redraw) {
+  if (redraw.metatiles.none() && redraw.tiles.none()) {
+    return;
+  }
+  std::array<std::uint8_t, rom::kMetatileTable.length> table;
+  readBytes(rom, rom::kMetatileTable.offset, table.data(), table.size());
+  for (int m = 0; m < rom::kMetatileCount; ++m) {
+    const int left = (m % kTableColumns) * rom::kMetatileSide;
+    const int top = (m / kTableColumns) * rom::kMetatileSide;
+    const bool whole = redraw.metatiles.test(static_cast<std::size_t>(m));
+    if (drawDefinition(target, left, top, table.data() + m * kMetatileBytes, source,
+                       whole ? nullptr : &redraw.tiles, [&](int) { return subPalette & 3; })) {
+      target.refresh(left, top, rom::kMetatileSide, rom::kMetatileSide);
+    }
+  }
+}
 
 void drawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
                        std::uint8_t subPalette) {
@@ -44,14 +107,10 @@ void drawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfa
   target.hide();
   std::array<std::uint8_t, rom::kMetatileTable.length> table;
   readBytes(rom, rom::kMetatileTable.offset, table.data(), table.size());
-  const Surface& tiles = source[subPalette & 3U];
   for (int m = 0; m < rom::kMetatileCount; ++m) {
-    const int left = (m % kTableColumns) * rom::kMetatileSide;
-    const int top = (m / kTableColumns) * rom::kMetatileSide;
-    for (int k = 0; k < kMetatileBytes; ++k) {
-      copyTile(target, left + (k % 4) * rom::kTileSide, top + (k / 4) * rom::kTileSide, tiles,
-               table[static_cast<std::size_t>(m * kMetatileBytes + k)]);
-    }
+    drawDefinition(target, (m % kTableColumns) * rom::kMetatileSide,
+                   (m / kTableColumns) * rom::kMetatileSide, table.data() + m * kMetatileBytes,
+                   source, nullptr, [&](int) { return subPalette & 3; });
   }
   target.show();
   target.refresh();
@@ -73,14 +132,9 @@ void drawFieldMap(Surface& target, const ByteArray& rom, const PaletteSurfaces& 
       const std::uint8_t* definition =
           blocks.metatiles.data() + std::size_t{blocks.map[cell]} * kMetatileBytes;
       const std::uint8_t attribute = blocks.attributes[cell];
-      const int left = column * rom::kMetatileSide;
-      const int top = row * rom::kMetatileSide;
-      for (int k = 0; k < kMetatileBytes; ++k) {
-        const Surface& tiles =
-            source[static_cast<std::size_t>(quadrantSubPalette(attribute, tileQuadrant(k)))];
-        copyTile(target, left + (k % 4) * rom::kTileSide, top + (k / 4) * rom::kTileSide, tiles,
-                 definition[k]);
-      }
+      drawDefinition(target, column * rom::kMetatileSide, row * rom::kMetatileSide, definition,
+                     source, nullptr,
+                     [&](int k) { return quadrantSubPalette(attribute, tileQuadrant(k)); });
     }
   }
   target.show();

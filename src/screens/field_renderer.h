@@ -12,6 +12,7 @@
 // outside it.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 
 #include "gfx/tile_drawing.h"
@@ -29,6 +30,25 @@ void drawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfa
 // The whole field, copied tile by tile from the palette surfaces. Draws in one
 // go: nothing else runs until the picture is complete.
 void drawFieldMap(Surface& target, const ByteArray& rom, const PaletteSurfaces& source);
+
+// What of a field picture to draw again: whole cells (by their index, row *
+// 24 + column, or by the metatile they show) and, anywhere else, the tiles
+// of the bank that changed.
+struct FieldRedraw {
+  std::bitset<576> cells;
+  std::bitset<256> metatiles;
+  std::bitset<256> tiles;
+};
+
+// Draws again, from the palette surfaces, what `redraw` names of the field
+// map drawFieldMap drew, and refreshes each cell it touched.
+void redrawFieldMap(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
+                    const FieldRedraw& redraw);
+
+// The same for the metatile table drawMetatileTable drew (`redraw.cells` is
+// not used there).
+void redrawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
+                         std::uint8_t subPalette, const FieldRedraw& redraw);
 
 // Draws one cell again from the ROM image (after its map or attribute byte has
 // changed) tile by tile, and refreshes the target. A cell outside the map is

@@ -1,16 +1,22 @@
-// Undo and redo for the ROM image: every edit is a step that records which
-// bytes it changed, what they were and what they became.
+// Undo and redo for the ROM image, and the one account of what every edit
+// changed.
 //
-// Usage, around any edit of the image:
+// Every edit of the image is an Edit: made at the start of an action, it is
+// one step of the history when it closes (at the end of its scope, or at the
+// release that ends a stroke):
 //
-//   history.begin("Paint");   // at the press
-//   ... edit the image, as often as the stroke goes on ...
-//   history.commit();          // at the release: one step, or none if
-//                              // nothing changed
+//   {
+//     Edit edit(history, "Put metatile");
+//     ... change bytes of the image ...
+//     edit.flush();   // optional: views show what changed so far
+//   }                 // one step, or none if no byte changed
 //
-// A step is found by comparing the image with a copy taken at begin(), over
-// the part of the image where every location the editor writes lies; so any
-// edit is recorded exactly, whatever code made it.
+// A step is found by comparing the image with a copy taken when it began,
+// over the locations the editor reads and writes (the ROM location table); so
+// any edit is recorded exactly, whatever code made it. Every change of the
+// image that the history sees, whether a stroke going on, a step closing, an
+// undo or a redo, is announced to the listeners as the byte ranges that
+// changed, so that each view redraws only what those ranges touch.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +26,16 @@
 #include "shell/rom_image.h"
 
 namespace tarvo {
+
+// `length` bytes of the image from file offset `offset`.
+struct ByteRange {
+  std::int64_t offset = 0;
+  std::int64_t length = 0;
+
+  std::int64_t end() const { return offset + length; }
+  bool contains(std::int64_t at) const { return at >= offset && at < end(); }
+  friend bool operator==(const ByteRange&, const ByteRange&) = default;
+};
 
 class EditHistory {
  public:
@@ -34,19 +50,45 @@ class EditHistory {
     std::vector<Change> changes;
   };
 
+  // What the views of the image are told.
+  class Listener {
+   public:
+    virtual ~Listener() = default;
+    // Bytes of the image changed. The ranges are sorted, never overlap, and
+    // each lies within one location of the ROM location table.
+    virtual void imageChanged(const std::vector<ByteRange>& ranges) = 0;
+    // What undo and redo would do, or whether the image is saved, may have
+    // changed.
+    virtual void historyChanged() {}
+  };
+
   explicit EditHistory(ByteArray& image);
+
+  // The bytes the history follows: every location of the ROM location
+  // table, in file order.
+  static const std::vector<ByteRange>& trackedRanges();
+
+  // Listeners are told in the order they were added. A listener must not
+  // edit the image while it is told.
+  void addListener(Listener* listener);
+  void removeListener(Listener* listener);
 
   // Forgets every step: a new image was loaded. The image as it is now counts
   // as saved.
   void clear();
 
   // Starts a step. A step already open stays open (a stroke that another
-  // action interrupts is still one step).
+  // action interrupts is still one step). Edit calls these; nothing else
+  // should.
   void begin(const std::string& name);
   // Ends the open step; returns whether it changed any byte (only then is it
   // kept). Steps that could be redone are dropped by a new step.
   bool commit();
   bool isOpen() const { return open_; }
+
+  // Announces what the open step has changed since it began or was last
+  // flushed.
+  void flush();
 
   // Ends the open step as commit does, and opens the next at once if a step
   // was open: a stroke that a save or a question interrupts goes on being
@@ -85,19 +127,49 @@ class EditHistory {
   // Undo (backward) or redo (forward) one step.
   bool travel(bool forward);
 
-  // The bytes a step can touch.
-  std::size_t trackedLength() const;
+  // The tracked bytes of the image, one location after another.
+  void copyTracked(ByteArray& out) const;
+  // Where the tracked bytes differ from `copy` (made by copyTracked): runs
+  // of changed bytes, in file offsets.
+  std::vector<ByteRange> changedSince(const ByteArray& copy) const;
   // Whether the open step has changed a byte so far.
   bool openStepChanged() const;
 
+  void announce(const std::vector<ByteRange>& ranges);
+  void announceHistory();
+
   ByteArray& image_;
+  std::vector<Listener*> listeners_;
   std::vector<Step> steps_;
   std::size_t index_ = 0;       // steps_[0..index_) are done
   std::size_t savedIndex_ = 0;  // index_ at the last save, or kNotReachable
   bool open_ = false;
   std::string openName_;
-  ByteArray snapshot_;
+  ByteArray snapshot_;            // the tracked bytes when the step began
+  ByteArray announced_;           // the tracked bytes as last announced
   std::size_t snapshotSize_ = 0;  // the image's size when the step began
+};
+
+// One edit of the image: begins a step when made, and closes it when it goes
+// out of scope or close() is called. Made while another edit is open (a
+// right press during a left drag), it joins that step and closes nothing.
+class Edit {
+ public:
+  Edit(EditHistory& history, const std::string& name);
+  ~Edit();
+  Edit(const Edit&) = delete;
+  Edit& operator=(const Edit&) = delete;
+
+  // Views show what the edit has changed so far.
+  void flush();
+  // Ends the edit: the step closes if this edit began it (returns whether it
+  // was kept); a joined step is only flushed. Later calls do nothing.
+  bool close();
+
+ private:
+  EditHistory& history_;
+  bool owner_;
+  bool closed_ = false;
 };
 
 }  // namespace tarvo

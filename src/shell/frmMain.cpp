@@ -60,7 +60,6 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
                  .arg(TARVO_VERSION_PATCH);
   setWindowTitle(appTitle + " [...]");
   romImage.assign(1, 0);
-  tilePixels.assign(1, 0);
   romPath.clear();
   dialogDirectory = QCoreApplication::applicationDirPath();
   buildColorTable();
@@ -73,9 +72,12 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
   statusBar()->setObjectName("statusBar");
   setAcceptDrops(true);
   setFixedSize(sizeHint());
+  rom.history().addListener(this);
 }
 
 frmMain::~frmMain() {
+  mapStroke.reset();
+  rom.history().removeListener(this);
   if (altPane) {
     altPane->disconnect(this);
     delete altPane;
@@ -92,8 +94,6 @@ void frmMain::openEditor(int ap, int metaID) {
   if (!altPane) {
     altPane = new frmAltPane(rom.history(), dialogs);  // a window of its own, without an owner
     connect(altPane, &frmAltPane::unloaded, this, &frmMain::altPane_Unload);
-    connect(altPane, &frmAltPane::imageEdited, this, &frmMain::altPane_ImageEdited);
-    connect(altPane, &frmAltPane::historyChanged, this, &frmMain::showHistoryState);
     connect(altPane, &frmAltPane::undoRequested, this, &frmMain::undo);
     connect(altPane, &frmAltPane::redoRequested, this, &frmMain::redo);
   }
@@ -103,38 +103,26 @@ void frmMain::openEditor(int ap, int metaID) {
   altPane->activateWindow();
 }
 
-void frmMain::altPane_ImageEdited(int mode) {
-  // The field's tiles and metatiles show here as they change.
-  if (mode == 0) {
-    redrawFieldViews();
-  }
-}
-
-void frmMain::redrawFieldViews() {
-  refreshGFX();
-  // The preview too, which refreshGFX leaves as it was.
-  drawMetatilePreview(selMetaSurface, metaTableSurface, selectedMetatile);
-}
-
 void frmMain::undo() {
-  if (rom.history().undo()) {
-    showImageChange();
-  }
-  showHistoryState();
+  rom.history().undo();  // the views follow through imageChanged
 }
 
 void frmMain::redo() {
-  if (rom.history().redo()) {
-    showImageChange();
-  }
-  showHistoryState();
+  rom.history().redo();
 }
 
-void frmMain::showImageChange() {
-  redrawFieldViews();
-  if (altPane) {
-    altPane->reloadImage();
+void frmMain::imageChanged(const std::vector<ByteRange>& ranges) {
+  const ImageDamage damage = damageOf(ranges);
+  if (field.imageChanged(damage)) {
+    showPalette();
   }
+  if (altPane) {
+    altPane->imageChanged(damage);
+  }
+}
+
+void frmMain::historyChanged() {
+  showHistoryState();
 }
 
 void frmMain::showHistoryState() {
@@ -150,15 +138,6 @@ void frmMain::showHistoryState() {
   }
 }
 
-void frmMain::endEdit() {
-  if (rom.history().commit()) {
-    showHistoryState();
-    if (altPane) {
-      altPane->refreshUsage();
-    }
-  }
-}
-
 void frmMain::showStatus(const std::string& text) {
   statusBar()->showMessage(QString::fromStdString(text));
 }
@@ -167,15 +146,17 @@ void frmMain::altPane_Unload(int mode) {
   // The window deletes itself once it has gone; an opening from now on makes
   // a new one.
   altPane = nullptr;
+  // Every edit has reached the views already; the field's pictures are drawn
+  // once more whole, as the program has always done when that mode closes.
   if (mode == 0) {
-    redrawFieldViews();
+    refreshGFX();
   }
   activateWindow();
 }
 
 void frmMain::shutEditor() {
   if (altPane) {
-    altPane->close();  // writes its bank back
+    altPane->close();
   }
 }
 
@@ -223,7 +204,7 @@ void frmMain::buildControls() {
   picMapContainer = new ClipViewport(client);
   picMapContainer->setObjectName("picMapContainer");
   picMapContainer->setGeometry(8, 8, 769, 512);
-  picMapRenderDest = new PictureSurface(mapSurface, picMapContainer);
+  picMapRenderDest = new PictureSurface(field.mapSurface, picMapContainer);
   picMapRenderDest->setObjectName("picMapRenderDest");
   picMapRenderDest->move(0, 0);
   vscrMap = makeScrollBar(client, "vscrMap", {784, 8, 17, 512}, 256, 8, 32);
@@ -231,14 +212,14 @@ void frmMain::buildControls() {
   PicMetaContainer = new ClipViewport(client);
   PicMetaContainer->setObjectName("PicMetaContainer");
   PicMetaContainer->setGeometry(8, 528, 516, 196);
-  picMetaTable = new PictureSurface(metaTableSurface, PicMetaContainer);
+  picMetaTable = new PictureSurface(field.metaTableSurface, PicMetaContainer);
   picMetaTable->setObjectName("picMetaTable");
   picMetaTable->move(0, 0);
   vscrMetatiles = makeScrollBar(client, "vscrMetatiles", {524, 528, 17, 195}, 3, 1, 1);
   picMapContainer->setContent(picMapRenderDest, vscrMap);
   PicMetaContainer->setContent(picMetaTable, vscrMetatiles);
 
-  picSelMeta = new PictureSurface(selMetaSurface, client);
+  picSelMeta = new PictureSurface(field.selMetaSurface, client);
   picSelMeta->setObjectName("picSelMeta");
   picSelMeta->move(552, 536);
 
@@ -382,9 +363,9 @@ bool frmMain::loadRomFile(const QString& path) {
     showMessage(QString("%1 was not loaded.\n\n%2.").arg(name, QString::fromStdString(reason)));
     return false;  // everything stays, the editor window too
   }
-  // The editor window writes its bank back as it closes: into the image it was
-  // opened on, never into the one that comes next.
+  // The editor window shows the image it was opened on: it closes first.
   shutEditor();
+  mapStroke.reset();
   rom.adopt(path.toStdString(), std::move(incoming));
   romPath = path;
   dialogDirectory = QFileInfo(path).absolutePath();
@@ -448,29 +429,17 @@ void frmMain::menuHelpAbout_Click() {
 }
 
 void frmMain::refreshGFX() {
-  readPalette(romImage, fieldPalette, rom::kFieldPalette.offset);
+  field.refreshGFX();
   showPalette();
-  decodeFieldTiles();
-  drawPatternTables();
-  drawMetatileTable(metaTableSurface, romImage, picPatTbl, 0);
-  drawFieldMap(mapSurface, romImage, picPatTbl);
 }
 
 void frmMain::showPalette() {
   for (std::size_t i = 0; i < lblnespal_edit.size(); ++i) {
-    const Color colour = paletteColor(fieldPalette[i]);
+    const Color colour = paletteColor(field.fieldPalette[i]);
     QPalette palette = lblnespal_edit[i]->palette();
     palette.setColor(QPalette::Window, QColor(redOf(colour), greenOf(colour), blueOf(colour)));
     lblnespal_edit[i]->setPalette(palette);
   }
-}
-
-void frmMain::decodeFieldTiles() {
-  decodeTiles(rom::kFieldChrBank.offset, rom::kBankTiles, tilePixels, romImage);
-}
-
-void frmMain::drawPatternTables() {
-  tarvo::drawPatternTables(picPatTbl, tilePixels, fieldPalette);
 }
 
 void frmMain::menuFileExportImage_Click(int view) {
@@ -543,17 +512,13 @@ void frmMain::lblnespal_edit_DblClick(int index) {
     return;  // entries 16 to 31 come from nowhere in the image
   }
   const int chosen = dialogs.chooseNesColour(this, QString("Field palette, entry %1").arg(index),
-                                             fieldPalette[static_cast<std::size_t>(index)]);
+                                             field.fieldPalette[static_cast<std::size_t>(index)]);
   if (chosen < 0) {
     return;
   }
-  const auto offset = static_cast<std::size_t>(rom::kFieldPalette.offset + index);
-  rom.history().begin("Change colour");
-  romImage[offset] = static_cast<std::uint8_t>(chosen);
-  if (rom.history().commit()) {
-    showImageChange();
-    showHistoryState();
-  }
+  Edit edit(rom.history(), "Change colour");
+  romImage[static_cast<std::size_t>(rom::kFieldPalette.offset + index)] =
+      static_cast<std::uint8_t>(chosen);
 }
 
 }  // namespace tarvo

@@ -7,12 +7,12 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
-#include "gfx/chr_codec.h"
-#include "gfx/tile_drawing.h"
+#include "screens/field_views.h"
 #include "screens/map_editing.h"
-#include "shell/palette.h"
+#include "shell/edit_history.h"
 #include "shell/rom_document.h"
 
 class QAction;
@@ -29,7 +29,7 @@ class LineOverlay;
 class PictureSurface;
 class UserDialogs;
 
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, private EditHistory::Listener {
   Q_OBJECT
 
  public:
@@ -53,6 +53,11 @@ class frmMain : public QMainWindow {
   // redraws every view of this window.
   void refreshGFX();
 
+  // The edits of either window and their undos reach both windows' views
+  // here, as the byte ranges that changed.
+  void imageChanged(const std::vector<ByteRange>& ranges) override;
+  void historyChanged() override;
+
   // Takes back the last edit of either window, or does it again; every view
   // of both windows shows the result.
   void undo();
@@ -67,8 +72,6 @@ class frmMain : public QMainWindow {
 
   void createGridLines();
   void showPalette();
-  void decodeFieldTiles();
-  void drawPatternTables();
 
   // Opens the one graphics editor window (creating it the first time) in mode
   // `ap` at metatile `metaID`, modeless.
@@ -77,9 +80,9 @@ class frmMain : public QMainWindow {
   frmAltPane* editorWindow() const;
 
   // The window's pictures, for the editor window and for tests.
-  const Surface& mapPicture() const { return mapSurface; }
-  const Surface& metatileTablePicture() const { return metaTableSurface; }
-  const Surface& selectedMetatilePicture() const { return selMetaSurface; }
+  const Surface& mapPicture() const { return field.mapSurface; }
+  const Surface& metatileTablePicture() const { return field.metaTableSurface; }
+  const Surface& selectedMetatilePicture() const { return field.selMetaSurface; }
 
  signals:
   // The graphics editor window is asked for: mode `ap` (0 metatile editor,
@@ -95,7 +98,6 @@ class frmMain : public QMainWindow {
   void buildControls();
   void shutEditor();
   void altPane_Unload(int mode);
-  void altPane_ImageEdited(int mode);
 
   // Saves to the loaded file, asking first if another program changed it;
   // returns whether the image was saved.
@@ -106,11 +108,6 @@ class frmMain : public QMainWindow {
   // After edits and saves: the Undo and Redo items and the caption's marker,
   // in both windows.
   void showHistoryState();
-  // Every view of the field again, the preview of the selected metatile too.
-  void redrawFieldViews();
-  // The image changed as a whole (an undo or redo): every view again.
-  void showImageChange();
-  void endEdit();
   void menuHelpAbout_Click();
   void menuFileExportImage_Click(int view);
   void menuFileExportPatch_Click();
@@ -141,19 +138,17 @@ class frmMain : public QMainWindow {
   QString appTitle;
   QString romPath;
   QString dialogDirectory;
-  PaletteArray fieldPalette{};
-  TilePixels tilePixels;
   std::uint8_t selectedMetatile = 0;
   MapEditor mapEditor;  // holds curMapCol and curMapRow
   RomDocument rom{romImage};
+  // The edit of a left drag on the map, from the press to the release.
+  std::optional<Edit> mapStroke;
   QPointer<frmAltPane> altPane;
 
-  // The pictures: the four palette surfaces (picPatTbl, never shown), the map,
-  // the metatile table and the selected metatile.
-  PaletteSurfaces picPatTbl = makePaletteSurfaces();
-  Surface mapSurface{768, 768};
-  Surface metaTableSurface{512, 512};
-  Surface selMetaSurface{64, 64};
+  // The field palette, the decoded tiles (tilePixels), the four palette
+  // surfaces (picPatTbl, never shown), the map, the metatile table and the
+  // selected metatile's preview.
+  FieldViews field{romImage};
 
   // Controls, named as their object names.
   ClipViewport* picMapContainer = nullptr;

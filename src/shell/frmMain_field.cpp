@@ -6,7 +6,6 @@
 #include "platform/clip_viewport.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
-#include "screens/field_renderer.h"
 #include "screens/grid_lines.h"
 #include "screens/metatile_picker.h"
 #include "screens/status_text.h"
@@ -59,15 +58,15 @@ void frmMain::menuViewMetaGrid_Click() {
 }
 
 void frmMain::picMapRenderDest_MouseDown(int button, int, int x, int y) {
-  // A right press during a left drag is part of the drag's step.
-  const bool inStroke = mapEditor.inStroke();
-  rom.history().begin(button == kRightButton ? "Change sub-palette" : "Put metatile");
-  if (const auto cell = mapEditor.press(romImage, button, x, y, selectedMetatile)) {
-    drawMapCell(mapSurface, cell->column, cell->row, romImage, tilePixels, fieldPalette);
-    showHistoryState();  // Undo can take back a stroke under way
-  }
-  if (button != kLeftButton && !inStroke) {
-    endEdit();  // a left press goes on as a stroke until the release
+  if (button == kLeftButton) {
+    // A stroke: one step from this press to the left button's release.
+    mapStroke.emplace(rom.history(), "Put metatile");
+    mapEditor.press(romImage, button, x, y, selectedMetatile);
+    mapStroke->flush();
+  } else {
+    // A step of its own, or part of the stroke a left drag has under way.
+    Edit edit(rom.history(), button == kRightButton ? "Change sub-palette" : "Put metatile");
+    mapEditor.press(romImage, button, x, y, selectedMetatile);
   }
   if (rom.isLoaded()) {
     showStatus(mapStatus(romImage, x, y));
@@ -76,11 +75,9 @@ void frmMain::picMapRenderDest_MouseDown(int button, int, int x, int y) {
 
 void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
   // A drag paints only cells in view; the status follows the pointer anyway.
-  if (mapPixelInView(x, y, vscrMap->value())) {
-    if (const auto cell = mapEditor.move(romImage, buttons, x, y, selectedMetatile)) {
-      drawMapCell(mapSurface, cell->column, cell->row, romImage, tilePixels, fieldPalette);
-      showHistoryState();
-    }
+  if (mapStroke && mapPixelInView(x, y, vscrMap->value()) &&
+      mapEditor.move(romImage, buttons, x, y, selectedMetatile)) {
+    mapStroke->flush();
   }
   if (rom.isLoaded()) {
     showStatus(mapStatus(romImage, x, y));
@@ -90,7 +87,7 @@ void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
 void frmMain::picMapRenderDest_MouseUp(int button, int, int, int) {
   mapEditor.release(button);
   if (!mapEditor.inStroke()) {
-    endEdit();
+    mapStroke.reset();
   }
 }
 
@@ -100,7 +97,7 @@ void frmMain::picMetaTable_MouseDown(int, int, int x, int y) {
     return;
   }
   selectedMetatile = *metatile;
-  drawMetatilePreview(selMetaSurface, metaTableSurface, selectedMetatile);
+  field.selectMetatile(selectedMetatile);
 }
 
 void frmMain::picMetaTable_DblClick() {

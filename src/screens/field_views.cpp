@@ -1,0 +1,59 @@
+#include "screens/field_views.h"
+
+#include "screens/field_renderer.h"
+#include "screens/metatile_picker.h"
+#include "shell/rom_locations.h"
+
+namespace tarvo {
+
+FieldViews::FieldViews(const ByteArray& rom) : tilePixels(1, 0), rom_(rom) {}
+
+void FieldViews::refreshGFX() {
+  readPalette(rom_, fieldPalette, rom::kFieldPalette.offset);
+  decodeTiles(rom::kFieldChrBank.offset, rom::kBankTiles, tilePixels, rom_);
+  drawPatternTables(picPatTbl, tilePixels, fieldPalette);
+  drawMetatileTable(metaTableSurface, rom_, picPatTbl, 0);
+  drawFieldMap(mapSurface, rom_, picPatTbl);
+  drawMetatilePreview(selMetaSurface, metaTableSurface, selected_);
+}
+
+void FieldViews::imageChanged(const std::vector<ByteRange>& ranges) {
+  imageChanged(damageOf(ranges));
+}
+
+bool FieldViews::imageChanged(const ImageDamage& damage) {
+  if (damage.fieldPalette) {
+    refreshGFX();
+    return true;
+  }
+  if (damage.mapCells.none() && damage.metatiles.none() && damage.fieldTiles.none()) {
+    return false;
+  }
+  for (int t = 0; t < rom::kBankTiles; ++t) {
+    if (damage.fieldTiles.test(static_cast<std::size_t>(t))) {
+      decodeTile(rom_, rom::kFieldChrBank.offset + t * rom::kTileBytes, tilePixels,
+                 static_cast<std::uint8_t>(t));
+    }
+  }
+  redrawPatternTables(picPatTbl, tilePixels, fieldPalette, damage.fieldTiles);
+  const FieldRedraw redraw{damage.mapCells, damage.metatiles, damage.fieldTiles};
+  redrawMetatileTable(metaTableSurface, rom_, picPatTbl, 0, redraw);
+  redrawFieldMap(mapSurface, rom_, picPatTbl, redraw);
+  // The preview shows the table's picture of the selected metatile.
+  bool preview = damage.metatiles.test(selected_);
+  for (int k = 0; k < rom::kMetatileTiles && !preview; ++k) {
+    preview = damage.fieldTiles.test(
+        romByte(rom_, rom::kMetatileTable.offset + selected_ * rom::kMetatileTiles + k));
+  }
+  if (preview) {
+    drawMetatilePreview(selMetaSurface, metaTableSurface, selected_);
+  }
+  return false;
+}
+
+void FieldViews::selectMetatile(std::uint8_t metatile) {
+  selected_ = metatile;
+  drawMetatilePreview(selMetaSurface, metaTableSurface, selected_);
+}
+
+}  // namespace tarvo

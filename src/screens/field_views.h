@@ -1,0 +1,49 @@
+// The main window's pictures of the field, kept in step with the image: the
+// field palette and the decoded field tiles, the four palette surfaces they
+// are drawn on, and the field map, the metatile table and the selected
+// metatile's preview composed from those.
+#pragma once
+
+#include <cstdint>
+
+#include "gfx/tile_drawing.h"
+#include "screens/image_damage.h"
+#include "shell/palette.h"
+#include "shell/rom_image.h"
+
+namespace tarvo {
+
+class FieldViews : public EditHistory::Listener {
+ public:
+  explicit FieldViews(const ByteArray& rom);
+
+  void imageChanged(const std::vector<ByteRange>& ranges) override;
+
+  // Reads the palette and the bank again and draws every picture, as after a
+  // load.
+  void refreshGFX();
+
+  // Draws again what a change touches: a map byte its cell; a metatile's
+  // definition that metatile in the table, the preview if it is the selected
+  // one and every cell that shows it; a tile that tile on the palette
+  // surfaces and wherever the table, the map and the preview show it; a
+  // field palette byte everything. Returns whether the palette changed.
+  bool imageChanged(const ImageDamage& damage);
+
+  // Shows metatile `metatile` (0 to 132) enlarged on the preview.
+  void selectMetatile(std::uint8_t metatile);
+  std::uint8_t selectedMetatile() const { return selected_; }
+
+  PaletteArray fieldPalette{};
+  TilePixels tilePixels;
+  PaletteSurfaces picPatTbl = makePaletteSurfaces();
+  Surface mapSurface{768, 768};
+  Surface metaTableSurface{512, 512};
+  Surface selMetaSurface{64, 64};
+
+ private:
+  const ByteArray& rom_;
+  std::uint8_t selected_ = 0;
+};
+
+}  // namespace tarvo
