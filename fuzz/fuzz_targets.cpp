@@ -1,7 +1,9 @@
 #include "fuzz_targets.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "editor/tile_editor.h"
@@ -10,6 +12,7 @@
 #include "screens/chr_import.h"
 #include "screens/demo_rom.h"
 #include "screens/field_renderer.h"
+#include "screens/field_views.h"
 #include "screens/map_editing.h"
 #include "screens/metatile_picker.h"
 #include "screens/status_text.h"
@@ -44,10 +47,21 @@ class Reader {
   Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
   bool done() const { return at_ >= size_; }
   std::uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
-  int coordinate() {  // any 16-bit position, mostly near the views
-    const auto low = byte();
-    const auto high = byte();
-    return static_cast<std::int16_t>(low | high << 8);
+  // A position on a view `span` pixels wide or high: mostly inside it, and
+  // otherwise just past one of its edges or anywhere at all, as a drag
+  // reports the pointer outside the view.
+  int coordinate(int span) {
+    const std::uint8_t how = byte();
+    const int low = byte();
+    const int value = low | byte() << 8;
+    switch (how & 3) {
+      case 0:
+        return static_cast<std::int16_t>(value);
+      case 1:
+        return (how >> 3) % 32 - 16 + ((how & 4) != 0 ? span : 0);
+      default:
+        return value % span;
+    }
   }
 
  private:
@@ -115,15 +129,56 @@ void romViews(const std::uint8_t* data, std::size_t size) {
   FUZZ_CHECK(rom == original);
 }
 
+// Whether every picture `views` and `editor` keep equals what a full draw of
+// the image gives now: what their partial redraws after each change must
+// come to.
+bool viewsAreFresh(const FieldViews& views, const TileEditor& editor) {
+  // Copies kept from one check to the next: their buffers are reused.
+  static FieldViews field = views;
+  static TileEditor tiles = editor;
+  field = views;
+  field.refreshGFX();
+  auto same = [](const Surface& a, const Surface& b) {
+    return a.width() == b.width() && a.height() == b.height() &&
+           std::equal(a.pixels(), a.pixels() + a.width() * a.height(), b.pixels());
+  };
+  auto sameSheets = [&](const PaletteSurfaces& a, const PaletteSurfaces& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), same);
+  };
+  if (field.tilePixels != views.tilePixels || field.fieldPalette != views.fieldPalette ||
+      !sameSheets(field.picPatTbl, views.picPatTbl) || !same(field.mapSurface, views.mapSurface) ||
+      !same(field.metaTableSurface, views.metaTableSurface) ||
+      !same(field.selMetaSurface, views.selMetaSurface)) {
+    return false;
+  }
+  tiles = editor;
+  tiles.reload();
+  return tiles.editTiles() == editor.editTiles() && tiles.palData() == editor.palData() &&
+         sameSheets(tiles.picPatTbl, editor.picPatTbl) &&
+         same(tiles.picPatternTable, editor.picPatternTable) &&
+         same(tiles.picSelectedTile, editor.picSelectedTile) &&
+         same(tiles.pic_4x4metatile, editor.pic_4x4metatile) &&
+         same(tiles.picBatView, editor.picBatView);
+}
+
 void edits(const std::uint8_t* data, std::size_t size) {
   Reader in(data, size);
   ByteArray rom = demo();
   const ByteArray& loaded = demo();
   EditHistory history(rom);
   MapEditor map;
+  // Both windows' pictures, kept in step through the history as the windows
+  // keep theirs.
+  FieldViews views(rom);
+  views.refreshGFX();
   TileEditor editor(rom);
   editor.initGUI(in.byte() & 1, in.byte());
-  auto endEdit = [&] { history.commit(); };
+  history.addListener(&views);
+  history.addListener(&editor);
+  // The edits of a drag on the map and of a paint stroke, from press to
+  // release, as the windows hold them.
+  std::optional<Edit> mapStroke;
+  std::optional<Edit> paintStroke;
 
   // Where the step's edit may write: the cell, tile or block it names.
   struct Range {
@@ -142,56 +197,66 @@ void edits(const std::uint8_t* data, std::size_t size) {
     allowed.push_back({editor.bank().offset + tile * rom::kTileBytes, rom::kTileBytes});
   };
 
-  for (int step = 0; step < 24 && !in.done(); ++step) {
+  for (int step = 0; step < 40 && !in.done(); ++step) {
     const ByteArray before = rom;
     allowed.clear();
     bool anyEditable = false;  // an undo or redo may touch any editable byte
-    switch (in.byte() % 17) {
+    switch (in.byte() % 18) {
       case 0: {  // a press on the map: the left button begins a stroke
         const int button = in.byte() % 8;
-        const int x = in.coordinate();
-        const int y = in.coordinate();
-        const bool inStroke = map.inStroke();
-        history.begin("map");
+        const int x = in.coordinate(768);
+        const int y = in.coordinate(768);
         allowMapCell(x, y);
-        map.press(rom, button, x, y, in.byte() % rom::kMetatileCount);
-        if (button != kLeftButton && !inStroke) {
-          endEdit();
+        const std::uint8_t metatile = in.byte() % rom::kMetatileCount;
+        if (button == kLeftButton) {
+          mapStroke.emplace(history, "Put metatile");
+          map.press(rom, button, x, y, metatile);
+          mapStroke->flush();
+        } else {
+          Edit edit(history, "map");
+          map.press(rom, button, x, y, metatile);
         }
         break;
       }
       case 1: {
         const int buttons = in.byte() % 8;
-        const int x = in.coordinate();
-        const int y = in.coordinate();
+        const int x = in.coordinate(768);
+        const int y = in.coordinate(768);
         allowMapCell(x, y);
-        map.move(rom, buttons, x, y, in.byte() % rom::kMetatileCount);
+        if (mapStroke && map.move(rom, buttons, x, y, in.byte() % rom::kMetatileCount)) {
+          mapStroke->flush();
+        }
         break;
       }
       case 2:  // the left button's release ends a stroke
         map.release(in.byte() % 8);
         if (!map.inStroke()) {
-          endEdit();
+          mapStroke.reset();
         }
         break;
       case 3: {
         const int button = in.byte() % 8;
-        const int x = in.coordinate();
-        history.begin("paint");
+        const int x = in.coordinate(128);
+        if (!paintStroke) {
+          paintStroke.emplace(history, "Paint");
+        }
         allowTile(editor.selTile());
-        editor.pixelPress(button, x, in.coordinate());
+        editor.pixelPress(button, x, in.coordinate(128));
+        paintStroke->flush();
         break;
       }
       case 4: {
         const int buttons = in.byte() % 8;
-        const int x = in.coordinate();
+        const int x = in.coordinate(128);
         allowTile(editor.selTile());
-        editor.pixelMove(buttons, x, in.coordinate());
+        if (paintStroke && editor.pixelMove(buttons, x, in.coordinate(128))) {
+          paintStroke->flush();
+        }
         break;
       }
       case 5:
         editor.pixelRelease();
-        endEdit();
+        paintStroke.reset();
         break;
       case 6: {
         const int k = in.byte() % 6 - 1;  // -1 and 4 are no swatches
@@ -201,67 +266,92 @@ void edits(const std::uint8_t* data, std::size_t size) {
       case 7:
         (in.byte() & 1) != 0 ? editor.nextPalette() : editor.previousPalette();
         break;
-      case 8:
-        history.begin("transform");
+      case 8: {
+        Edit edit(history, "transform");
         allowTile(editor.selTile());
         editor.applyTileOperation(static_cast<TileOperation>(in.byte() % 7));
-        endEdit();
         break;
+      }
       case 9: {
-        const int x = in.coordinate();
-        editor.patternTablePress(x, in.coordinate());
+        const int x = in.coordinate(256);
+        const int y = in.coordinate(256);
+        const std::uint8_t how = in.byte();
+        const auto used = editor.usedTiles();
+        const auto unused = std::find(used.begin(), used.end(), false);
+        if ((how & 8) != 0 && unused != used.end()) {
+          // A tile nothing uses yet, to place somewhere.
+          const auto tile = static_cast<int>(unused - used.begin());
+          editor.patternTablePress((tile % 16) * 16, (tile / 16) * 16);
+        } else if ((how & 4) != 0) {
+          // A tile the preview shows, as a user picks what they see.
+          const std::uint8_t tile =
+              romByte(rom, rom::kMetatileTable.offset +
+                               views.selectedMetatile() * rom::kMetatileTiles + (how >> 4));
+          editor.patternTablePress((tile % 16) * 16, (tile / 16) * 16);
+        } else {
+          editor.patternTablePress(x, y);
+        }
+        if ((how & 3) == 0) {
+          editor.patternTableDoubleClick();
+        }
         break;
       }
       case 10: {
-        const int x = in.coordinate();
-        const int y = in.coordinate();
-        history.begin("copy");
+        const int x = in.coordinate(256);
+        const int y = in.coordinate(256);
+        Edit edit(history, "copy");
         if (x >= 0 && y >= 0 && x < 256 && y < 256) {
           allowTile((y / 16) * 16 + x / 16);
         }
         editor.patternTableRelease(x, y);
-        endEdit();
         break;
       }
       case 11: {
-        const int x = in.coordinate();
-        history.begin("placement");
+        const int x = in.coordinate(128);
+        Edit edit(history, "placement");
         allowed.push_back({rom::kMetatileTable.offset + editor.selMeta() * rom::kMetatileTiles,
                            rom::kMetatileTiles});
-        editor.metatilePress(x, in.coordinate());
-        endEdit();
+        editor.metatilePress(x, in.coordinate(128));
         break;
       }
       case 12: {
-        const int x = in.coordinate();
-        history.begin("placement");
+        const int x = in.coordinate(256);
+        Edit edit(history, "placement");
         allowed.push_back({rom::kBatViewNameTable.offset, rom::kBatViewNameTable.length});
-        editor.batViewPress(x, in.coordinate());
-        endEdit();
+        editor.batViewPress(x, in.coordinate(240));
         break;
       }
       case 13: {
         const int k = in.byte();
-        history.begin("colour");
+        Edit edit(history, "colour");
         allowed.push_back({editor.palette().offset + editor.selPal() * 4 + (k & 3), 1});
         editor.setPaletteColour(k, in.byte());
-        endEdit();
         break;
       }
       case 14:
         anyEditable = true;
         history.undo();
-        editor.reload();
         break;
       case 15:
         anyEditable = true;
         history.redo();
-        editor.reload();
         break;
+      case 16: {  // the picker, and the unused tiles shown or not
+        const int x = in.coordinate(512);
+        const int y = in.coordinate(288);
+        const std::uint8_t how = in.byte();
+        if ((how & 2) != 0) {
+          views.selectMetatile(editor.selMeta());  // the one the editor shows
+        } else if (const auto metatile = metatileAt(x, y)) {
+          views.selectMetatile(*metatile);
+        }
+        editor.setShowUnused((how & 1) != 0);
+        break;
+      }
       default: {  // another opening: another mode or metatile
         const int mode = in.byte() & 1;
         editor.initGUI(mode, in.byte());
-        editor.metatileRefresh(in.coordinate());
+        editor.metatileRefresh(in.coordinate(rom::kMetatileCount));
         break;
       }
     }
@@ -281,16 +371,16 @@ void edits(const std::uint8_t* data, std::size_t size) {
         FUZZ_CHECK(inside);
       }
     }
-    // The editor window's tiles are the image's.
-    TilePixels bank;
-    decodeTiles(editor.bank().offset, rom::kBankTiles, bank, rom);
-    FUZZ_CHECK(bank == editor.editTiles());
+    // Every picture of both windows shows the image as it is now, though
+    // only what changed was drawn again.
+    FUZZ_CHECK(viewsAreFresh(views, editor));
   }
 
   // Undo everything, do it all again, and undo it again.
   map.release(kLeftButton);
   editor.pixelRelease();
-  endEdit();
+  mapStroke.reset();
+  paintStroke.reset();
   const ByteArray last = rom;
   std::size_t undone = 0;
   while (history.undo()) {
@@ -298,10 +388,12 @@ void edits(const std::uint8_t* data, std::size_t size) {
   }
   FUZZ_CHECK(rom == loaded);
   FUZZ_CHECK(!history.isModified());
+  FUZZ_CHECK(viewsAreFresh(views, editor));
   for (std::size_t i = 0; i < undone; ++i) {
     FUZZ_CHECK(history.redo());
   }
   FUZZ_CHECK(rom == last);
+  FUZZ_CHECK(viewsAreFresh(views, editor));
   while (history.undo()) {
   }
   FUZZ_CHECK(rom == loaded);

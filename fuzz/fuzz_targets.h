@@ -16,9 +16,10 @@ void romViews(const std::uint8_t* data, std::size_t size);
 // A sequence of edits decoded from the bytes, on the demo image, as the two
 // windows make them (presses and drags anywhere, quadrant cycling,
 // placements, strokes, transforms, copies, palette edits, undo and redo). No
-// byte outside the locations the editor writes may change, the editor
-// window's tiles always match the image, and undoing everything gives back
-// the loaded bytes.
+// byte outside the locations the editor writes may change; after every step
+// each picture of both windows, redrawn only where the history said bytes
+// changed, equals a full draw of the image; and undoing everything gives
+// back the loaded bytes.
 void edits(const std::uint8_t* data, std::size_t size);
 
 // Any bytes as a picture of a CHR bank to import.

@@ -40,7 +40,7 @@ std::string hexLabel(std::uint8_t value) {
   return {kDigits[value >> 4], kDigits[value & 15]};
 }
 
-TileEditor::TileEditor(ByteArray& rom) : rom_(rom) {}
+TileEditor::TileEditor(ByteArray& rom) : image_(&rom) {}
 
 const rom::Location& TileEditor::bank() const {
   return paneMode_ == 0 ? rom::kFieldChrBank : rom::kBatViewChrBank;
@@ -53,15 +53,15 @@ void TileEditor::initGUI(int ap, int metaID) {
   selMeta_ = static_cast<std::uint8_t>(std::clamp(metaID, 0, rom::kMetatileCount - 1));
   selTile_ = 0;
   selPal_ = 0;
-  decodeTiles(bank().offset, rom::kBankTiles, editTiles_, rom_);
-  readPalette(rom_, palData_,
+  decodeTiles(bank().offset, rom::kBankTiles, editTiles_, image());
+  readPalette(image(), palData_,
               paneMode_ == 0 ? rom::kFieldPalette.offset : rom::kBatViewPalette.offset);
   drawPatternTableView();
   drawTileSheets();
   if (paneMode_ == 0) {
     metatileRefresh(selMeta_);
   } else {
-    drawBatView(picBatView, rom_, picPatTbl);
+    drawBatView(picBatView, image(), picPatTbl);
   }
   redrawEditors();
   patternTablePress(0, 0);
@@ -69,8 +69,8 @@ void TileEditor::initGUI(int ap, int metaID) {
 }
 
 void TileEditor::reload() {
-  decodeTiles(bank().offset, rom::kBankTiles, editTiles_, rom_);
-  readPalette(rom_, palData_,
+  decodeTiles(bank().offset, rom::kBankTiles, editTiles_, image());
+  readPalette(image(), palData_,
               paneMode_ == 0 ? rom::kFieldPalette.offset : rom::kBatViewPalette.offset);
   redrawAll();
 }
@@ -139,7 +139,7 @@ void TileEditor::imageChanged(const ImageDamage& damage) {
   const std::bitset<256>& tiles = paneMode_ == 0 ? damage.fieldTiles : damage.batViewTiles;
   for (int t = 0; t < rom::kBankTiles; ++t) {
     if (tiles.test(static_cast<std::size_t>(t))) {
-      decodeTile(rom_, bank().offset + t * rom::kTileBytes, editTiles_,
+      decodeTile(image(), bank().offset + t * rom::kTileBytes, editTiles_,
                  static_cast<std::uint8_t>(t));
     }
   }
@@ -165,22 +165,22 @@ void TileEditor::imageChanged(const ImageDamage& damage) {
   if (tiles.test(selTile_)) {
     drawSelectedTile();
   }
-  bool metatile = paneMode_ == 0 && damage.metatiles.test(selMeta_);
+  bool metatile = damage.metatiles.test(selMeta_);
   for (int k = 0; k < rom::kMetatileTiles && !metatile; ++k) {
-    metatile =
-        tiles.test(romByte(rom_, rom::kMetatileTable.offset + selMeta_ * rom::kMetatileTiles + k));
+    metatile = tiles.test(
+        romByte(image(), rom::kMetatileTable.offset + selMeta_ * rom::kMetatileTiles + k));
   }
   if (metatile) {
     metatileRefresh(selMeta_);
   }
-  redrawBatView(picBatView, rom_, picPatTbl, damage.batViewCells, tiles);
+  redrawBatView(picBatView, image(), picPatTbl, damage.batViewCells, tiles);
 }
 
 void TileEditor::redrawEditors() {
   drawSelectedTile();
   drawTileSheets();
   metatileRefresh(selMeta_);
-  drawBatView(picBatView, rom_, picPatTbl);
+  drawBatView(picBatView, image(), picPatTbl);
 }
 
 void TileEditor::redrawAll() {
@@ -190,7 +190,7 @@ void TileEditor::redrawAll() {
 
 void TileEditor::metatileRefresh(int value) {
   selMeta_ = static_cast<std::uint8_t>(std::clamp(value, 0, rom::kMetatileCount - 1));
-  drawMetatile(pic_4x4metatile, rom_, editTiles_, palData_, 0, 0, selMeta_, selPal_);
+  drawMetatile(pic_4x4metatile, image(), editTiles_, palData_, 0, 0, selMeta_, selPal_);
   enlargeInPlace(pic_4x4metatile, rom::kMetatileSide, 4);
 }
 
@@ -301,7 +301,7 @@ bool TileEditor::metatilePress(int x, int y) {
   const int col = x / kMetatileCell;
   const int row = y / kMetatileCell;
   writeByte(
-      rom_,
+      image(),
       rom::kMetatileTable.offset + std::int64_t{selMeta_} * rom::kMetatileTiles + row * 4 + col,
       selTile_);
   return true;
@@ -311,7 +311,8 @@ bool TileEditor::batViewPress(int x, int y) {
   if (!inside(picBatView, x, y)) {
     return false;
   }
-  writeByte(rom_, rom::kBatViewNameTable.offset + (y / 8) * rom::kBatViewColumns + x / 8, selTile_);
+  writeByte(image(), rom::kBatViewNameTable.offset + (y / 8) * rom::kBatViewColumns + x / 8,
+            selTile_);
   return true;
 }
 
@@ -329,10 +330,10 @@ const rom::Location& TileEditor::palette() const {
 
 bool TileEditor::setPaletteColour(int k, std::uint8_t number) {
   const std::int64_t offset = palette().offset + selPal_ * 4 + (k & 3);
-  if (romByte(rom_, offset) == number) {
+  if (romByte(image(), offset) == number) {
     return false;
   }
-  writeByte(rom_, offset, number);
+  writeByte(image(), offset, number);
   return true;
 }
 
@@ -344,12 +345,12 @@ void TileEditor::setShowUnused(bool show) {
 std::array<bool, 256> TileEditor::usedTiles() const {
   std::array<bool, 256> used{};
   if (paneMode_ == 0) {
-    const auto usage = fieldTileUsage(rom_);
+    const auto usage = fieldTileUsage(image());
     for (std::size_t t = 0; t < used.size(); ++t) {
       used[t] = usage[t].metatileCells > 0 || usage[t].mapCells > 0;
     }
   } else {
-    const auto usage = batViewTileUsage(rom_);
+    const auto usage = batViewTileUsage(image());
     for (std::size_t t = 0; t < used.size(); ++t) {
       used[t] = usage[t] > 0;
     }
@@ -363,15 +364,16 @@ std::string TileEditor::usageText() const {
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
   };
   if (paneMode_ == 0) {
-    const FieldTileUsage usage = fieldTileUsage(rom_)[selTile_];
+    const FieldTileUsage usage = fieldTileUsage(image())[selTile_];
     return tile + "in " + count(usage.metatileCells, "metatile cell") + " and " +
            count(usage.mapCells, "field map cell");
   }
-  return tile + "in " + count(batViewTileUsage(rom_)[selTile_], "cell") + " of the batter's view";
+  return tile + "in " + count(batViewTileUsage(image())[selTile_], "cell") +
+         " of the batter's view";
 }
 
 void TileEditor::storeEditedTile(std::uint8_t tile) {
-  storeTile(editTiles_, tile, rom_, bank().offset + std::int64_t{tile} * rom::kTileBytes);
+  storeTile(editTiles_, tile, image(), bank().offset + std::int64_t{tile} * rom::kTileBytes);
 }
 
 Color TileEditor::swatchColour(int k) const {

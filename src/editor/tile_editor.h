@@ -150,7 +150,10 @@ class TileEditor : public EditHistory::Listener {
   // Writes tile t of editTiles into the image.
   void storeEditedTile(std::uint8_t tile);
 
-  ByteArray& rom_;
+  // The image edited; a pointer, so that an editor can be copied, as a
+  // check of its pictures does.
+  ByteArray* image_;
+  ByteArray& image() const { return *image_; }
   int paneMode_ = 0;
   TilePixels editTiles_;
   PaletteArray palData_{};

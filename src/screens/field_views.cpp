@@ -6,14 +6,14 @@
 
 namespace tarvo {
 
-FieldViews::FieldViews(const ByteArray& rom) : tilePixels(1, 0), rom_(rom) {}
+FieldViews::FieldViews(const ByteArray& rom) : tilePixels(1, 0), image_(&rom) {}
 
 void FieldViews::refreshGFX() {
-  readPalette(rom_, fieldPalette, rom::kFieldPalette.offset);
-  decodeTiles(rom::kFieldChrBank.offset, rom::kBankTiles, tilePixels, rom_);
+  readPalette(image(), fieldPalette, rom::kFieldPalette.offset);
+  decodeTiles(rom::kFieldChrBank.offset, rom::kBankTiles, tilePixels, image());
   drawPatternTables(picPatTbl, tilePixels, fieldPalette);
-  drawMetatileTable(metaTableSurface, rom_, picPatTbl, 0);
-  drawFieldMap(mapSurface, rom_, picPatTbl);
+  drawMetatileTable(metaTableSurface, image(), picPatTbl, 0);
+  drawFieldMap(mapSurface, image(), picPatTbl);
   drawMetatilePreview(selMetaSurface, metaTableSurface, selected_);
 }
 
@@ -31,19 +31,19 @@ bool FieldViews::imageChanged(const ImageDamage& damage) {
   }
   for (int t = 0; t < rom::kBankTiles; ++t) {
     if (damage.fieldTiles.test(static_cast<std::size_t>(t))) {
-      decodeTile(rom_, rom::kFieldChrBank.offset + t * rom::kTileBytes, tilePixels,
+      decodeTile(image(), rom::kFieldChrBank.offset + t * rom::kTileBytes, tilePixels,
                  static_cast<std::uint8_t>(t));
     }
   }
   redrawPatternTables(picPatTbl, tilePixels, fieldPalette, damage.fieldTiles);
   const FieldRedraw redraw{damage.mapCells, damage.metatiles, damage.fieldTiles};
-  redrawMetatileTable(metaTableSurface, rom_, picPatTbl, 0, redraw);
-  redrawFieldMap(mapSurface, rom_, picPatTbl, redraw);
+  redrawMetatileTable(metaTableSurface, image(), picPatTbl, 0, redraw);
+  redrawFieldMap(mapSurface, image(), picPatTbl, redraw);
   // The preview shows the table's picture of the selected metatile.
   bool preview = damage.metatiles.test(selected_);
   for (int k = 0; k < rom::kMetatileTiles && !preview; ++k) {
     preview = damage.fieldTiles.test(
-        romByte(rom_, rom::kMetatileTable.offset + selected_ * rom::kMetatileTiles + k));
+        romByte(image(), rom::kMetatileTable.offset + selected_ * rom::kMetatileTiles + k));
   }
   if (preview) {
     drawMetatilePreview(selMetaSurface, metaTableSurface, selected_);

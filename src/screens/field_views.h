@@ -42,7 +42,8 @@ class FieldViews : public EditHistory::Listener {
   Surface selMetaSurface{64, 64};
 
  private:
-  const ByteArray& rom_;
+  const ByteArray* image_;  // a pointer, so that views can be copied
+  const ByteArray& image() const { return *image_; }
   std::uint8_t selected_ = 0;
 };
 
