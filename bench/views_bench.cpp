@@ -11,7 +11,7 @@ namespace {
 
 using namespace tarvo;
 using tarvo::bench::demo;
-using tarvo::bench::runAgainstMemcpy;
+using tarvo::bench::runAgainstFloor;
 
 BankGraphics fieldGraphics() {
   BankGraphics graphics;
@@ -26,7 +26,7 @@ std::size_t bytesOf(const Surface& surface) {
 void BM_DrawMetatileTable(benchmark::State& state) {
   const BankGraphics graphics = fieldGraphics();
   Surface table(512, 512);  // the main window's picMetaTable
-  runAgainstMemcpy(state, bytesOf(table), [&] {
+  runAgainstFloor(state, bytesOf(table), [&] {
     drawMetatileTable(table, demo(), graphics.surfaces, 0);
     benchmark::DoNotOptimize(table.pixels());
   });
@@ -36,7 +36,7 @@ BENCHMARK(BM_DrawMetatileTable);
 void BM_DrawFieldMap(benchmark::State& state) {
   const BankGraphics graphics = fieldGraphics();
   Surface map(768, 768);
-  runAgainstMemcpy(state, bytesOf(map), [&] {
+  runAgainstFloor(state, bytesOf(map), [&] {
     drawFieldMap(map, demo(), graphics.surfaces);
     benchmark::DoNotOptimize(map.pixels());
   });
@@ -47,7 +47,7 @@ void BM_DrawMapCell(benchmark::State& state) {
   const BankGraphics graphics = fieldGraphics();
   Surface map(768, 768);
   int cell = 0;
-  runAgainstMemcpy(state, 32 * 32 * sizeof(Color), [&] {
+  runAgainstFloor(state, 32 * 32 * sizeof(Color), [&] {
     drawMapCell(map, static_cast<std::int16_t>(cell % 24),
                 static_cast<std::int16_t>(cell / 24 % 24), demo(), graphics.tiles,
                 graphics.palette);
@@ -61,7 +61,7 @@ void BM_DrawBatView(benchmark::State& state) {
   BankGraphics graphics;
   loadBankGraphics(graphics, demo(), rom::kBatViewChrBank, rom::kBatViewPalette);
   Surface view(256, 240);
-  runAgainstMemcpy(state, bytesOf(view), [&] {
+  runAgainstFloor(state, bytesOf(view), [&] {
     drawBatView(view, demo(), graphics.surfaces);
     benchmark::DoNotOptimize(view.pixels());
   });
@@ -75,7 +75,7 @@ void BM_MainWindowRefresh(benchmark::State& state) {
   Surface table(512, 512);
   Surface map(768, 768);
   const std::size_t output = 4 * 128 * 128 * sizeof(Color) + bytesOf(table) + bytesOf(map);
-  runAgainstMemcpy(state, output, [&] {
+  runAgainstFloor(state, output, [&] {
     loadBankGraphics(graphics, demo(), rom::kFieldChrBank, rom::kFieldPalette);
     drawMetatileTable(table, demo(), graphics.surfaces, 0);
     drawFieldMap(map, demo(), graphics.surfaces);

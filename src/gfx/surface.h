@@ -57,6 +57,10 @@ class Surface {
   // `source` may be this surface, overlapping or not.
   void copyBlock(int x, int y, int w, int h, const Surface& source, int sx, int sy);
 
+  // copyBlock of an 8 x 8 tile, the unit every large view is composed of;
+  // faster where the tile lies wholly inside both surfaces.
+  void copyTile(int x, int y, const Surface& source, int sx, int sy);
+
   // Copies the sw x sh rectangle at (sx, sy) of `source` onto the w x h
   // rectangle at (x, y), scaling by nearest pixel: in an integer enlargement
   // every source pixel becomes a block of equal pixels. `source` may be this

@@ -12,9 +12,9 @@ using NameTable = std::array<std::uint8_t, rom::kBatViewNameTable.length>;
 
 void drawCell(Surface& target, const NameTable& names, const Surface& tiles, int cell) {
   const std::uint8_t tile = names[static_cast<std::size_t>(cell)];
-  target.copyBlock((cell % rom::kBatViewColumns) * rom::kTileSide,
-                   (cell / rom::kBatViewColumns) * rom::kTileSide, rom::kTileSide, rom::kTileSide,
-                   tiles, patternTableX(tile), patternTableY(tile));
+  target.copyTile((cell % rom::kBatViewColumns) * rom::kTileSide,
+                  (cell / rom::kBatViewColumns) * rom::kTileSide, tiles, patternTableX(tile),
+                  patternTableY(tile));
 }
 
 }  // namespace

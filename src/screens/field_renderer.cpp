@@ -32,8 +32,7 @@ std::int64_t metatileOffset(std::uint8_t metatile, int k) {
 
 // Copies tile `tile` from `source` to (x, y) of `target`.
 void copyTile(Surface& target, int x, int y, const Surface& source, std::uint8_t tile) {
-  target.copyBlock(x, y, rom::kTileSide, rom::kTileSide, source, patternTableX(tile),
-                   patternTableY(tile));
+  target.copyTile(x, y, source, patternTableX(tile), patternTableY(tile));
 }
 
 // Draws definition `definition` at (left, top), or of it only the tiles in
