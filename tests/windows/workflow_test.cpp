@@ -423,6 +423,7 @@ class WorkflowTest : public test::WindowFixture {
     const QPoint corner((tile % 16) * 16, (tile / 16) * 16);
     const Color crossed = editor().picPatternTable.pixel(corner.x(), corner.y());
     click(altChild(batView ? "picBatView" : "pic_4x4metatile"), 3, 3);
+    expectEveryViewFresh();  // the crosses over unused tiles among them
     QCOMPARE(usage()->text(), QString::fromStdString(editor().usageText()));
     QVERIFY(usage()->text() != before);
     if (batView) {
