@@ -103,9 +103,8 @@ int demoCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     return cli::failure(err, path, "It exists already; give --force to replace it");
   }
   const ByteArray image = makeDemoRom();
-  std::string reason;
-  if (writeWholeFile(path, image, &reason) != 0) {
-    return cli::failure(err, path, reason);
+  if (!cli::writeOutputFile(err, path, image)) {
+    return kExitFailure;
   }
   out << "Wrote the demo ROM image to " << path << " (" << formatCount(image.size()) << " bytes)\n";
   return kExitOk;
@@ -121,9 +120,8 @@ int infoCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   }
   const std::string& path = words.operands[0];
   ByteArray image;
-  std::string reason;
-  if (loadBinaryFile(path, image, &reason) != 0) {
-    return cli::failure(err, path, reason);
+  if (!cli::loadRomImage(err, path, image)) {
+    return kExitFailure;
   }
   out << describeRomImage(std::filesystem::path(path).filename().string(), image);
   return kExitOk;
@@ -202,14 +200,16 @@ int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::
     return *status;
   }
   ByteArray image;
-  std::string reason;
-  if (loadBinaryFile(romPath, image, &reason) != 0) {
-    return cli::failure(err, romPath, reason);
+  if (!cli::loadRomImage(err, romPath, image)) {
+    return kExitFailure;
   }
   ByteArray png;
-  if (!encodeViewPng(image, view->view, subPalette, png, &reason) ||
-      writeWholeFile(pngPath, png, &reason) != 0) {
+  std::string reason;
+  if (!encodeViewPng(image, view->view, subPalette, png, &reason)) {
     return cli::failure(err, pngPath, reason);
+  }
+  if (!cli::writeOutputFile(err, pngPath, png)) {
+    return kExitFailure;
   }
   out << "Wrote " << view->description << " (" << view->width << " x " << view->height << ") to "
       << pngPath << "\n";
@@ -242,29 +242,37 @@ int importChrCommand(const std::vector<std::string>& args, std::ostream& out, st
     return *status;
   }
   ByteArray image;
-  std::string reason;
-  if (loadBinaryFile(romPath, image, &reason) != 0) {
-    return cli::failure(err, romPath, reason);
-  }
   ByteArray png;
-  if (readWholeFile(pngPath, png, kPictureLimit, &reason) != 0) {
-    return cli::failure(err, pngPath, reason);
+  if (!cli::loadRomImage(err, romPath, image) ||
+      !cli::readInputFile(err, pngPath, kPictureLimit, png)) {
+    return kExitFailure;
   }
   PaletteArray palette{};
   readPalette(image, palette, (field ? rom::kFieldPalette : rom::kBatViewPalette).offset);
   TilePixels tiles;
+  std::string reason;
   if (!importPatternTable(png, palette, subPalette, tiles, &reason)) {
     return cli::failure(err, pngPath, reason);
   }
   for (int t = 0; t < rom::kBankTiles; ++t) {
     storeTile(tiles, static_cast<std::uint8_t>(t), image, bank.offset + t * rom::kTileBytes);
   }
-  if (saveBinaryFile(romPath, image, &reason) != 0) {
-    return cli::failure(err, romPath, reason);
+  if (!cli::saveRomImage(err, romPath, image)) {
+    return kExitFailure;
   }
   out << "Wrote the 256 tiles of " << pngPath << " into the " << bank.name << " of " << romPath
       << "\n";
   return kExitOk;
+}
+
+// Whether a file step that returned `status` (0 on success) succeeded; a
+// failure is reported with its reason.
+bool fileStepDone(std::ostream& err, const std::string& path, int status,
+                  const std::string& reason) {
+  if (status != 0) {
+    cli::failure(err, path, reason);
+  }
+  return status == 0;
 }
 
 }  // namespace
@@ -279,6 +287,27 @@ int usageError(std::ostream& err, const std::string& message) {
 int failure(std::ostream& err, const std::string& path, const std::string& reason) {
   err << kProgram << ": " << path << ": " << reason << "\n";
   return kExitFailure;
+}
+
+bool loadRomImage(std::ostream& err, const std::string& path, ByteArray& image) {
+  std::string reason;
+  return fileStepDone(err, path, loadBinaryFile(path, image, &reason), reason);
+}
+
+bool saveRomImage(std::ostream& err, const std::string& path, const ByteArray& image) {
+  std::string reason;
+  return fileStepDone(err, path, saveBinaryFile(path, image, &reason), reason);
+}
+
+bool readInputFile(std::ostream& err, const std::string& path, std::size_t limit,
+                   ByteArray& bytes) {
+  std::string reason;
+  return fileStepDone(err, path, readWholeFile(path, bytes, limit, &reason), reason);
+}
+
+bool writeOutputFile(std::ostream& err, const std::string& path, const ByteArray& bytes) {
+  std::string reason;
+  return fileStepDone(err, path, writeWholeFile(path, bytes, &reason), reason);
 }
 
 std::optional<int> readCommandWords(const std::vector<std::string>& args, std::size_t first,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "shell/command_line.h"
+#include "shell/rom_image.h"
 
 namespace tarvo {
 
@@ -38,6 +39,19 @@ std::optional<int> readCommandWords(const std::vector<std::string>& args, std::s
 // file as one of `inputs`, reports the usage error and returns its status.
 std::optional<int> refuseOverwritingInput(std::ostream& err, const std::string& output,
                                           const std::vector<std::string>& inputs);
+
+// The file steps of the commands. Each reports its failure as failure()
+// does, "tarvo-cli: PATH: REASON", and returns false; the command then ends
+// with kExitFailure.
+
+// Loads the ROM image at `path` as the editor would.
+bool loadRomImage(std::ostream& err, const std::string& path, ByteArray& image);
+// Saves the ROM image in place, as the editor does.
+bool saveRomImage(std::ostream& err, const std::string& path, const ByteArray& image);
+// Reads a whole file of at most `limit` bytes that is not a ROM image.
+bool readInputFile(std::ostream& err, const std::string& path, std::size_t limit, ByteArray& bytes);
+// Writes a file the command makes whole.
+bool writeOutputFile(std::ostream& err, const std::string& path, const ByteArray& bytes);
 
 }  // namespace cli
 

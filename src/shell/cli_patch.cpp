@@ -43,17 +43,17 @@ int makeCommand(const std::vector<std::string>& files, std::ostream& out, std::o
   }
   ByteArray original;
   ByteArray edited;
-  std::string reason;
-  if (loadBinaryFile(originalPath, original, &reason) != 0) {
-    return failure(err, originalPath, reason);
-  }
-  if (loadBinaryFile(editedPath, edited, &reason) != 0) {
-    return failure(err, editedPath, reason);
+  if (!cli::loadRomImage(err, originalPath, original) ||
+      !cli::loadRomImage(err, editedPath, edited)) {
+    return kExitFailure;
   }
   ByteArray patch;
-  if (!makePatch(*format, original, edited, patch, &reason) ||
-      writeWholeFile(patchPath, patch, &reason) != 0) {
+  std::string reason;
+  if (!makePatch(*format, original, edited, patch, &reason)) {
     return failure(err, patchPath, reason);
+  }
+  if (!cli::writeOutputFile(err, patchPath, patch)) {
+    return kExitFailure;
   }
   out << "Wrote " << patchPath << ", the " << formatName(*format) << " patch that turns "
       << displayName(originalPath) << " into " << displayName(editedPath) << " ("
@@ -70,19 +70,17 @@ int applyCommand(const std::vector<std::string>& files, std::ostream& out, std::
   }
   ByteArray rom;
   ByteArray patch;
-  std::string reason;
-  if (loadBinaryFile(romPath, rom, &reason) != 0) {
-    return failure(err, romPath, reason);
-  }
-  if (readWholeFile(patchPath, patch, kMaxPatchSize, &reason) != 0) {
-    return failure(err, patchPath, reason);
+  if (!cli::loadRomImage(err, romPath, rom) ||
+      !cli::readInputFile(err, patchPath, kMaxPatchSize, patch)) {
+    return kExitFailure;
   }
   ByteArray patched;
+  std::string reason;
   if (!applyPatch(patch, rom, patched, &reason)) {
     return failure(err, patchPath, reason);
   }
-  if (writeWholeFile(outPath, patched, &reason) != 0) {
-    return failure(err, outPath, reason);
+  if (!cli::writeOutputFile(err, outPath, patched)) {
+    return kExitFailure;
   }
   out << "Applied " << displayName(patchPath) << " to " << displayName(romPath) << " and wrote "
       << outPath << " (" << formatCount(static_cast<std::int64_t>(patched.size())) << " bytes)\n";

@@ -10,9 +10,7 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <filesystem>
-#include <memory>
 
-#include "fake_dialogs.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
 #include "screens/demo_rom.h"
@@ -21,10 +19,9 @@
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"
-#include "window_driver.h"
+#include "window_fixture.h"
 
 using namespace tarvo;
-using test::pixelsOf;
 namespace fs = std::filesystem;
 
 namespace {
@@ -37,59 +34,13 @@ std::size_t mapByte(int column, int row) {
 
 }  // namespace
 
-class FrmMainTest : public QObject {
+class FrmMainTest : public test::WindowFixture {
   Q_OBJECT
 
- private:
-  std::unique_ptr<test::TempDir> dir;
-  std::unique_ptr<test::FakeDialogs> dialogs;
-  std::unique_ptr<frmMain> window;
-  QString demoPath;
-
-  template <typename T = QWidget>
-  T* child(const char* name) {
-    return test::named<T>(window.get(), name);
-  }
-  QAction* action(const char* name) { return child<QAction>(name); }
-
-  QPoint inWindow(QWidget* control, int x, int y) { return test::inWindow(control, x, y); }
-  void press(QWidget* surface, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-    test::pressOn(surface, x, y, button);
-  }
-  void release(QWidget* surface, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-    test::releaseOn(surface, x, y, button);
-  }
-  void moveTo(QWidget* surface, int x, int y) { test::moveOn(surface, x, y); }
-  void click(QWidget* surface, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-    test::clickOn(surface, x, y, button);
-  }
-
-  bool loadDemo() {
-    dialogs->files << demoPath;
-    action("menuFileLoadRom")->trigger();
-    return !window->loadedPath().isEmpty();
-  }
-
-  // The map as a fresh full draw of romImage gives it.
-  std::vector<Color> freshMap() { return pixelsOf(renderView(romImage, View::Field, 0)); }
+ public:
+  FrmMainTest() : WindowFixture(Start::NoImage) {}
 
  private slots:
-  void init() {
-    dir = std::make_unique<test::TempDir>();
-    demoPath = QString::fromStdString((*dir / "demo.nes").string());
-    test::writeFile(*dir / "demo.nes", makeDemoRom());
-    dialogs = std::make_unique<test::FakeDialogs>();
-    window = std::make_unique<frmMain>(*dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-  }
-
-  void cleanup() {
-    window.reset();
-    dialogs.reset();
-    dir.reset();
-  }
-
   void startsWithNoImage() {
     QCOMPARE(window->windowTitle(), kTitle + " [...]");
     QCOMPARE(window->title(), kTitle);
@@ -191,30 +142,12 @@ class FrmMainTest : public QObject {
     for (const char* name : {"picMapRenderDest", "vscrMap", "picMetaTable", "vscrMetatiles"}) {
       QVERIFY2(child(name)->isEnabled(), name);
     }
-    QCOMPARE(pixelsOf(window->mapPicture()), freshMap());
-    Surface table(512, 512);
-    const Surface drawn = renderView(romImage, View::Metatiles, 0);
-    table.copyBlock(0, 0, 512, 288, drawn, 0, 0);
-    QCOMPARE(pixelsOf(window->metatileTablePicture()), pixelsOf(table));
-    // Metatile 0, doubled, in the preview.
+    // Metatile 0 in the preview; the swatches show the field palette.
     QCOMPARE(window->selectedMetatileNumber(), 0);
-    const Surface& preview = window->selectedMetatilePicture();
-    for (int y = 0; y < 64; ++y) {
-      for (int x = 0; x < 64; ++x) {
-        QCOMPARE(preview.pixel(x, y), drawn.pixel(x / 2, y / 2));
-      }
-    }
+    expectEveryViewFresh();
     QCOMPARE(dialogs->messages.size(), std::size_t{1});
     QCOMPARE(dialogs->messages[0].title, kTitle);
     QCOMPARE(dialogs->messages[0].text, QString("File loaded!"));
-    // The swatches show the field palette; the second row colour 0.
-    for (QLabel* swatch : window->findChildren<QLabel*>("lblnespal_edit")) {
-      const int i = swatch->property("index").toInt();
-      const std::uint8_t number =
-          i < 16 ? romImage[static_cast<std::size_t>(rom::kFieldPalette.offset + i)] : 0;
-      const Color c = colorTable[number & 63];
-      QCOMPARE(swatch->palette().color(QPalette::Window), QColor(redOf(c), greenOf(c), blueOf(c)));
-    }
   }
 
   void aLoadSelectsMetatileZeroAgain() {
@@ -259,8 +192,7 @@ class FrmMainTest : public QObject {
     const QString path = window->loadedPath();
     const std::vector<Color> map = pixelsOf(window->mapPicture());
     dialogs->messages.clear();
-    dialogs->files << QString::fromStdString((*dir / file.toStdString()).string());
-    action("menuFileLoadRom")->trigger();
+    loadThroughTheMenu(pathIn(file.toStdString()));
     QCOMPARE(romImage, image);
     QCOMPARE(window->windowTitle(), title);
     QCOMPARE(window->loadedPath(), path);
@@ -275,8 +207,7 @@ class FrmMainTest : public QObject {
     QVERIFY(loadDemo());
     const ByteArray image = romImage;
     dialogs->messages.clear();
-    dialogs->files << QString();  // cancel
-    action("menuFileLoadRom")->trigger();
+    loadThroughTheMenu(QString());  // cancelled
     QCOMPARE(dialogs->opened, 2);
     QCOMPARE(romImage, image);
     QCOMPARE(window->windowTitle(), kTitle + " [demo.nes][*]");
@@ -285,15 +216,15 @@ class FrmMainTest : public QObject {
 
   void aLeftPressWritesOneByteAndRedrawsItsCell() {
     QVERIFY(loadDemo());
-    click(child("picMetaTable"), 5 * 32 + 3, 2 * 32 + 3);  // metatile 37
+    pickMetatile(37);
     const ByteArray before = romImage;
     const std::vector<Color> mapBefore = pixelsOf(window->mapPicture());
     click(child("picMapRenderDest"), 40, 70);
     ByteArray expected = before;
     expected[32833] = 37;
     QCOMPARE(romImage, expected);
+    expectEveryViewFresh();
     const std::vector<Color> map = pixelsOf(window->mapPicture());
-    QCOMPARE(map, freshMap());
     for (int y = 0; y < 768; ++y) {
       for (int x = 0; x < 768; ++x) {
         if (x / 32 != 1 || y / 32 != 2) {
@@ -329,7 +260,7 @@ class FrmMainTest : public QObject {
     moveTo(map, 100, 12);  // no button held: nothing
     QCOMPARE(romImage[mapByte(3, 0)], 99);
     // The painted cells show their new metatile.
-    const std::vector<Color> fresh = freshMap();
+    const std::vector<Color> fresh = pixelsOf(renderView(romImage, View::Field, 0));
     const std::vector<Color> picture = pixelsOf(window->mapPicture());
     for (int y = 0; y < 32; ++y) {
       for (int x = 32; x < 96; ++x) {
@@ -428,7 +359,7 @@ class FrmMainTest : public QObject {
       click(child("picMapRenderDest"), 3 * 32 + x, 2 * 32 + y, Qt::RightButton);
       const int field = (((0x93 >> shift) & 3) + step) & 3;
       QCOMPARE(int{romImage[at]}, (0x93 & ~(3 << shift)) | field << shift);
-      QCOMPARE(pixelsOf(window->mapPicture()), freshMap());
+      expectEveryViewFresh();
     }
     QCOMPARE(romImage, before);
   }
@@ -512,18 +443,10 @@ class FrmMainTest : public QObject {
     QCOMPARE(visibleLines("ln_fieldV") + visibleLines("ln_fieldH"), 0);
     QCOMPARE(visibleLines("ln_metaSelV") + visibleLines("ln_metaSelH"), 23);
     // Where the lines lie: one pixel wide, at every 32 pixels.
-    auto line = [this](const char* name, int index) {
-      for (LineOverlay* item : window->findChildren<LineOverlay*>(name)) {
-        if (item->property("index").toInt() == index) {
-          return item->geometry();
-        }
-      }
-      return QRect();
-    };
-    QCOMPARE(line("ln_fieldV", 0), QRect(32, 0, 1, 1025));
-    QCOMPARE(line("ln_fieldH", 22), QRect(0, 736, 769, 1));
-    QCOMPARE(line("ln_metaSelV", 14), QRect(480, 0, 1, 513));
-    QCOMPARE(line("ln_metaSelH", 7), QRect(0, 256, 513, 1));
+    QCOMPARE(member("ln_fieldV", 0)->geometry(), QRect(32, 0, 1, 1025));
+    QCOMPARE(member("ln_fieldH", 22)->geometry(), QRect(0, 736, 769, 1));
+    QCOMPARE(member("ln_metaSelV", 14)->geometry(), QRect(480, 0, 1, 513));
+    QCOMPARE(member("ln_metaSelH", 7)->geometry(), QRect(0, 256, 513, 1));
     QCOMPARE(child("ln_fieldV")->parentWidget(), child("picMapRenderDest"));
     // A press on a grid line reaches the map beneath it.
     action("menuViewFieldGrid")->trigger();
@@ -531,7 +454,7 @@ class FrmMainTest : public QObject {
     click(child("picMapRenderDest"), 32, 40);
     QCOMPARE(int{romImage[mapByte(1, 1)]}, int{window->selectedMetatileNumber()});
     // The grid is no part of the picture.
-    QCOMPARE(pixelsOf(window->mapPicture()), freshMap());
+    expectEveryViewFresh();
   }
 
   void saveWritesTheImageByteForByte() {

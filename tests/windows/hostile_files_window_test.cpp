@@ -20,35 +20,26 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
 
-#include "editor/frmAltPane.h"
-#include "fake_dialogs.h"
-#include "gfx/colors.h"
 #include "screens/demo_rom.h"
-#include "screens/views.h"
 #include "shell/frmMain.h"
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"
-#include "window_driver.h"
+#include "window_fixture.h"
 
 using namespace tarvo;
-using test::pixelsOf;
 using Answer = UserDialogs::SaveAnswer;
 namespace fs = std::filesystem;
 
 namespace {
 
-QString qPath(const fs::path& path) {
-  return QString::fromStdString(path.string());
-}
-
 using test::diskState;
 using test::DiskState;
+using test::qPath;
 
 // Keeps a test from hanging on a pipe: unless finish() comes within a few
 // seconds, a writer opens every pipe of the folder, which lets a reader
@@ -229,32 +220,20 @@ const OddFile& oddFile(const QString& label) {
 
 }  // namespace
 
-class HostileFilesWindowTest : public QObject {
+class HostileFilesWindowTest : public test::WindowFixture {
   Q_OBJECT
 
+ public:
+  HostileFilesWindowTest() : WindowFixture(Start::NoImage) {}
+
  private:
-  std::unique_ptr<test::TempDir> dir;
-  std::unique_ptr<test::FakeDialogs> dialogs;
-  std::unique_ptr<frmMain> window;
-
-  QWidget* child(const char* name) { return test::named(window.get(), name); }
-  QAction* action(const char* name) { return test::named<QAction>(window.get(), name); }
-
-  // "Load Rom" with `path` chosen in the dialog.
-  void loadThroughTheMenu(const QString& path) {
-    dialogs->files << path;
-    action("menuFileLoadRom")->trigger();
-  }
-
   // The caption as the window system shows it.
   QString shownCaption() { return window->windowHandle()->title(); }
 
   std::vector<QColor> swatchColours() {
     std::vector<QColor> colours;
     for (int i = 0; i < 32; ++i) {
-      colours.push_back(test::member<QLabel>(window.get(), "lblnespal_edit", i)
-                            ->palette()
-                            .color(QPalette::Window));
+      colours.push_back(member<QLabel>("lblnespal_edit", i)->palette().color(QPalette::Window));
     }
     return colours;
   }
@@ -262,30 +241,15 @@ class HostileFilesWindowTest : public QObject {
   // The demo loaded and given an edit that is not saved: metatile 37 put
   // into cell (1, 2).
   void loadAndEditTheDemo() {
-    loadThroughTheMenu(qPath(*dir / "demo.nes"));
+    loadThroughTheMenu(demoPath);
     QCOMPARE(romImage, makeDemoRom());
-    test::clickOn(child("picMetaTable"), 5 * 32 + 3, 2 * 32 + 3);
-    test::clickOn(child("picMapRenderDest"), 40, 70);
+    pickMetatile(37);
+    click(child("picMapRenderDest"), 40, 70);
     QCOMPARE(romImage[static_cast<std::size_t>(rom::kFieldMap.offset + 2 * 24 + 1)], 37);
     QVERIFY(window->isWindowModified());
   }
 
  private slots:
-  void init() {
-    dir = std::make_unique<test::TempDir>();
-    test::writeFile(*dir / "demo.nes", makeDemoRom());
-    dialogs = std::make_unique<test::FakeDialogs>();
-    window = std::make_unique<frmMain>(*dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-  }
-
-  void cleanup() {
-    window.reset();
-    dialogs.reset();
-    dir.reset();
-  }
-
   // Every odd file through "Load Rom", with no image yet and over an edited
   // image whose edits the user chose to discard.
   void eachFileGivesItsResult_data() {
@@ -356,7 +320,7 @@ class HostileFilesWindowTest : public QObject {
       QCOMPARE(window->document().history().size(), std::size_t{0});
       QVERIFY(action("menuFileSaveRom")->isEnabled());
       QCOMPARE(window->selectedMetatileNumber(), 0);
-      QCOMPARE(pixelsOf(window->mapPicture()), pixelsOf(renderView(romImage, View::Field, 0)));
+      expectEveryViewFresh();
     } else {
       QCOMPARE(dialogs->messages[0].text, name + " was not loaded.\n\n" + odd.reason + ".");
       QCOMPARE(romImage, image);
@@ -429,12 +393,8 @@ class HostileFilesWindowTest : public QObject {
     loadThroughTheMenu(oddPath);
     QCOMPARE(window->loadedPath(), oddPath);
     QCOMPARE(romImage, odd);
-    const std::vector<QColor> swatches = swatchColours();
-    for (int i = 0; i < rom::kPaletteBytes; ++i) {
-      const Color c = colorTable[high[static_cast<std::size_t>(i)] & 63];
-      QCOMPARE(swatches[static_cast<std::size_t>(i)], QColor(redOf(c), greenOf(c), blueOf(c)));
-    }
-    QCOMPARE(swatches, plainSwatches);
+    expectEveryViewFresh();  // the swatches in the colours of the low six bits among them
+    QCOMPARE(swatchColours(), plainSwatches);
     QCOMPARE(pixelsOf(window->mapPicture()), plainMap);
     QCOMPARE(pixelsOf(window->metatileTablePicture()), plainTable);
     QCOMPARE(pixelsOf(window->selectedMetatilePicture()), plainPreview);
@@ -447,11 +407,11 @@ class HostileFilesWindowTest : public QObject {
 
     // A cell drawn again on its own (a sub-palette change) and a metatile put
     // down draw in the same colours as the whole map does.
-    test::clickOn(child("picMapRenderDest"), 100, 100, Qt::RightButton);
-    test::clickOn(child("picMetaTable"), 7 * 32 + 3, 3);
-    test::clickOn(child("picMapRenderDest"), 200, 40);
+    click(child("picMapRenderDest"), 100, 100, Qt::RightButton);
+    pickMetatile(7);
+    click(child("picMapRenderDest"), 200, 40);
     QVERIFY(romImage != odd);
-    QCOMPARE(pixelsOf(window->mapPicture()), pixelsOf(renderView(romImage, View::Field, 0)));
+    expectEveryViewFresh();
     action("menuFileSaveRom")->trigger();
     QCOMPARE(dialogs->messages.back().text, QString("File saved!"));
     const ByteArray saved = test::readFile(oddPath.toStdString());
@@ -500,16 +460,16 @@ class HostileFilesWindowTest : public QObject {
     QCOMPARE(dialogs->messages[0].text, QString("File loaded!"));
     QCOMPARE(romImage, odd);
     QCOMPARE(pixelsOf(window->mapPicture()), plainMap);
-    QCOMPARE(pixelsOf(window->mapPicture()), pixelsOf(renderView(romImage, View::Field, 0)));
+    expectEveryViewFresh();
     QCOMPARE(pixelsOf(window->metatileTablePicture()), plainTable);
 
     // The cell drawn again on its own, after a sub-palette change.
     const int x = (cell % 24) * 32 + 20;
     const int y = (cell / 24) * 32 + 5;
-    test::clickOn(child("picMapRenderDest"), x, y, Qt::RightButton);
+    click(child("picMapRenderDest"), x, y, Qt::RightButton);
     QVERIFY(romImage != odd);
     QCOMPARE(romImage[static_cast<std::size_t>(rom::kFieldMap.offset + cell)], high);
-    QCOMPARE(pixelsOf(window->mapPicture()), pixelsOf(renderView(romImage, View::Field, 0)));
+    expectEveryViewFresh();
     // Saved, the map byte stays.
     action("menuFileSaveRom")->trigger();
     QCOMPARE(test::readFile(oddPath.toStdString()), romImage);
@@ -529,8 +489,8 @@ class HostileFilesWindowTest : public QObject {
     loadThroughTheMenu(path);
     QCOMPARE(window->loadedPath(), path);
     QCOMPARE(shownCaption(), window->title() + " [" + name + "]");
-    test::clickOn(child("picMetaTable"), 5 * 32 + 3, 2 * 32 + 3);
-    test::clickOn(child("picMapRenderDest"), 40, 70);
+    pickMetatile(37);
+    click(child("picMapRenderDest"), 40, 70);
     QVERIFY(window->isWindowModified());
     QCOMPARE(shownCaption(), window->title() + " [" + name + "]*");
   }
@@ -545,7 +505,7 @@ class HostileFilesWindowTest : public QObject {
   void aRefusedLoadLeavesTheEditorWindowOpen() {
     QFETCH(QString, label);
     const OddFile& odd = oddFile(label);
-    loadThroughTheMenu(qPath(*dir / "demo.nes"));
+    loadThroughTheMenu(demoPath);
     action("menuEditTileData")->trigger();
     const QPointer<frmAltPane> editor = window->editorWindow();
     QVERIFY(editor != nullptr);

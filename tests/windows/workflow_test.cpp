@@ -14,8 +14,6 @@
 #include <memory>
 #include <random>
 
-#include "editor/frmAltPane.h"
-#include "fake_dialogs.h"
 #include "gfx/png_image.h"
 #include "screens/demo_rom.h"
 #include "screens/views.h"
@@ -24,53 +22,18 @@
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"
-#include "window_driver.h"
+#include "window_fixture.h"
 
 using namespace tarvo;
-using test::clickOn;
-using test::pixelsOf;
 using Answer = UserDialogs::SaveAnswer;
 
-class WorkflowTest : public QObject {
+class WorkflowTest : public test::WindowFixture {
   Q_OBJECT
 
+ public:
+  WorkflowTest() : WindowFixture(Start::DemoLoaded) {}
+
  private:
-  std::unique_ptr<test::TempDir> dir;
-  std::unique_ptr<test::FakeDialogs> dialogs;
-  std::unique_ptr<frmMain> window;
-  QString demoPath;
-
-  QWidget* mainControl(const char* name) { return test::named(window.get(), name); }
-  QAction* mainAction(const char* name) { return test::named<QAction>(window.get(), name); }
-  frmAltPane* alt() { return window->editorWindow(); }
-  QWidget* altControl(const char* name) { return test::named(alt(), name); }
-  QAction* altAction(const char* name) { return test::named<QAction>(alt(), name); }
-
-  void openEditor(int mode) {
-    window->openEditor(mode, 0);
-    QVERIFY(QTest::qWaitForWindowExposed(alt()));
-  }
-  void choosePen(int slot, Qt::MouseButton button = Qt::LeftButton) {
-    QTest::mousePress(test::member(alt(), "lblnespal_tEdit", slot), button);
-  }
-  void selectTile(int tile) {
-    clickOn(altControl("picPatternTable"), (tile % 16) * 16 + 3, (tile / 16) * 16 + 3);
-  }
-
-  // Every view of both windows shows the image as it is.
-  void expectViewsShowTheImage() {
-    QCOMPARE(pixelsOf(window->mapPicture()), pixelsOf(renderView(romImage, View::Field, 0)));
-    if (alt() != nullptr) {
-      const TileEditor& tiles = alt()->editor();
-      TilePixels bank;
-      decodeTiles(tiles.bank().offset, 256, bank, romImage);
-      QCOMPARE(tiles.editTiles(), bank);
-      if (tiles.paneMode() == 1) {
-        QCOMPARE(pixelsOf(tiles.picBatView), pixelsOf(renderView(romImage, View::BatView, 0)));
-      }
-    }
-  }
-
   QMimeData* droppedFile(const QString& path) {
     auto* data = new QMimeData;
     data->setUrls({QUrl::fromLocalFile(path)});
@@ -89,24 +52,6 @@ class WorkflowTest : public QObject {
   }
 
  private slots:
-  void init() {
-    dir = std::make_unique<test::TempDir>();
-    demoPath = QString::fromStdString((*dir / "demo.nes").string());
-    test::writeFile(*dir / "demo.nes", makeDemoRom());
-    dialogs = std::make_unique<test::FakeDialogs>();
-    window = std::make_unique<frmMain>(*dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    QVERIFY(window->loadRomFile(demoPath));
-    dialogs->messages.clear();
-  }
-
-  void cleanup() {
-    window.reset();
-    dialogs.reset();
-    dir.reset();
-  }
-
   // Each kind of edit is one step; undo gives back the exact bytes, redo the
   // edited ones, and every view follows.
   void everyKindOfEditUndoesAndRedoes_data() {
@@ -121,7 +66,7 @@ class WorkflowTest : public QObject {
   }
   void everyKindOfEditUndoesAndRedoes() {
     QFETCH(QString, edit);
-    QWidget* map = mainControl("picMapRenderDest");
+    QWidget* map = child("picMapRenderDest");
     // A metatile that none of the cells edited below holds yet.
     int metatile = 0;
     auto inUse = [](int m) {
@@ -135,110 +80,93 @@ class WorkflowTest : public QObject {
     while (inUse(metatile)) {
       ++metatile;
     }
-    clickOn(mainControl("picMetaTable"), (metatile % 16) * 32 + 3, (metatile / 16) * 32 + 3);
+    pickMetatile(metatile);
     const bool inBatView = edit == "batter's view placement" || edit == "tile copy";
     openEditor(inBatView ? 1 : 0);
     selectTile(0x21);
     choosePen(3);
     const ByteArray before = romImage;
     const std::map<QString, std::function<void()>> edits{
-        {"map press", [&] { clickOn(map, 40, 70); }},
+        {"map press", [&] { click(map, 40, 70); }},
         {"map stroke",
          [&] {
-           test::pressOn(map, 5, 5);
+           press(map, 5, 5);
            for (int x = 40; x < 300; x += 32) {
-             test::moveOn(map, x, 5);
+             moveTo(map, x, 5);
            }
-           test::releaseOn(map, 300, 5);
+           release(map, 300, 5);
          }},
         // Only the left button's release ends a stroke: the right click steps
         // its quadrant within the same step, and the drag paints on.
         {"map stroke with a right click",
          [&] {
-           test::pressOn(map, 5, 5);
-           test::moveOn(map, 40, 5);
-           test::pressOn(map, 45, 5, Qt::RightButton);
-           test::releaseOn(map, 45, 5, Qt::RightButton);
+           press(map, 5, 5);
+           moveTo(map, 40, 5);
+           press(map, 45, 5, Qt::RightButton);
+           release(map, 45, 5, Qt::RightButton);
            for (int x = 72; x < 300; x += 32) {
-             test::moveOn(map, x, 5);
+             moveTo(map, x, 5);
            }
-           test::releaseOn(map, 300, 5);
+           release(map, 300, 5);
            QCOMPARE(int{romImage[static_cast<std::size_t>(rom::kFieldMap.offset + 9)]}, metatile);
            QVERIFY(romImage[static_cast<std::size_t>(rom::kFieldAttributeMap.offset + 1)] !=
                    before[static_cast<std::size_t>(rom::kFieldAttributeMap.offset + 1)]);
          }},
         {"map stroke with a middle click",
          [&] {
-           test::pressOn(map, 5, 5);
-           test::pressOn(map, 40, 5, Qt::MiddleButton);
-           test::releaseOn(map, 40, 5, Qt::MiddleButton);
-           test::moveOn(map, 72, 5);
-           test::releaseOn(map, 72, 5);
+           press(map, 5, 5);
+           press(map, 40, 5, Qt::MiddleButton);
+           release(map, 40, 5, Qt::MiddleButton);
+           moveTo(map, 72, 5);
+           release(map, 72, 5);
            QCOMPARE(int{romImage[static_cast<std::size_t>(rom::kFieldMap.offset + 2)]}, metatile);
          }},
-        {"sub-palette", [&] { clickOn(map, 100, 100, Qt::RightButton); }},
+        {"sub-palette", [&] { click(map, 100, 100, Qt::RightButton); }},
         {"pixel stroke",
          [&] {
-           QWidget* tile = altControl("picSelectedTile");
-           test::pressOn(tile, 2, 2);
+           QWidget* tile = altChild("picSelectedTile");
+           press(tile, 2, 2);
            for (int x = 18; x < 128; x += 16) {
-             test::moveOn(tile, x, 2 + x / 2);
+             moveTo(tile, x, 2 + x / 2);
            }
-           test::releaseOn(tile, 120, 60);
+           release(tile, 120, 60);
          }},
-        {"shift left",
-         [&] {
-           QTest::mouseClick(test::named<QPushButton>(alt(), "cmdShiftLeft"), Qt::LeftButton);
-         }},
-        {"shift right",
-         [&] {
-           QTest::mouseClick(test::named<QPushButton>(alt(), "cmdShiftRight"), Qt::LeftButton);
-         }},
-        {"shift up",
-         [&] { QTest::mouseClick(test::named<QPushButton>(alt(), "cmdShiftUp"), Qt::LeftButton); }},
-        {"shift down",
-         [&] {
-           QTest::mouseClick(test::named<QPushButton>(alt(), "cmdShiftDown"), Qt::LeftButton);
-         }},
-        {"flip h",
-         [&] {
-           QTest::mouseClick(test::named<QPushButton>(alt(), "cmdFlipHAxis"), Qt::LeftButton);
-         }},
-        {"flip v",
-         [&] {
-           QTest::mouseClick(test::named<QPushButton>(alt(), "cmdFlipVAxis"), Qt::LeftButton);
-         }},
-        {"rotate",
-         [&] { QTest::mouseClick(test::named<QPushButton>(alt(), "cmdRotate"), Qt::LeftButton); }},
+        {"shift left", [&] { clickButton("cmdShiftLeft"); }},
+        {"shift right", [&] { clickButton("cmdShiftRight"); }},
+        {"shift up", [&] { clickButton("cmdShiftUp"); }},
+        {"shift down", [&] { clickButton("cmdShiftDown"); }},
+        {"flip h", [&] { clickButton("cmdFlipHAxis"); }},
+        {"flip v", [&] { clickButton("cmdFlipVAxis"); }},
+        {"rotate", [&] { clickButton("cmdRotate"); }},
         {"tile copy",
          [&] {
-           QWidget* table = altControl("picPatternTable");
-           test::pressOn(table, 1 * 16 + 4, 2 * 16 + 4);
-           test::releaseOn(table, 9 * 16 + 4, 12 * 16 + 4);
+           QWidget* table = altChild("picPatternTable");
+           press(table, 1 * 16 + 4, 2 * 16 + 4);
+           release(table, 9 * 16 + 4, 12 * 16 + 4);
          }},
-        {"metatile placement", [&] { clickOn(altControl("pic_4x4metatile"), 100, 10); }},
-        {"batter's view placement", [&] { clickOn(altControl("picBatView"), 100, 50); }},
+        {"metatile placement", [&] { click(altChild("pic_4x4metatile"), 100, 10); }},
+        {"batter's view placement", [&] { click(altChild("picBatView"), 100, 50); }},
     };
     edits.at(edit)();
     const ByteArray after = romImage;
     QVERIFY(after != before);
     QCOMPARE(window->document().history().size(), std::size_t{1});
     QVERIFY(window->isWindowModified());
-    expectViewsShowTheImage();
+    expectEveryViewFresh();
 
     // Undo from one window, redo from the other, and back.
     altAction("menuEditUndo")->trigger();
     QCOMPARE(romImage, before);
     QVERIFY(!window->isWindowModified());
-    expectViewsShowTheImage();
-    mainAction("menuEditRedo")->trigger();
+    expectEveryViewFresh();
+    action("menuEditRedo")->trigger();
     QCOMPARE(romImage, after);
-    expectViewsShowTheImage();
-    mainAction("menuEditUndo")->trigger();
+    expectEveryViewFresh();
+    action("menuEditUndo")->trigger();
     QCOMPARE(romImage, before);
     altAction("menuEditRedo")->trigger();
     QCOMPARE(romImage, after);
-    QVERIFY(!mainAction("menuEditRedo")->isEnabled());
+    QVERIFY(!action("menuEditRedo")->isEnabled());
     QVERIFY(!altAction("menuEditRedo")->isEnabled());
   }
 
@@ -258,26 +186,26 @@ class WorkflowTest : public QObject {
     QFETCH(bool, earlier);
     openEditor(0);
     selectTile(0x21);
-    choosePen(3 - alt()->editor().editTiles()[0x21 * 64]);  // a slot the pixel lacks
-    QWidget* map = mainControl("picMapRenderDest");
+    choosePen(3 - editor().editTiles()[0x21 * 64]);  // a slot the pixel lacks
+    QWidget* map = child("picMapRenderDest");
     const int metatile = 1 + romImage[static_cast<std::size_t>(rom::kFieldMap.offset)] % 100;
-    clickOn(mainControl("picMetaTable"), (metatile % 16) * 32 + 3, (metatile / 16) * 32 + 3);
+    pickMetatile(metatile);
     if (earlier) {
-      clickOn(map, 300, 300, Qt::RightButton);
+      click(map, 300, 300, Qt::RightButton);
     }
     const ByteArray before = romImage;
-    QWidget* surface = pixels ? altControl("picSelectedTile") : map;
+    QWidget* surface = pixels ? altChild("picSelectedTile") : map;
     QWidget* target = pixels ? static_cast<QWidget*>(alt()) : window.get();
-    test::pressOn(surface, 2, 2);
+    press(surface, 2, 2);
     QVERIFY(romImage != before);
-    QAction* undo = pixels ? altAction("menuEditUndo") : mainAction("menuEditUndo");
+    QAction* undo = pixels ? altAction("menuEditUndo") : action("menuEditUndo");
     QVERIFY(undo->isEnabled());
     target->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(target));
     QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(romImage, before);
-    test::releaseOn(surface, 2, 2);
-    expectViewsShowTheImage();
+    release(surface, 2, 2);
+    expectEveryViewFresh();
     QCOMPARE(window->document().history().size(), std::size_t{earlier ? 2U : 1U});
     QCOMPARE(window->document().history().index(), std::size_t{earlier ? 1U : 0U});
   }
@@ -285,14 +213,14 @@ class WorkflowTest : public QObject {
   void aClickThatChangesNothingAddsNoStep() {
     openEditor(0);
     selectTile(3);
-    const std::uint8_t slot = alt()->editor().editTiles()[3 * 64];
+    const std::uint8_t slot = editor().editTiles()[3 * 64];
     choosePen(slot);
-    clickOn(altControl("picSelectedTile"), 2, 2);  // the pixel already holds the slot
-    clickOn(mainControl("picMapRenderDest"), 300, 300, Qt::MiddleButton);
-    clickOn(mainControl("picMetaTable"), 3, 3);
+    click(altChild("picSelectedTile"), 2, 2);  // the pixel already holds the slot
+    click(child("picMapRenderDest"), 300, 300, Qt::MiddleButton);
+    pickMetatile(0);
     QCOMPARE(window->document().history().size(), std::size_t{0});
     QVERIFY(!window->isWindowModified());
-    QVERIFY(!mainAction("menuEditUndo")->isEnabled());
+    QVERIFY(!action("menuEditUndo")->isEnabled());
   }
 
   // A long run of edits of every kind in both windows, undone and redone at
@@ -302,33 +230,33 @@ class WorkflowTest : public QObject {
     std::mt19937 random(7);
     std::vector<ByteArray> states{romImage};
     std::size_t index = 0;
-    QWidget* map = mainControl("picMapRenderDest");
+    QWidget* map = child("picMapRenderDest");
     for (int step = 0; step < 120; ++step) {
       const unsigned choice = random() % 9;
       const std::size_t stepsBefore = window->document().history().size();
       const std::size_t indexBefore = window->document().history().index();
       if (choice == 0) {
-        clickOn(map, static_cast<int>(random() % 768), static_cast<int>(random() % 512));
+        click(map, static_cast<int>(random() % 768), static_cast<int>(random() % 512));
       } else if (choice == 1) {
-        clickOn(map, static_cast<int>(random() % 768), static_cast<int>(random() % 512),
-                Qt::RightButton);
+        click(map, static_cast<int>(random() % 768), static_cast<int>(random() % 512),
+              Qt::RightButton);
       } else if (choice == 2) {
         selectTile(static_cast<int>(random() % 256));
         choosePen(static_cast<int>(random() % 4));
-        clickOn(altControl("picSelectedTile"), static_cast<int>(random() % 128),
-                static_cast<int>(random() % 128));
+        click(altChild("picSelectedTile"), static_cast<int>(random() % 128),
+              static_cast<int>(random() % 128));
       } else if (choice == 3) {
         static const char* kButtons[] = {"cmdShiftLeft", "cmdShiftRight", "cmdShiftUp",
                                          "cmdShiftDown", "cmdFlipHAxis",  "cmdFlipVAxis",
                                          "cmdRotate"};
-        QTest::mouseClick(test::named<QPushButton>(alt(), kButtons[random() % 7]), Qt::LeftButton);
+        clickButton(kButtons[random() % 7]);
       } else if (choice == 4) {
-        clickOn(altControl("pic_4x4metatile"), static_cast<int>(random() % 128),
-                static_cast<int>(random() % 128));
+        click(altChild("pic_4x4metatile"), static_cast<int>(random() % 128),
+              static_cast<int>(random() % 128));
       } else if (choice == 5 || choice == 6) {
-        (random() % 2 == 0 ? mainAction("menuEditUndo") : altAction("menuEditUndo"))->trigger();
+        (random() % 2 == 0 ? action("menuEditUndo") : altAction("menuEditUndo"))->trigger();
       } else {
-        (random() % 2 == 0 ? mainAction("menuEditRedo") : altAction("menuEditRedo"))->trigger();
+        (random() % 2 == 0 ? action("menuEditRedo") : altAction("menuEditRedo"))->trigger();
       }
       const EditHistory& history = window->document().history();
       if (choice <= 4) {
@@ -345,43 +273,43 @@ class WorkflowTest : public QObject {
       QCOMPARE(history.index(), index);
       QVERIFY2(romImage == states[index], qPrintable(QString("step %1").arg(step)));
     }
-    expectViewsShowTheImage();
+    expectEveryViewFresh();
   }
 
   void theUnsavedMarkerFollowsSavesUndosAndRedos() {
     QVERIFY(!window->isWindowModified());
-    clickOn(mainControl("picMapRenderDest"), 40, 70);
+    click(child("picMapRenderDest"), 40, 70);
     QVERIFY(window->isWindowModified());
-    mainAction("menuFileSaveRom")->trigger();
+    action("menuFileSaveRom")->trigger();
     QVERIFY(!window->isWindowModified());
     QCOMPARE(test::readFile(*dir / "demo.nes"), romImage);
-    mainAction("menuEditUndo")->trigger();
+    action("menuEditUndo")->trigger();
     QVERIFY(window->isWindowModified());
-    mainAction("menuEditRedo")->trigger();
+    action("menuEditRedo")->trigger();
     QVERIFY(!window->isWindowModified());  // back at the saved state
     QVERIFY(window->windowTitle().endsWith("[demo.nes][*]"));
   }
 
   // Each answer of the question, for each action that would drop edits.
   void unsavedEditsAreNeverDroppedWithoutAsking_data() {
-    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("how");
     QTest::addColumn<int>("answer");
-    for (const char* action : {"exit", "load", "drop"}) {
+    for (const char* how : {"exit", "load", "drop"}) {
       for (const int answer : {0, 1, 2, 3}) {  // save, discard, cancel, save that fails
-        QTest::newRow(QString("%1, answer %2").arg(action).arg(answer).toUtf8().constData())
-            << QString(action) << answer;
+        QTest::newRow(QString("%1, answer %2").arg(how).arg(answer).toUtf8().constData())
+            << QString(how) << answer;
       }
     }
   }
   void unsavedEditsAreNeverDroppedWithoutAsking() {
-    QFETCH(QString, action);
+    QFETCH(QString, how);
     QFETCH(int, answer);
     openEditor(1);
     selectTile(9);
-    clickOn(altControl("picBatView"), 10, 10);  // an edit of the editor window
+    click(altChild("picBatView"), 10, 10);  // an edit of the editor window
     const ByteArray edited = romImage;
     test::writeFile(*dir / "other.nes", test::randomBytes(rom::kMinImageSize, 5));
-    const QString other = QString::fromStdString((*dir / "other.nes").string());
+    const QString other = pathIn("other.nes");
     if (answer == 3) {
       // The save fails: the file has become a folder.
       std::filesystem::remove(*dir / "demo.nes");
@@ -392,10 +320,10 @@ class WorkflowTest : public QObject {
                             : answer == 2 ? Answer::Cancel
                                           : Answer::Save};
     dialogs->files << other;
-    if (action == "exit") {
-      mainAction("menuFileExit")->trigger();
-    } else if (action == "load") {
-      mainAction("menuFileLoadRom")->trigger();
+    if (how == "exit") {
+      action("menuFileExit")->trigger();
+    } else if (how == "load") {
+      action("menuFileLoadRom")->trigger();
     } else {
       drop(other);
     }
@@ -408,7 +336,7 @@ class WorkflowTest : public QObject {
     } else if (answer == 1) {
       QCOMPARE(test::readFile(*dir / "demo.nes"), makeDemoRom());
     }
-    if (action == "exit") {
+    if (how == "exit") {
       QCOMPARE(window->isVisible(), !goesOn);
     } else {
       QCOMPARE(window->loadedPath(), goesOn ? other : demoPath);
@@ -430,26 +358,26 @@ class WorkflowTest : public QObject {
   }
   void aStrokeGoesOnBeingRecordedAfterASaveOrAQuestion() {
     QFETCH(bool, save);
-    QWidget* map = mainControl("picMapRenderDest");
-    clickOn(map, 300, 300);  // an edit before the drag
-    test::pressOn(map, 10, 10);
+    QWidget* map = child("picMapRenderDest");
+    click(map, 300, 300);  // an edit before the drag
+    press(map, 10, 10);
     if (save) {
-      mainAction("menuFileSaveRom")->trigger();
+      action("menuFileSaveRom")->trigger();
     } else {
       dialogs->saveAnswers = {Answer::Cancel};
-      mainAction("menuFileExit")->trigger();
+      action("menuFileExit")->trigger();
     }
-    test::moveOn(map, 100, 10);
-    test::moveOn(map, 200, 10);
-    test::releaseOn(map, 200, 10);
+    moveTo(map, 100, 10);
+    moveTo(map, 200, 10);
+    release(map, 200, 10);
     QVERIFY(window->isWindowModified());
     const EditHistory& history = window->document().history();
     while (history.canUndo()) {
-      mainAction("menuEditUndo")->trigger();
+      action("menuEditUndo")->trigger();
     }
     QCOMPARE(romImage, makeDemoRom());
     while (history.canRedo()) {
-      mainAction("menuEditRedo")->trigger();
+      action("menuEditRedo")->trigger();
     }
     dialogs->saveAnswers = {Answer::Cancel};
     QVERIFY(!window->close());  // unsaved: asked, and cancelled
@@ -465,17 +393,17 @@ class WorkflowTest : public QObject {
   }
   void tileUsageFollowsEveryEdit() {
     QFETCH(QString, edit);
-    auto usage = [&] { return test::named<QLabel>(alt(), "lblTileUsage"); };
+    auto usage = [&] { return altChild<QLabel>("lblTileUsage"); };
     if (edit == "map stroke") {
       openEditor(0);
       const int metatile = window->selectedMetatileNumber();
       selectTile(romImage[static_cast<std::size_t>(rom::kMetatileTable.offset + metatile * 16)]);
-      test::pressOn(mainControl("picMapRenderDest"), 5, 5);
+      press(child("picMapRenderDest"), 5, 5);
       for (int x = 40; x < 760; x += 32) {
-        test::moveOn(mainControl("picMapRenderDest"), x, 5);
+        moveTo(child("picMapRenderDest"), x, 5);
       }
-      test::releaseOn(mainControl("picMapRenderDest"), 760, 5);
-      QCOMPARE(usage()->text(), QString::fromStdString(alt()->editor().usageText()));
+      release(child("picMapRenderDest"), 760, 5);
+      QCOMPARE(usage()->text(), QString::fromStdString(editor().usageText()));
       QVERIFY(usage()->text().contains("field map cell"));
       return;
     }
@@ -484,7 +412,7 @@ class WorkflowTest : public QObject {
     altAction("menuViewShowUnused")->trigger();
     // The demo's batter's view leaves tiles unused; its field uses every
     // tile, so there a tile the first metatile cell lacks is placed.
-    const auto used = alt()->editor().usedTiles();
+    const auto used = editor().usedTiles();
     const auto firstCell = romImage[static_cast<std::size_t>(rom::kMetatileTable.offset)];
     const int tile =
         batView ? static_cast<int>(std::find(used.begin(), used.end(), false) - used.begin())
@@ -493,18 +421,19 @@ class WorkflowTest : public QObject {
     selectTile(tile);
     const QString before = usage()->text();
     const QPoint corner((tile % 16) * 16, (tile / 16) * 16);
-    const Color crossed = alt()->editor().picPatternTable.pixel(corner.x(), corner.y());
-    clickOn(altControl(batView ? "picBatView" : "pic_4x4metatile"), 3, 3);
-    QCOMPARE(usage()->text(), QString::fromStdString(alt()->editor().usageText()));
+    const Color crossed = editor().picPatternTable.pixel(corner.x(), corner.y());
+    click(altChild(batView ? "picBatView" : "pic_4x4metatile"), 3, 3);
+    expectEveryViewFresh();  // the crosses over unused tiles among them
+    QCOMPARE(usage()->text(), QString::fromStdString(editor().usageText()));
     QVERIFY(usage()->text() != before);
     if (batView) {
       QVERIFY(usage()->text().contains("in 1 cell "));
-      QVERIFY(alt()->editor().picPatternTable.pixel(corner.x(), corner.y()) != crossed);
+      QVERIFY(editor().picPatternTable.pixel(corner.x(), corner.y()) != crossed);
     }
   }
 
   void theCloseBoxAsksToo() {
-    clickOn(mainControl("picMapRenderDest"), 40, 70);
+    click(child("picMapRenderDest"), 40, 70);
     dialogs->saveAnswers = {Answer::Cancel};
     QVERIFY(!window->close());
     QVERIFY(window->isVisible());
@@ -513,19 +442,19 @@ class WorkflowTest : public QObject {
   }
 
   void noQuestionWithoutUnsavedEdits() {
-    clickOn(mainControl("picMapRenderDest"), 40, 70);
-    mainAction("menuEditUndo")->trigger();  // back to the file's state
+    click(child("picMapRenderDest"), 40, 70);
+    action("menuEditUndo")->trigger();  // back to the file's state
     QVERIFY(window->close());
     QVERIFY(dialogs->questions.empty());
   }
 
   void aFileChangedOnDiskIsNotOverwrittenWithoutAsking() {
-    clickOn(mainControl("picMapRenderDest"), 40, 70);
+    click(child("picMapRenderDest"), 40, 70);
     ByteArray theirs = makeDemoRom();
     theirs[100] ^= 0xFF;
     test::writeFile(*dir / "demo.nes", theirs);
     dialogs->confirmAnswers = {false};
-    mainAction("menuFileSaveRom")->trigger();
+    action("menuFileSaveRom")->trigger();
     QCOMPARE(dialogs->questions.size(), std::size_t{1});
     QCOMPARE(dialogs->questions[0].text,
              QString("demo.nes has changed on disk since it was loaded or last saved.\n\n"
@@ -533,33 +462,32 @@ class WorkflowTest : public QObject {
     QCOMPARE(test::readFile(*dir / "demo.nes"), theirs);
     QVERIFY(window->isWindowModified());
     dialogs->confirmAnswers = {true};
-    mainAction("menuFileSaveRom")->trigger();
+    action("menuFileSaveRom")->trigger();
     QCOMPARE(test::readFile(*dir / "demo.nes"), romImage);
     QVERIFY(!window->isWindowModified());
     // Saved by us: no question the next time.
-    clickOn(mainControl("picMapRenderDest"), 100, 70);
-    mainAction("menuFileSaveRom")->trigger();
+    click(child("picMapRenderDest"), 100, 70);
+    action("menuFileSaveRom")->trigger();
     QCOMPARE(dialogs->questions.size(), std::size_t{2});
   }
 
   void aDroppedRomOpensAndOtherFilesAreRefused() {
     test::writeFile(*dir / "other.NES", test::randomBytes(rom::kMinImageSize, 9));
     test::writeFile(*dir / "notes.txt", test::randomBytes(rom::kMinImageSize, 9));
-    drop(QString::fromStdString((*dir / "notes.txt").string()));
+    drop(pathIn("notes.txt"));
     QCOMPARE(window->loadedPath(), demoPath);
-    drop(QString::fromStdString((*dir / "other.NES").string()));
-    QCOMPARE(window->loadedPath(), QString::fromStdString((*dir / "other.NES").string()));
+    drop(pathIn("other.NES"));
+    QCOMPARE(window->loadedPath(), pathIn("other.NES"));
     QCOMPARE(romImage, test::readFile(*dir / "other.NES"));
     QCOMPARE(dialogs->messages.back().text, QString("File loaded!"));
   }
 
   void aNewImageStartsANewHistory() {
-    clickOn(mainControl("picMapRenderDest"), 40, 70);
+    click(child("picMapRenderDest"), 40, 70);
     dialogs->saveAnswers = {Answer::Discard};
-    dialogs->files << demoPath;
-    mainAction("menuFileLoadRom")->trigger();
+    loadThroughTheMenu(demoPath);
     QCOMPARE(window->document().history().size(), std::size_t{0});
-    QVERIFY(!mainAction("menuEditUndo")->isEnabled());
+    QVERIFY(!action("menuEditUndo")->isEnabled());
   }
 
   void shortcutsAndAbout() {
@@ -571,40 +499,40 @@ class WorkflowTest : public QObject {
         {"menuEditRedo", {QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}},
     };
     for (const auto& [name, keys] : shortcuts) {
-      QCOMPARE(mainAction(name)->shortcuts(), keys);
+      QCOMPARE(action(name)->shortcuts(), keys);
     }
-    QCOMPARE(mainAction("menuFileLoadRom")->text(), QString("Load Rom"));
-    mainAction("menuHelpAbout")->trigger();
+    QCOMPARE(action("menuFileLoadRom")->text(), QString("Load Rom"));
+    action("menuHelpAbout")->trigger();
     QCOMPARE(dialogs->messages.back().title, QString("Tarvo-Field Editor v1.1.0"));
     QVERIFY(dialogs->messages.back().text.contains("Version 1.1.0"));
   }
 
   void theStatusBarsTellWhereThePointerIs() {
     // Qt drops a move to where the pointer already is: come from elsewhere.
-    test::moveOn(mainControl("picMapRenderDest"), 300, 300);
-    test::moveOn(mainControl("picMapRenderDest"), 40, 70);
+    moveTo(child("picMapRenderDest"), 300, 300);
+    moveTo(child("picMapRenderDest"), 40, 70);
     QVERIFY(window->statusBar()->currentMessage().startsWith("Column 01, row 02  |  metatile "));
     QVERIFY(
         window->statusBar()->currentMessage().endsWith("map byte 0x8041, attribute byte 0x8281"));
     // An edit shows at once, without a move of the pointer.
     const auto attribute = static_cast<std::size_t>(rom::kFieldAttributeMap.offset + 2 * 24 + 1);
     const int subPalette = romImage[attribute] & 3;
-    clickOn(mainControl("picMapRenderDest"), 40, 70, Qt::RightButton);
+    click(child("picMapRenderDest"), 40, 70, Qt::RightButton);
     QVERIFY2(window->statusBar()->currentMessage().contains(
                  QString("top left sub-palette %1").arg((subPalette + 1) & 3)),
              qPrintable(window->statusBar()->currentMessage()));
-    clickOn(mainControl("picMetaTable"), 4 * 32 + 3, 3);  // metatile 04
-    clickOn(mainControl("picMapRenderDest"), 40, 70);
+    pickMetatile(4);
+    click(child("picMapRenderDest"), 40, 70);
     QVERIFY(window->statusBar()->currentMessage().contains("metatile 04"));
-    test::moveOn(mainControl("picMetaTable"), 151, 101);
-    test::moveOn(mainControl("picMetaTable"), 150, 100);
+    moveTo(child("picMetaTable"), 151, 101);
+    moveTo(child("picMetaTable"), 150, 100);
     QCOMPARE(window->statusBar()->currentMessage(), QString("Metatile 34  |  defined at 0x87D0"));
     openEditor(1);
-    test::moveOn(altControl("picPatternTable"), 36, 249);
-    test::moveOn(altControl("picPatternTable"), 37, 250);
+    moveTo(altChild("picPatternTable"), 36, 249);
+    moveTo(altChild("picPatternTable"), 37, 250);
     QCOMPARE(alt()->statusBar()->currentMessage(), QString("Tile F2  |  bytes at 0x17F30"));
-    test::moveOn(altControl("picBatView"), 101, 51);
-    test::moveOn(altControl("picBatView"), 100, 50);
+    moveTo(altChild("picBatView"), 101, 51);
+    moveTo(altChild("picBatView"), 100, 50);
     QVERIFY(alt()->statusBar()->currentMessage().endsWith("byte at 0x10DC"));
   }
   // A double-click on a swatch chooses a colour: one undo step, and every
@@ -618,37 +546,34 @@ class WorkflowTest : public QObject {
     const ByteArray before = romImage;
     const auto field = static_cast<std::size_t>(rom::kFieldPalette.offset);
     dialogs->colourAnswers = {0x21};
-    doubleClick(test::member(window.get(), "lblnespal_edit", 5));
+    doubleClick(member("lblnespal_edit", 5));
     QCOMPARE(dialogs->colourCurrents.back(), int{before[field + 5]});
     QCOMPARE(int{romImage[field + 5]}, 0x21);
-    QCOMPARE(
-        test::member<QLabel>(window.get(), "lblnespal_edit", 5)->palette().color(QPalette::Window),
-        QColor(redOf(colorTable[0x21]), greenOf(colorTable[0x21]), blueOf(colorTable[0x21])));
-    expectViewsShowTheImage();
+    expectEveryViewFresh();  // the swatch in colour 0x21 among them
 
     // In the editor window: slot 2 of sub-palette 1 of the batter's view palette.
-    QTest::mouseClick(test::named<QPushButton>(alt(), "cmdNextPal"), Qt::LeftButton);
+    clickButton("cmdNextPal");
     const auto batView = static_cast<std::size_t>(rom::kBatViewPalette.offset);
     dialogs->colourAnswers = {0x16};
-    doubleClick(test::member(alt(), "lblnespal_tEdit", 2));
+    doubleClick(altMember("lblnespal_tEdit", 2));
     QCOMPARE(int{romImage[batView + 6]}, 0x16);
-    QCOMPARE(alt()->editor().swatchColour(2), colorTable[0x16]);
-    expectViewsShowTheImage();
+    QCOMPARE(editor().swatchColour(2), colorTable[0x16]);
+    expectEveryViewFresh();
     QCOMPARE(window->document().history().size(), std::size_t{2});
 
     // Cancelled, or the colour it already has: no step.
     dialogs->colourAnswers = {-1, 0x16};
-    doubleClick(test::member(alt(), "lblnespal_tEdit", 2));
-    doubleClick(test::member(alt(), "lblnespal_tEdit", 2));
+    doubleClick(altMember("lblnespal_tEdit", 2));
+    doubleClick(altMember("lblnespal_tEdit", 2));
     QCOMPARE(window->document().history().size(), std::size_t{2});
 
-    mainAction("menuEditUndo")->trigger();
-    mainAction("menuEditUndo")->trigger();
+    action("menuEditUndo")->trigger();
+    action("menuEditUndo")->trigger();
     QCOMPARE(romImage, before);
-    QCOMPARE(alt()->editor().swatchColour(2), colorTable[before[batView + 6] & 63]);
-    expectViewsShowTheImage();
+    QCOMPARE(editor().swatchColour(2), colorTable[before[batView + 6] & 63]);
+    expectEveryViewFresh();
     // Entries 16 to 31 come from nowhere: no chooser.
-    doubleClick(test::member(window.get(), "lblnespal_edit", 20));
+    doubleClick(member("lblnespal_edit", 20));
     QCOMPARE(dialogs->colourCurrents.size(), std::size_t{4});
   }
 
@@ -662,8 +587,8 @@ class WorkflowTest : public QObject {
     };
     for (const auto& [item, view] : items) {
       const auto path = *dir / "picture.png";
-      dialogs->saveFiles << QString::fromStdString(path.string());
-      mainAction(item)->trigger();
+      dialogs->saveFiles << test::qPath(path);
+      action(item)->trigger();
       ByteArray expected;
       QVERIFY(encodeViewPng(romImage, view, 0, expected));
       QCOMPARE(test::readFile(path), expected);
@@ -680,8 +605,8 @@ class WorkflowTest : public QObject {
         {"menuFileExportPatch", "link.ips"},
     };
     for (const auto& [item, name] : refused) {
-      dialogs->saveFiles << QString::fromStdString((*dir / name).string());
-      mainAction(item)->trigger();
+      dialogs->saveFiles << pathIn(name);
+      action(item)->trigger();
       QVERIFY2(dialogs->messages.back().text.startsWith(QString(name) + " was not written."),
                qPrintable(dialogs->messages.back().text));
     }
@@ -690,23 +615,23 @@ class WorkflowTest : public QObject {
   }
 
   void exportPatchTurnsTheLoadedFileIntoTheImage() {
-    clickOn(mainControl("picMapRenderDest"), 40, 70, Qt::RightButton);
+    click(child("picMapRenderDest"), 40, 70, Qt::RightButton);
     openEditor(0);
     selectTile(3);
     choosePen(3);
-    clickOn(altControl("picSelectedTile"), 100, 100);
-    mainAction("menuFileSaveRom")->trigger();  // the patch still starts from the file as loaded
+    click(altChild("picSelectedTile"), 100, 100);
+    action("menuFileSaveRom")->trigger();  // the patch still starts from the file as loaded
     for (const char* name : {"edits.ips", "edits.bps"}) {
-      dialogs->saveFiles << QString::fromStdString((*dir / name).string());
-      mainAction("menuFileExportPatch")->trigger();
+      dialogs->saveFiles << pathIn(name);
+      action("menuFileExportPatch")->trigger();
       ByteArray result;
       std::string reason;
       QVERIFY2(applyPatch(test::readFile(*dir / name), makeDemoRom(), result, &reason),
                reason.c_str());
       QCOMPARE(result, romImage);
     }
-    dialogs->saveFiles << QString::fromStdString((*dir / "edits.txt").string());
-    mainAction("menuFileExportPatch")->trigger();
+    dialogs->saveFiles << pathIn("edits.txt");
+    action("menuFileExportPatch")->trigger();
     QCOMPARE(dialogs->messages.back().text,
              QString("edits.txt was not written.\n\nA patch's name ends in .ips or .bps."));
     QVERIFY(!std::filesystem::exists(*dir / "edits.txt"));
@@ -724,36 +649,36 @@ class WorkflowTest : public QObject {
     test::writeFile(*dir / "broken.png", ByteArray(50, 1));
     const ByteArray before = romImage;
 
-    dialogs->files << QString::fromStdString((*dir / "broken.png").string());
-    test::named<QAction>(alt(), "menuEditImportTiles")->trigger();
+    dialogs->files << pathIn("broken.png");
+    altAction("menuEditImportTiles")->trigger();
     QVERIFY(dialogs->messages.back().text.startsWith("broken.png was not imported."));
     QCOMPARE(romImage, before);
 
-    dialogs->files << QString::fromStdString((*dir / "tiles.png").string());
-    test::named<QAction>(alt(), "menuEditImportTiles")->trigger();
+    dialogs->files << pathIn("tiles.png");
+    altAction("menuEditImportTiles")->trigger();
     QCOMPARE(romImage, other);
-    expectViewsShowTheImage();
+    expectEveryViewFresh();
     QCOMPARE(window->document().history().size(), std::size_t{1});
     altAction("menuEditUndo")->trigger();
     QCOMPARE(romImage, before);
-    expectViewsShowTheImage();
+    expectEveryViewFresh();
   }
 
   void unusedTilesAreMarkedOnThePatternTable() {
     openEditor(1);  // the demo's batter's view leaves some tiles unused
-    const auto used = alt()->editor().usedTiles();
+    const auto used = editor().usedTiles();
     const auto unused = std::find(used.begin(), used.end(), false);
     QVERIFY(unused != used.end());
     const int tile = static_cast<int>(unused - used.begin());
-    const Surface before = alt()->editor().picPatternTable;
+    const Surface before = editor().picPatternTable;
     altAction("menuViewShowUnused")->trigger();
-    const Surface& marked = alt()->editor().picPatternTable;
+    const Surface& marked = editor().picPatternTable;
     QVERIFY(marked.pixel((tile % 16) * 16, (tile / 16) * 16) !=
             before.pixel((tile % 16) * 16, (tile / 16) * 16));
     altAction("menuViewShowUnused")->trigger();
-    QCOMPARE(pixelsOf(alt()->editor().picPatternTable), pixelsOf(before));
+    QCOMPARE(pixelsOf(editor().picPatternTable), pixelsOf(before));
     selectTile(tile);
-    QCOMPARE(test::named<QLabel>(alt(), "lblTileUsage")->text(),
+    QCOMPARE(altChild<QLabel>("lblTileUsage")->text(),
              QString::fromStdString("Tile " + hexLabel(static_cast<std::uint8_t>(tile)) +
                                     ": in 0 cells of the batter's view"));
   }
