@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/rom_locations.h"
-
 namespace tarvo {
 
 namespace {
 
-constexpr int kPixels = rom::kTilePixels;
-constexpr int kBytes = rom::kTileBytes;
+constexpr int kPixels = chr::kTilePixels;
+constexpr int kBytes = chr::kTileBytes;
 
 void decodeTile(const std::uint8_t* chr, std::uint8_t* out) {
   for (int r = 0; r < 8; ++r) {
