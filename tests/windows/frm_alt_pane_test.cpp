@@ -10,13 +10,13 @@
 #include <functional>
 #include <memory>
 
+#include "demo/demo_rom.h"
 #include "editor/frmAltPane.h"
 #include "fake_dialogs.h"
 #include "gfx/tile_transforms.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
 #include "screens/batview_renderer.h"
-#include "screens/demo_rom.h"
 #include "screens/field_renderer.h"
 #include "screens/status_text.h"
 #include "screens/views.h"

@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "demo/demo_rom.h"
 #include "fake_dialogs.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
-#include "screens/demo_rom.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
 #include "shell/rom_image.h"

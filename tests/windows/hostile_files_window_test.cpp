@@ -25,10 +25,10 @@
 #include <stdexcept>
 #include <thread>
 
+#include "demo/demo_rom.h"
 #include "editor/frmAltPane.h"
 #include "fake_dialogs.h"
 #include "gfx/colors.h"
-#include "screens/demo_rom.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
 #include "shell/rom_image.h"

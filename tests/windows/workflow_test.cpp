@@ -14,10 +14,10 @@
 #include <memory>
 #include <random>
 
+#include "demo/demo_rom.h"
 #include "editor/frmAltPane.h"
 #include "fake_dialogs.h"
 #include "gfx/png_image.h"
-#include "screens/demo_rom.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
 #include "shell/patches.h"
