@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "screens/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "shell/rom_image.h"
 
 namespace tarvo::bench {

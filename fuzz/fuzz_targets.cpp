@@ -6,11 +6,11 @@
 #include <optional>
 #include <vector>
 
+#include "demo/demo_rom.h"
 #include "editor/tile_editor.h"
 #include "gfx/png_image.h"
 #include "screens/batview_renderer.h"
 #include "screens/chr_import.h"
-#include "screens/demo_rom.h"
 #include "screens/field_renderer.h"
 #include "screens/field_views.h"
 #include "screens/map_editing.h"

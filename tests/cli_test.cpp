@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cli_support.h"
+#include "demo/demo_rom.h"
 #include "gfx/chr_codec.h"
-#include "screens/demo_rom.h"
 #include "screens/views.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"

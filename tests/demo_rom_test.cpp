@@ -1,4 +1,4 @@
-#include "screens/demo_rom.h"
+#include "demo/demo_rom.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
+#include "demo/demo_rom.h"
 #include "fuzz_targets.h"
 #include "gfx/png_image.h"
-#include "screens/demo_rom.h"
 #include "screens/views.h"
 #include "shell/patches.h"
 #include "test_support.h"

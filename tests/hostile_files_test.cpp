@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "cli_support.h"
-#include "screens/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "shell/cli.h"
 #include "shell/rom_document.h"
 #include "shell/rom_image.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli_support.h"
-#include "screens/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "shell/cli.h"
 #include "test_support.h"
 

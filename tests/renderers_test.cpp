@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "demo/demo_rom.h"
 #include "reference_pictures.h"
 #include "screens/batview_renderer.h"
-#include "screens/demo_rom.h"
 #include "screens/field_renderer.h"
 #include "screens/views.h"
 #include "shell/rom_locations.h"

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/rom_locations.h"
-
 namespace tarvo {
 
 namespace {
 
-constexpr int kPixels = rom::kTilePixels;
-constexpr int kBytes = rom::kTileBytes;
+constexpr int kPixels = chr::kTilePixels;
+constexpr int kBytes = chr::kTileBytes;
 
 void decodeTileBytes(const std::uint8_t* chr, std::uint8_t* out) {
   for (int r = 0; r < 8; ++r) {
@@ -70,7 +68,10 @@ void decodeTile(const ByteArray& image, std::int64_t offset, TilePixels& pixels,
   }
   std::uint8_t chr[kBytes] = {};
   for (int i = 0; i < kBytes; ++i) {
-    chr[i] = romByte(image, offset + i);
+    const std::int64_t at = offset + i;
+    chr[i] = at >= 0 && at < static_cast<std::int64_t>(image.size())
+                 ? image[static_cast<std::size_t>(at)]
+                 : 0;
   }
   decodeTileBytes(chr, pixels.data() + base);
 }

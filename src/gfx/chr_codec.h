@@ -9,9 +9,22 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/rom_image.h"
+#include "gfx/bytes.h"
 
 namespace tarvo {
+
+// The sizes of the tile format.
+namespace chr {
+
+inline constexpr int kTileBytes = 16;   // 8 bytes of plane 0, then 8 of plane 1
+inline constexpr int kTileSide = 8;     // pixels
+inline constexpr int kTilePixels = 64;  // kTileSide * kTileSide
+inline constexpr int kBankTiles = 256;  // tiles of a 4 KiB pattern table
+
+static_assert(kTilePixels == kTileSide * kTileSide);
+static_assert(kTileBytes * 8 == kTilePixels * 2, "two bits a pixel");
+
+}  // namespace chr
 
 using TilePixels = std::vector<std::uint8_t>;
 

@@ -23,6 +23,11 @@ constexpr int blueOf(Color c) {
   return static_cast<int>(c >> 16 & 0xFF);
 }
 
+// Eight sub-palettes of four NES colour numbers; colour slot k of sub-palette
+// p is element p * 4 + k. Only sub-palettes 0 to 3 are ever read from the ROM
+// image; elements 16 to 31 stay zero.
+using PaletteArray = std::array<std::uint8_t, 32>;
+
 // The screen colour of every NES colour number 0 to 63, greyscale off and no
 // emphasis. Filled when the program starts; buildColorTable fills it again.
 extern std::array<Color, 64> colorTable;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "gfx/bytes.h"
 #include "gfx/surface.h"
-#include "shell/rom_image.h"
 
 namespace tarvo {
 

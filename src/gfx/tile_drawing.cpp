@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "shell/rom_locations.h"
-
 namespace tarvo {
 
 void drawTile(const TilePixels& pixels, std::uint8_t tile, Surface& target, std::int32_t x,
@@ -15,11 +13,11 @@ void drawTile(const TilePixels& pixels, std::uint8_t tile, Surface& target, std:
       paletteColor(palette[paletteBase + 2]), paletteColor(palette[paletteBase + 3])};
 
   // The tile's pixels; a buffer too short for the tile reads as slot 0.
-  std::array<std::uint8_t, rom::kTilePixels> slots{};
-  const std::size_t base = static_cast<std::size_t>(tile) * rom::kTilePixels;
+  std::array<std::uint8_t, chr::kTilePixels> slots{};
+  const std::size_t base = static_cast<std::size_t>(tile) * chr::kTilePixels;
   if (base < pixels.size()) {
     std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(base),
-                std::min<std::size_t>(rom::kTilePixels, pixels.size() - base), slots.begin());
+                std::min<std::size_t>(chr::kTilePixels, pixels.size() - base), slots.begin());
   }
 
   const bool inside = x >= 0 && y >= 0 && static_cast<std::int64_t>(x) + 8 <= target.width() &&

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "gfx/chr_codec.h"
+#include "gfx/colors.h"
 #include "gfx/surface.h"
-#include "shell/palette.h"
 
 namespace tarvo {
 

@@ -3,18 +3,16 @@
 #include <array>
 #include <cstring>
 
-#include "shell/rom_locations.h"
-
 namespace tarvo {
 
 namespace {
 
-using Tile = std::array<std::uint8_t, rom::kTilePixels>;
+using Tile = std::array<std::uint8_t, chr::kTilePixels>;
 
 // The tile's 64 pixels, or nullptr when the buffer does not hold the tile.
 std::uint8_t* tileAt(TilePixels& pixels, std::uint8_t tile) {
-  const std::size_t base = static_cast<std::size_t>(tile) * rom::kTilePixels;
-  return base + rom::kTilePixels <= pixels.size() ? pixels.data() + base : nullptr;
+  const std::size_t base = static_cast<std::size_t>(tile) * chr::kTilePixels;
+  return base + chr::kTilePixels <= pixels.size() ? pixels.data() + base : nullptr;
 }
 
 Tile load(const std::uint8_t* at) {

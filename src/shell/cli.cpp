@@ -6,9 +6,9 @@
 #include <optional>
 #include <ostream>
 
+#include "demo/demo_rom.h"
 #include "gfx/png_image.h"
 #include "screens/chr_import.h"
-#include "screens/demo_rom.h"
 #include "screens/views.h"
 #include "shell/cli_patch.h"
 #include "shell/palette.h"

@@ -1,17 +1,12 @@
-// Palette arrays and the palette blocks of the ROM image.
+// The palette blocks of the ROM image, read into palette arrays.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
+#include "gfx/colors.h"  // PaletteArray
 #include "shell/rom_image.h"
 
 namespace tarvo {
-
-// Eight sub-palettes of four NES colour numbers; colour slot k of sub-palette
-// p is element p * 4 + k. Only sub-palettes 0 to 3 are ever read from the ROM
-// image; elements 16 to 31 stay zero.
-using PaletteArray = std::array<std::uint8_t, 32>;
 
 // Copies the 16 bytes at `offset` of `source` into elements 0 to 15 of
 // `destination`; elements 16 to 31 are left as they are. Bytes that would lie

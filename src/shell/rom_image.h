@@ -3,12 +3,10 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
+
+#include "gfx/bytes.h"
 
 namespace tarvo {
-
-// A whole file, or a block taken out of one: index n is byte n.
-using ByteArray = std::vector<std::uint8_t>;
 
 // The ROM image being edited, shared by both windows and the drawing code,
 // indexed by file offset. Holds one zero byte until the first load.

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "gfx/chr_codec.h"
+
 namespace tarvo::rom {
 
 struct Location {
@@ -51,11 +53,12 @@ inline constexpr int kQuadrantSide = 16;    // pixels; one sub-palette per quadr
 inline constexpr int kBatViewColumns = 32;
 inline constexpr int kBatViewRows = 30;
 
-// CHR banks and palettes.
-inline constexpr int kBankTiles = 256;
-inline constexpr int kTileBytes = 16;
-inline constexpr int kTileSide = 8;
-inline constexpr int kTilePixels = 64;
+// CHR banks and palettes; the tile sizes are the NES tile format's
+// (gfx/chr_codec.h).
+inline constexpr int kBankTiles = chr::kBankTiles;
+inline constexpr int kTileBytes = chr::kTileBytes;
+inline constexpr int kTileSide = chr::kTileSide;
+inline constexpr int kTilePixels = chr::kTilePixels;
 inline constexpr int kPaletteBytes = 16;  // four sub-palettes of four colour numbers
 
 // A map byte above 132 makes the renderers read a definition beyond the

@@ -8,10 +8,10 @@
 #include <QTest>
 #include <functional>
 
+#include "demo/demo_rom.h"
 #include "gfx/tile_transforms.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
-#include "screens/demo_rom.h"
 #include "screens/status_text.h"
 #include "shell/frmMain.h"
 #include "shell/rom_image.h"

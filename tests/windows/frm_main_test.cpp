@@ -11,9 +11,9 @@
 #include <QWheelEvent>
 #include <filesystem>
 
+#include "demo/demo_rom.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
-#include "screens/demo_rom.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
 #include "shell/rom_image.h"

@@ -24,7 +24,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "screens/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "shell/frmMain.h"
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"

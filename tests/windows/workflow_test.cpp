@@ -14,8 +14,8 @@
 #include <memory>
 #include <random>
 
+#include "demo/demo_rom.h"
 #include "gfx/png_image.h"
-#include "screens/demo_rom.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
 #include "shell/patches.h"
