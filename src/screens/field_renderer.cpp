@@ -1,6 +1,8 @@
 #include "screens/field_renderer.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "shell/rom_locations.h"
 
@@ -55,6 +57,45 @@ bool drawDefinition(Surface& target, int left, int top, const std::uint8_t* defi
 }
 
 }  // namespace
+
+constexpr int kSheetSide = 128;  // a palette surface: 16 x 16 tiles
+constexpr int kMapSide = rom::kMapColumns * rom::kMetatileSide;
+constexpr int kTileColumns = kMapSide / rom::kTileSide;
+
+// The whole map in the order its pixels lie in memory: one row of tiles at a
+// time, each pixel row of it from left to right. The same pixels as the
+// cells drawn one by one, written front to back. `target` holds the map at
+// its origin; the sheets are whole palette surfaces.
+void drawFieldRows(Surface& target, const FieldBlocks& blocks, const PaletteSurfaces& source) {
+  std::array<const Color*, kTileColumns> tiles{};
+  for (int tileRow = 0; tileRow < rom::kMapRows * 4; ++tileRow) {
+    const int row = tileRow / 4;
+    for (int column = 0; column < rom::kMapColumns; ++column) {
+      const auto cell = static_cast<std::size_t>(row * rom::kMapColumns + column);
+      const std::uint8_t* definition =
+          blocks.metatiles.data() + std::size_t{blocks.map[cell]} * kMetatileBytes;
+      for (int i = 0; i < 4; ++i) {
+        const int k = (tileRow % 4) * 4 + i;
+        const std::uint8_t tile = definition[k];
+        const Surface& sheet = source[static_cast<std::size_t>(
+            quadrantSubPalette(blocks.attributes[cell], tileQuadrant(k)))];
+        tiles[static_cast<std::size_t>(column * 4 + i)] =
+            sheet.pixels() + patternTableY(tile) * kSheetSide + patternTableX(tile);
+      }
+    }
+    const std::ptrdiff_t stride = target.width();
+    for (int r = 0; r < rom::kTileSide; r += 2) {
+      // Two rows at a time: each tile's address is read once for both.
+      Color* out = target.pixels() + (tileRow * rom::kTileSide + r) * stride;
+      for (const Color* tile : tiles) {
+        const Color* from = tile + r * kSheetSide;
+        std::memcpy(out, from, rom::kTileSide * sizeof(Color));
+        std::memcpy(out + stride, from + kSheetSide, rom::kTileSide * sizeof(Color));
+        out += rom::kTileSide;
+      }
+    }
+  }
+}
 
 void redrawFieldMap(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
                     const FieldRedraw& redraw) {
@@ -125,15 +166,22 @@ void drawFieldMap(Surface& target, const ByteArray& rom, const PaletteSurfaces& 
   target.hide();
   FieldBlocks blocks;
   readFieldBlocks(rom, blocks);
-  for (int row = 0; row < rom::kMapRows; ++row) {
-    for (int column = 0; column < rom::kMapColumns; ++column) {
-      const auto cell = static_cast<std::size_t>(row * rom::kMapColumns + column);
-      const std::uint8_t* definition =
-          blocks.metatiles.data() + std::size_t{blocks.map[cell]} * kMetatileBytes;
-      const std::uint8_t attribute = blocks.attributes[cell];
-      drawDefinition(target, column * rom::kMetatileSide, row * rom::kMetatileSide, definition,
-                     source, nullptr,
-                     [&](int k) { return quadrantSubPalette(attribute, tileQuadrant(k)); });
+  const bool wholeSheets = std::all_of(source.begin(), source.end(), [](const Surface& sheet) {
+    return sheet.width() == kSheetSide && sheet.height() == kSheetSide;
+  });
+  if (wholeSheets && target.width() >= kMapSide && target.height() >= kMapSide) {
+    drawFieldRows(target, blocks, source);
+  } else {
+    for (int row = 0; row < rom::kMapRows; ++row) {
+      for (int column = 0; column < rom::kMapColumns; ++column) {
+        const auto cell = static_cast<std::size_t>(row * rom::kMapColumns + column);
+        const std::uint8_t* definition =
+            blocks.metatiles.data() + std::size_t{blocks.map[cell]} * kMetatileBytes;
+        const std::uint8_t attribute = blocks.attributes[cell];
+        drawDefinition(target, column * rom::kMetatileSide, row * rom::kMetatileSide, definition,
+                       source, nullptr,
+                       [&](int k) { return quadrantSubPalette(attribute, tileQuadrant(k)); });
+      }
     }
   }
   target.show();
