@@ -27,6 +27,7 @@ test: build
 
 bench: build
 	$(BUILD_DIR)/bench/tarvo_bench
+	$(BUILD_DIR)/bench/tarvo_window_bench
 
 build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
