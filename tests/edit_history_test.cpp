@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -204,6 +205,23 @@ TEST(EditHistory, AnEditIsOneStepAndAnnouncesAsItGoes) {
     Edit nothing(history, "Put metatile");  // changes no byte: no step
   }
   EXPECT_EQ(history.size(), 1U);
+  {
+    // A joined edit that outlives the one it joined keeps the step open
+    // until it closes too: what it does after is recorded and announced.
+    auto first = std::make_unique<Edit>(history, "Put metatile");
+    Edit second(history, "Paint");
+    image[map + 2] = 4;
+    first.reset();
+    EXPECT_TRUE(history.isOpen());
+    image[map + 3] = 5;
+    second.flush();
+    EXPECT_EQ(told.ranges.back(), (ByteRange{rom::kFieldMap.offset + 3, 1}));
+  }
+  EXPECT_FALSE(history.isOpen());
+  ASSERT_EQ(history.size(), 2U);
+  EXPECT_EQ(history.steps()[1].changes.size(), 1U);
+  EXPECT_EQ(history.steps()[1].changes[0].after, (ByteArray{4, 5}));
+  EXPECT_TRUE(history.undo());
   EXPECT_TRUE(history.undo());
   EXPECT_EQ(image, ByteArray(rom::kMinImageSize, 0));
   history.removeListener(&told);

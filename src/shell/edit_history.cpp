@@ -114,6 +114,8 @@ bool EditHistory::openStepChanged() const {
 }
 
 void EditHistory::clear() {
+  ++generation_;
+  openEdits_ = 0;
   steps_.clear();
   index_ = 0;
   savedIndex_ = 0;
@@ -255,9 +257,25 @@ bool EditHistory::isModified() const {
   return savedIndex_ != index_ || openStepChanged();
 }
 
+void EditHistory::openEdit(const std::string& name) {
+  begin(name);
+  ++openEdits_;
+}
+
+bool EditHistory::closeEdit() {
+  if (openEdits_ > 0) {
+    --openEdits_;
+  }
+  if (openEdits_ > 0) {
+    flush();
+    return false;
+  }
+  return commit();
+}
+
 Edit::Edit(EditHistory& history, const std::string& name)
-    : history_(history), owner_(!history.isOpen()) {
-  history_.begin(name);
+    : history_(history), generation_(history.generation_) {
+  history_.openEdit(name);
 }
 
 Edit::~Edit() {
@@ -265,7 +283,7 @@ Edit::~Edit() {
 }
 
 void Edit::flush() {
-  if (!closed_) {
+  if (!closed_ && generation_ == history_.generation_) {
     history_.flush();
   }
 }
@@ -275,11 +293,7 @@ bool Edit::close() {
     return false;
   }
   closed_ = true;
-  if (!owner_) {
-    history_.flush();
-    return false;
-  }
-  return history_.commit();
+  return generation_ == history_.generation_ && history_.closeEdit();
 }
 
 }  // namespace tarvo

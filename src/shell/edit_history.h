@@ -122,7 +122,13 @@ class EditHistory {
   const std::vector<Step>& steps() const { return steps_; }
 
  private:
+  friend class Edit;
   static constexpr std::size_t kNotReachable = static_cast<std::size_t>(-1);
+
+  // An Edit opens (a step begins unless one is open) and closes (the step
+  // ends when the last open Edit closes, else what changed is announced).
+  void openEdit(const std::string& name);
+  bool closeEdit();
 
   // Undo (backward) or redo (forward) one step.
   bool travel(bool forward);
@@ -148,11 +154,14 @@ class EditHistory {
   ByteArray snapshot_;            // the tracked bytes when the step began
   ByteArray announced_;           // the tracked bytes as last announced
   std::size_t snapshotSize_ = 0;  // the image's size when the step began
+  std::size_t openEdits_ = 0;     // Edits made and not yet closed
+  std::uint64_t generation_ = 0;  // one more at every clear()
 };
 
 // One edit of the image: begins a step when made, and closes it when it goes
 // out of scope or close() is called. Made while another edit is open (a
-// right press during a left drag), it joins that step and closes nothing.
+// right press during a left drag), it joins that step: the step ends when
+// the last of the edits in it closes, whichever was made first.
 class Edit {
  public:
   Edit(EditHistory& history, const std::string& name);
@@ -162,13 +171,14 @@ class Edit {
 
   // Views show what the edit has changed so far.
   void flush();
-  // Ends the edit: the step closes if this edit began it (returns whether it
-  // was kept); a joined step is only flushed. Later calls do nothing.
+  // Ends the edit: the step closes if no other edit is open in it (returns
+  // whether it was kept); otherwise what changed is announced. Later calls,
+  // and a close after the history was cleared (a new image), do nothing.
   bool close();
 
  private:
   EditHistory& history_;
-  bool owner_;
+  std::uint64_t generation_;
   bool closed_ = false;
 };
 
