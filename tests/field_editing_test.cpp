@@ -6,6 +6,7 @@
 #include "screens/grid_lines.h"
 #include "screens/map_editing.h"
 #include "screens/metatile_picker.h"
+#include "screens/view_transform.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"
 
@@ -239,6 +240,67 @@ TEST(Grids, LinesBetweenEveryTwoCells) {
     EXPECT_EQ(field.vertical[i].x1, 32 * static_cast<int>(i + 1));
     EXPECT_EQ(field.horizontal[i].y1, 32 * static_cast<int>(i + 1));
   }
+  // The quadrant grid halves every cell, and shares no line with the field's.
+  const Grid quadrants = quadrantGrid();
+  ASSERT_EQ(quadrants.vertical.size(), 24U);
+  for (std::size_t i = 0; i < 24; ++i) {
+    const int at = 32 * static_cast<int>(i) + 16;
+    EXPECT_EQ(quadrants.vertical[i], (GridLine{at, 0, at, 767}));
+    EXPECT_EQ(quadrants.horizontal[i], (GridLine{0, at, 767, at}));
+  }
+}
+
+// Pointer positions to picture pixels and back, at every zoom and at display
+// scales that are whole and not.
+TEST(ViewTransforms, MapPointerAndPicturePixelsBothWays) {
+  EXPECT_EQ(floorDiv(-1, 4), -1);
+  EXPECT_EQ(floorDiv(-4, 4), -1);
+  EXPECT_EQ(floorDiv(-5, 4), -2);
+  EXPECT_EQ(floorDiv(7, 4), 1);
+  EXPECT_EQ(floorDiv(0, 4), 0);
+  struct Case {
+    int zoom;
+    double ratio;
+    int devicePerPixel;
+  };
+  const Case cases[] = {{1, 1.0, 1},  {2, 1.0, 2},  {3, 1.0, 3},  {4, 1.0, 4},
+                        {1, 1.25, 1}, {2, 1.25, 3}, {3, 1.25, 4}, {4, 1.25, 5},
+                        {1, 1.5, 2},  {2, 1.5, 3},  {3, 1.5, 5},  {4, 1.5, 6},
+                        {1, 2.0, 2},  {2, 2.0, 4},  {3, 2.0, 6},  {4, 2.0, 8}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "zoom " << c.zoom << " ratio " << c.ratio);
+    for (const int scroll : {0, 7, 100}) {
+      const ViewTransform view{c.zoom, c.ratio, scroll, 2 * scroll};
+      ASSERT_EQ(view.devicePerPixel(), c.devicePerPixel);
+      const int k = c.devicePerPixel;
+      // Every device pixel of the zoomed picture falls in the picture pixel
+      // it shows, including the first and last of each block, and left of
+      // the picture lies pixel -1, not 0.
+      for (const int pixel : {-2, -1, 0, 1, 5, 767}) {
+        for (const int device : {pixel * k, pixel * k + k - 1}) {
+          const double logical = (device + 0.5) / c.ratio;
+          ASSERT_EQ(view.pixelX(logical - scroll), pixel) << device;
+          ASSERT_EQ(view.pixelY(logical - 2 * scroll), pixel) << device;
+        }
+      }
+      // A block's edge in logical pixels, rounded down and up: the logical
+      // pixel where it starts, and the extent that covers it whole.
+      for (const int pixel : {0, 1, 16, 767}) {
+        const int edge = view.logicalEdge(pixel);
+        EXPECT_LE(edge * c.ratio, pixel * k + 1e-6) << pixel;
+        EXPECT_GT((edge + 1) * c.ratio, pixel * k) << pixel;
+        const int extent = view.logicalExtent(pixel);
+        EXPECT_GE(extent * c.ratio, pixel * k - 1e-6) << pixel;
+        EXPECT_LT((extent - 1) * c.ratio, pixel * k) << pixel;
+      }
+    }
+    // Keeping a picture point under the pointer while the zoom changes.
+    const ViewTransform after{c.zoom, c.ratio, 0, 0};
+    const int scroll = scrollToKeep(200.5, 100, after);
+    EXPECT_EQ(after.pixelOf(100 + scroll), 200);
+  }
+  EXPECT_EQ(clampZoom(0), 1);
+  EXPECT_EQ(clampZoom(9), 4);
 }
 
 TEST(Grids, TheEditorWindowsLinesLieBetweenTilesAndPixels) {

@@ -11,14 +11,17 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <tuple>
 
 #include "platform/clickable_label.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
+#include "platform/window_placement.h"
 #include "screens/chr_import.h"
 #include "screens/grid_lines.h"
 #include "screens/status_text.h"
+#include "screens/views.h"
 
 namespace tarvo {
 
@@ -115,8 +118,9 @@ frmAltPane::frmAltPane(EditHistory& editHistory, UserDialogs& userDialogs, QWidg
   setAttribute(Qt::WA_DeleteOnClose);
   buildControls();
   buildMenus();
-  statusBar()->setObjectName("statusBar");  // before the size is fixed: it takes a line
-  setFixedSize(sizeHint());
+  statusBar()->setObjectName("statusBar");  // before the size is taken: it takes a line
+  placeOnScreen(this, QSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() +
+                                              statusBar()->sizeHint().height()));
 }
 
 frmAltPane::~frmAltPane() {
@@ -128,7 +132,10 @@ frmAltPane::~frmAltPane() {
 void frmAltPane::buildControls() {
   auto* client = new QWidget(this);
   client->setObjectName("clientArea");
-  client->setFixedSize(kClientWidth, kClientHeight);
+  client->setMinimumSize(kClientWidth, kClientHeight);
+  client->resize(kClientWidth, kClientHeight);
+  client->installEventFilter(this);  // its resizes place the controls
+  clientArea = client;
   setCentralWidget(client);
 
   fraPatTbl = makeFrame(client, "fraPatTbl", {8, 0, 457, 281});
@@ -176,7 +183,12 @@ void frmAltPane::buildControls() {
   }
   picPatternTable = new PictureSurface(tiles.picPatternTable, fraPatTbl);
   picPatternTable->setObjectName("picPatternTable");
-  picPatternTable->move(192, 16);
+  picPatternTable->setViewportMode(true);
+  picPatternTable->setGeometry(192, 16, 256, 256);
+  picPatternTable->setFocusPolicy(Qt::StrongFocus);
+  hscrPatTbl = makeScrollBar(fraPatTbl, "hscrPatTbl", {}, 0, 64);
+  vscrPatTbl = new QScrollBar(Qt::Vertical, fraPatTbl);
+  vscrPatTbl->setObjectName("vscrPatTbl");
 
   fraMetaEdit = makeFrame(client, "fraMetaEdit", {16, 296, 145, 177});
   pic_4x4metatile = new PictureSurface(tiles.pic_4x4metatile, fraMetaEdit);
@@ -188,7 +200,12 @@ void frmAltPane::buildControls() {
   fraBatEdit = makeFrame(client, "fraBatEdit", {192, 288, 273, 265});
   picBatView = new PictureSurface(tiles.picBatView, fraBatEdit);
   picBatView->setObjectName("picBatView");
-  picBatView->move(8, 16);
+  picBatView->setViewportMode(true);
+  picBatView->setGeometry(8, 16, 256, 240);
+  hscrBatView = makeScrollBar(fraBatEdit, "hscrBatView", {}, 0, 64);
+  vscrBatView = new QScrollBar(Qt::Vertical, fraBatEdit);
+  vscrBatView->setObjectName("vscrBatView");
+  lastZoomView = picPatternTable;
 
   hscrGridColor = makeScrollBar(client, "hscrGridColor", {16, 504, 145, 17}, 255, 8);
 
@@ -264,54 +281,123 @@ void frmAltPane::buildControls() {
     connect(button, &QPushButton::clicked, this,
             [this, operation = operation] { tileButton_Click(operation); });
   }
+  // The zoomed views and their scroll bars move together.
+  const std::tuple<PictureSurface*, QScrollBar*, QScrollBar*> scrolled[] = {
+      {picPatternTable, hscrPatTbl, vscrPatTbl}, {picBatView, hscrBatView, vscrBatView}};
+  for (const auto& [view, across, down] : scrolled) {
+    for (QScrollBar* bar : {across, down}) {
+      bar->setSingleStep(16);
+      bar->hide();
+      connect(bar, &QScrollBar::valueChanged, view, [view = view, across = across, down = down] {
+        view->setScroll({across->value(), down->value()});
+      });
+    }
+    connect(view, &PictureSurface::scrolled, this, [across = across, down = down](QPoint at) {
+      const QSignalBlocker blockAcross(across);
+      const QSignalBlocker blockDown(down);
+      across->setValue(at.x());
+      down->setValue(at.y());
+    });
+    connect(view, &PictureSurface::zoomWheel, this, [this, view = view](int notches, QPointF at) {
+      if (!paintStroke) {
+        setViewZoom(view, view->zoom() + notches, at);
+      }
+    });
+    connect(view, &PictureSurface::moved, this, [this, view = view] { lastZoomView = view; });
+  }
+  connect(picPatternTable, &PictureSurface::arrowKey, this, &frmAltPane::picPatternTable_Arrow);
   // valueChanged comes on a change and while the thumb is dragged.
   connect(hscr_meta, &QScrollBar::valueChanged, this, &frmAltPane::hscr_meta_Change);
   connect(hscrGridColor, &QScrollBar::valueChanged, this, &frmAltPane::hscrGridColor_Change);
 }
 
 void frmAltPane::buildMenus() {
-  QMenu* menuEdit = menuBar()->addMenu("Edit");
+  auto addAction = [](QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+  };
+  QMenu* menuFile = menuBar()->addMenu("&File");
+  menuFile->setObjectName("menuFile");
+  QAction* menuFileSaveRom = addAction(menuFile, "menuFileSaveRom", "&Save Rom");
+  menuFileSaveRom->setShortcut(QKeySequence("Ctrl+S"));
+  connect(menuFileSaveRom, &QAction::triggered, this, &frmAltPane::saveRequested);
+  QMenu* menuFileExportImage = menuFile->addMenu("Export &Image");
+  menuFileExportImage->setObjectName("menuFileExportImage");
+  for (int view = 0; view < static_cast<int>(kViews.size()); ++view) {
+    const ViewInfo& info = kViews[static_cast<std::size_t>(view)];
+    QAction* action = addAction(
+        menuFileExportImage, std::string(info.menuName).c_str(),
+        QString::fromUtf8(info.menuCaption.data(), static_cast<int>(info.menuCaption.size())));
+    connect(action, &QAction::triggered, this, [this, view] { emit exportRequested(view); });
+  }
+  menuFile->addSeparator();
+  QAction* menuFileClose = addAction(menuFile, "menuFileClose", "&Close");
+  menuFileClose->setShortcut(QKeySequence("Ctrl+W"));
+  connect(menuFileClose, &QAction::triggered, this, &QWidget::close);
+
+  QMenu* menuEdit = menuBar()->addMenu("&Edit");
   menuEdit->setObjectName("menuEdit");
-  menuEditUndo = menuEdit->addAction("Undo");
-  menuEditUndo->setObjectName("menuEditUndo");
+  menuEditUndo = addAction(menuEdit, "menuEditUndo", "&Undo");
   menuEditUndo->setShortcuts({QKeySequence("Ctrl+Z")});
-  menuEditRedo = menuEdit->addAction("Redo");
-  menuEditRedo->setObjectName("menuEditRedo");
+  menuEditRedo = addAction(menuEdit, "menuEditRedo", "&Redo");
   menuEditRedo->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
   connect(menuEditUndo, &QAction::triggered, this, &frmAltPane::undoRequested);
   connect(menuEditRedo, &QAction::triggered, this, &frmAltPane::redoRequested);
   menuEdit->addSeparator();
-  QAction* menuEditImportTiles = menuEdit->addAction("Import Tiles...");
-  menuEditImportTiles->setObjectName("menuEditImportTiles");
+  QAction* menuEditImportTiles = addAction(menuEdit, "menuEditImportTiles", "&Import Tiles...");
   connect(menuEditImportTiles, &QAction::triggered, this, &frmAltPane::menuEditImportTiles_Click);
 
-  QMenu* menuView = menuBar()->addMenu("View");
+  QMenu* menuView = menuBar()->addMenu("&View");
   menuView->setObjectName("menuView");
-  menuViewShowGrid = menuView->addAction("Show Grid");
-  menuViewShowGrid->setObjectName("menuViewShowGrid");
+  menuViewShowGrid = addAction(menuView, "menuViewShowGrid", "Show &Grid");
   menuViewShowGrid->setCheckable(true);
   menuViewShowGrid->setShortcut(QKeySequence("Ctrl+G"));
   connect(menuViewShowGrid, &QAction::triggered, this, &frmAltPane::menuViewShowGrid_Click);
-  menuViewShowUnused = menuView->addAction("Show Unused Tiles");
-  menuViewShowUnused->setObjectName("menuViewShowUnused");
+  menuViewShowUnused = addAction(menuView, "menuViewShowUnused", "Show &Unused Tiles");
   menuViewShowUnused->setCheckable(true);
   connect(menuViewShowUnused, &QAction::triggered, this, &frmAltPane::menuViewShowUnused_Click);
+  menuView->addSeparator();
+  menuViewZoomIn = addAction(menuView, "menuViewZoomIn", "Zoom &In");
+  menuViewZoomIn->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
+  menuViewZoomOut = addAction(menuView, "menuViewZoomOut", "Zoom &Out");
+  menuViewZoomOut->setShortcut(QKeySequence("Ctrl+-"));
+  menuViewActualSize = addAction(menuView, "menuViewActualSize", "&Actual Size");
+  menuViewActualSize->setShortcut(QKeySequence("Ctrl+0"));
+  connect(menuViewZoomIn, &QAction::triggered, this,
+          [this] { setViewZoom(zoomTarget(), zoomTarget()->zoom() + 1); });
+  connect(menuViewZoomOut, &QAction::triggered, this,
+          [this] { setViewZoom(zoomTarget(), zoomTarget()->zoom() - 1); });
+  connect(menuViewActualSize, &QAction::triggered, this, [this] { setViewZoom(zoomTarget(), 1); });
+
+  QMenu* menuHelp = menuBar()->addMenu("&Help");
+  menuHelp->setObjectName("menuHelp");
+  QAction* menuHelpKeys = addAction(menuHelp, "menuHelpKeys", "&Keyboard and Mouse");
+  menuHelpKeys->setShortcut(QKeySequence("F1"));
+  connect(menuHelpKeys, &QAction::triggered, this, &frmAltPane::helpRequested);
 }
 
 void frmAltPane::initGUI(int ap, int metaID) {
   tiles.initGUI(ap, metaID);
   fraMetaEdit->setVisible(tiles.paneMode() == 0);
   fraBatEdit->setVisible(tiles.paneMode() == 1);
-  lblTileUsage->setGeometry(tiles.paneMode() == 0 ? QRect(200, 304, 257, 48)
-                                                  : QRect(16, 304, 161, 80));
-  setWindowTitle(tiles.paneMode() == 0 ? "Metatile Editor" : "Batter View Editor");
+  layoutControls();
+  showCaption();
+  // Ctrl+E exports the tiles this window edits.
+  for (const View view : {View::FieldChr, View::BatViewChr}) {
+    auto* item = findChild<QAction*>(
+        QString::fromUtf8(kViews[static_cast<int>(view)].menuName.data(),
+                          static_cast<int>(kViews[static_cast<int>(view)].menuName.size())));
+    const bool mine = (view == View::FieldChr) == (tiles.paneMode() == 0);
+    item->setShortcut(mine ? QKeySequence("Ctrl+E") : QKeySequence());
+  }
   {
     // Setting the bar must not run its handler on a stale value.
     const QSignalBlocker blocker(hscr_meta);
     hscr_meta->setValue(tiles.selMeta());
   }
   showSubPalette();
-  showHistoryState();
+  showZoomState();
 }
 
 void frmAltPane::imageChanged(const ImageDamage& damage) {
@@ -323,7 +409,9 @@ void frmAltPane::imageChanged(const ImageDamage& damage) {
   }
 }
 
-void frmAltPane::showHistoryState() {
+void frmAltPane::showHistoryState(bool isModified) {
+  modified = isModified;
+  setWindowModified(modified);
   menuEditUndo->setEnabled(history.canUndo());
   menuEditRedo->setEnabled(history.canRedo());
   menuEditUndo->setStatusTip(QString::fromStdString(history.undoName()));
@@ -360,6 +448,7 @@ void frmAltPane::showLabels() {
   lbl_4selMeta->setText(QString::fromStdString(hexLabel(tiles.selMeta())));
   fill(lblselectedcolor[0], tiles.penColour(0));
   fill(lblselectedcolor[1], tiles.penColour(1));
+  showSelectedTile();
   showUsage();
 }
 
@@ -512,6 +601,148 @@ void frmAltPane::menuEditImportTiles_Click() {
 
 void frmAltPane::menuViewShowUnused_Click() {
   tiles.setShowUnused(menuViewShowUnused->isChecked());
+}
+
+bool frmAltPane::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == clientArea && event->type() == QEvent::Resize) {
+    layoutControls();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+namespace {
+
+// Puts a viewport-mode picture into `room`, as large as its zoomed picture
+// where there is room, with scroll bars along its bottom and right while the
+// picture is larger than what shows.
+void placeScrolled(PictureSurface* view, QScrollBar* across, QScrollBar* down, QRect room) {
+  constexpr int kBar = 17;
+  const QSize zoomed = view->zoomedSize();
+  bool needAcross = zoomed.width() > room.width();
+  bool needDown = zoomed.height() > room.height();
+  needAcross = needAcross || (needDown && zoomed.width() > room.width() - kBar);
+  needDown = needDown || (needAcross && zoomed.height() > room.height() - kBar);
+  const QSize shown(std::min(zoomed.width(), room.width() - (needDown ? kBar : 0)),
+                    std::min(zoomed.height(), room.height() - (needAcross ? kBar : 0)));
+  view->setGeometry(QRect(room.topLeft(), shown));
+  const QPoint most = view->maxScroll();
+  across->setGeometry(room.x(), room.y() + shown.height(), shown.width(), kBar);
+  across->setRange(0, most.x());
+  across->setPageStep(std::max(1, shown.width()));
+  across->setVisible(needAcross);
+  down->setGeometry(room.x() + shown.width(), room.y(), kBar, shown.height());
+  down->setRange(0, most.y());
+  down->setPageStep(std::max(1, shown.height()));
+  down->setVisible(needDown);
+  across->setValue(view->scroll().x());
+  down->setValue(view->scroll().y());
+}
+
+}  // namespace
+
+void frmAltPane::layoutControls() {
+  const int dx = std::max(0, clientArea->width() - kClientWidth);
+  const int dy = std::max(0, clientArea->height() - kClientHeight);
+  // The pattern table takes the extra height alone when the batter's view is
+  // hidden, else half of it.
+  const int dyTop = tiles.paneMode() == 1 ? dy / 2 : dy;
+  fraPatTbl->setGeometry(8, 0, 457 + dx, 281 + dyTop);
+  placeScrolled(picPatternTable, hscrPatTbl, vscrPatTbl, {192, 16, 256 + dx, 256 + dyTop});
+  fraMetaEdit->move(16, 296 + dyTop);
+  fraBatEdit->setGeometry(192, 288 + dyTop, 273 + dx, 265 + dy - dyTop);
+  placeScrolled(picBatView, hscrBatView, vscrBatView, {8, 16, 256 + dx, 240 + dy - dyTop});
+  hscrGridColor->move(16, 504 + dyTop);
+  lblTileUsage->setGeometry(tiles.paneMode() == 0 ? QRect(200, 304 + dyTop, 257 + dx, 48)
+                                                  : QRect(16, 304 + dyTop, 161, 80));
+}
+
+void frmAltPane::setFileName(const QString& name) {
+  fileName = name;
+  showCaption();
+}
+
+void frmAltPane::showCaption() {
+  // As the main window's: "[*]" in the file's own name is doubled to show as
+  // it is.
+  QString shownName = fileName;
+  shownName.replace("[*]", "[*][*]");
+  const QString mode = tiles.paneMode() == 0 ? "Metatile Editor" : "Batter View Editor";
+  setWindowTitle(fileName.isEmpty() ? mode : mode + " [" + shownName + "][*]");
+  setWindowModified(modified);
+}
+
+void frmAltPane::showSelectedTile() {
+  const int tile = tiles.selTile();
+  picPatternTable->setMark(
+      0, SurfaceMark{{(tile % 16) * 16, (tile / 16) * 16, 16, 16}, QColor(255, 64, 64), 2, false});
+}
+
+void frmAltPane::picPatternTable_Arrow(int dx, int dy) {
+  const int tile = tiles.selTile();
+  const int column = tile % 16 + dx;
+  const int row = tile / 16 + dy;
+  if (column < 0 || column > 15 || row < 0 || row > 15) {
+    return;
+  }
+  tiles.selectTile(static_cast<std::uint8_t>(row * 16 + column));
+  showLabels();
+  // Keep the selection in sight.
+  const QRect box = picPatternTable->widgetRectOf({column * 16, row * 16, 16, 16});
+  QPoint scroll = picPatternTable->scroll();
+  if (box.left() < 0) {
+    scroll.rx() += box.left();
+  } else if (box.right() >= picPatternTable->width()) {
+    scroll.rx() += box.right() - picPatternTable->width() + 1;
+  }
+  if (box.top() < 0) {
+    scroll.ry() += box.top();
+  } else if (box.bottom() >= picPatternTable->height()) {
+    scroll.ry() += box.bottom() - picPatternTable->height() + 1;
+  }
+  picPatternTable->setScroll(scroll);
+}
+
+PictureSurface* frmAltPane::zoomTarget() const {
+  if (lastZoomView == picBatView && tiles.paneMode() == 1) {
+    return picBatView;
+  }
+  return picPatternTable;
+}
+
+int frmAltPane::patternTableZoom() const {
+  return picPatternTable->zoom();
+}
+
+int frmAltPane::batViewZoom() const {
+  return picBatView->zoom();
+}
+
+void frmAltPane::setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF> anchor) {
+  zoom = clampZoom(zoom);
+  lastZoomView = view;
+  if (zoom != view->zoom()) {
+    const QPointF at = anchor ? *anchor : QPointF(view->width() / 2.0, view->height() / 2.0);
+    const ViewTransform before = view->transform();
+    const double pixelX = (at.x() + before.scrollX) * before.ratio / before.devicePerPixel();
+    const double pixelY = (at.y() + before.scrollY) * before.ratio / before.devicePerPixel();
+    view->setZoom(zoom);
+    layoutControls();
+    const ViewTransform after = view->transform();
+    view->setScroll({scrollToKeep(pixelX, static_cast<int>(at.x()), after),
+                     scrollToKeep(pixelY, static_cast<int>(at.y()), after)});
+  }
+  showZoomState();
+}
+
+void frmAltPane::showZoomState() {
+  const int zoom = zoomTarget()->zoom();
+  menuViewZoomIn->setEnabled(zoom < kMaxZoom);
+  menuViewZoomOut->setEnabled(zoom > kMinZoom);
+  menuViewActualSize->setEnabled(zoom != 1);
+  const QString which = zoomTarget() == picPatternTable ? "the pattern table" : "the batter's view";
+  for (QAction* action : {menuViewZoomIn, menuViewZoomOut, menuViewActualSize}) {
+    action->setStatusTip(QString("Zoom of %1: %2x").arg(which).arg(zoom));
+  }
 }
 
 }  // namespace tarvo

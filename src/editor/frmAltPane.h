@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointF>
+#include <QString>
 #include <array>
 #include <optional>
 #include <vector>
@@ -44,21 +46,44 @@ class frmAltPane : public QMainWindow {
   // Bytes of the image changed, by an edit of either window or an undo: the
   // views and labels show what that touches.
   void imageChanged(const ImageDamage& damage);
-  // The state of the shared history, for the Undo and Redo items.
-  void showHistoryState();
+  // The state of the shared history, for the Undo and Redo items, and
+  // whether the image has unsaved edits, for the caption's marker.
+  void showHistoryState(bool modified);
+  // The name of the loaded file, for the caption.
+  void setFileName(const QString& name);
+
+  // The zoom of the pattern table or the batter's view (1 to 4), as
+  // frmMain::setViewZoom.
+  void setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF> anchor = {});
+  int patternTableZoom() const;
+  int batViewZoom() const;
 
  signals:
   // As the window closes.
   void unloaded(int mode);
   void undoRequested();
   void redoRequested();
+  // File > Save Rom, and File > Export Image's views (as frmMain numbers
+  // them).
+  void saveRequested();
+  void exportRequested(int view);
+  void helpRequested();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildControls();
   void buildMenus();
+  // Places the controls for the client area's size: the pattern table and
+  // the batter's view take what the window has beyond its first size.
+  void layoutControls();
+  void showCaption();
+  void showSelectedTile();
+  void showZoomState();
+  PictureSurface* zoomTarget() const;
+  void picPatternTable_Arrow(int dx, int dy);
   void Form_Unload();
 
   // Brings the labels (selected tile and metatile, swatches, pens) up to date.
@@ -113,6 +138,19 @@ class frmAltPane : public QMainWindow {
   std::vector<LineOverlay*> lineVert;
   std::vector<LineOverlay*> lineHoriz;
   QAction* menuViewShowGrid = nullptr;
+  QAction* menuViewZoomIn = nullptr;
+  QAction* menuViewZoomOut = nullptr;
+  QAction* menuViewActualSize = nullptr;
+  // Scroll bars of the zoomed pattern table and batter's view, shown while
+  // the picture is larger than its room.
+  QScrollBar* hscrPatTbl = nullptr;
+  QScrollBar* vscrPatTbl = nullptr;
+  QScrollBar* hscrBatView = nullptr;
+  QScrollBar* vscrBatView = nullptr;
+  QWidget* clientArea = nullptr;
+  PictureSurface* lastZoomView = nullptr;
+  QString fileName;
+  bool modified = false;
   bool unloaded_ = false;
 };
 

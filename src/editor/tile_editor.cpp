@@ -203,6 +203,11 @@ void TileEditor::patternTablePress(int x, int y) {
   drawSelectedTile();
 }
 
+void TileEditor::selectTile(std::uint8_t tile) {
+  patternTablePress((tile % 16) * kPatternCell, (tile / 16) * kPatternCell);
+  tileDrag_ = false;
+}
+
 bool TileEditor::patternTableRelease(int x, int y) {
   const bool copy = tileDrag_ && inside(picPatternTable, x, y);
   tileDrag_ = false;

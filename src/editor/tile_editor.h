@@ -73,6 +73,8 @@ class TileEditor : public EditHistory::Listener {
   // The second press of a double-click selects, as any press does, but is
   // not the start of a copy: its release copies nothing.
   void patternTableDoubleClick() { tileDrag_ = false; }
+  // Selects tile `tile` as a press on it does, without starting a copy.
+  void selectTile(std::uint8_t tile);
 
   // The enlarged tile (128 x 128, 16 pixels a tile pixel): a press paints the
   // pixel under the pointer with the left pen (button 1) or the right pen

@@ -1,22 +1,16 @@
 #include "platform/picture_surface.h"
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <cmath>
 
+#include "platform/line_overlay.h"
+
 namespace tarvo {
-
-namespace {
-
-// Pointer position in whole surface pixels; floor, so that -0.5 is -1 and
-// never falls into column 0.
-QPoint pixelOf(const QMouseEvent* event) {
-  const QPointF position = event->position();
-  return {static_cast<int>(std::floor(position.x())), static_cast<int>(std::floor(position.y()))};
-}
-
-}  // namespace
 
 PictureSurface::PictureSurface(Surface& surface, QWidget* parent)
     : QWidget(parent), surface_(surface) {
@@ -40,31 +34,163 @@ int PictureSurface::shiftValue(Qt::KeyboardModifiers modifiers) {
          (modifiers & Qt::AltModifier ? 4 : 0);
 }
 
-void PictureSurface::paintEvent(QPaintEvent*) {
+ViewTransform PictureSurface::transform() const {
+  return ViewTransform{zoom_, devicePixelRatioF(), scroll_.x(), scroll_.y()};
+}
+
+QSize PictureSurface::zoomedSize() const {
+  const ViewTransform view = transform();
+  return {view.logicalExtent(surface_.width()), view.logicalExtent(surface_.height())};
+}
+
+void PictureSurface::setZoom(int zoom) {
+  zoom_ = clampZoom(zoom);
+  applyView();
+}
+
+void PictureSurface::setViewportMode(bool on) {
+  viewportMode_ = on;
+  if (on) {
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
+  applyView();
+}
+
+QPoint PictureSurface::maxScroll() const {
+  if (!viewportMode_) {
+    return {};
+  }
+  const QSize zoomed = zoomedSize();
+  return {std::max(0, zoomed.width() - width()), std::max(0, zoomed.height() - height())};
+}
+
+void PictureSurface::setScroll(QPoint scroll) {
+  const QPoint most = maxScroll();
+  const QPoint clamped(std::clamp(scroll.x(), 0, most.x()), std::clamp(scroll.y(), 0, most.y()));
+  if (clamped == scroll_) {
+    return;
+  }
+  scroll_ = clamped;
+  applyView();
+  emit scrolled(scroll_);
+}
+
+void PictureSurface::applyView() {
+  if (!viewportMode_) {
+    setFixedSize(zoomedSize());
+    scroll_ = {};
+  } else {
+    const QPoint most = maxScroll();
+    scroll_ = {std::min(scroll_.x(), most.x()), std::min(scroll_.y(), most.y())};
+  }
+  const ViewTransform view = transform();
+  for (LineOverlay* line : findChildren<LineOverlay*>(QString(), Qt::FindDirectChildrenOnly)) {
+    line->place(view);
+  }
+  update();
+}
+
+QPoint PictureSurface::pixelAt(QPointF at) const {
+  const ViewTransform view = transform();
+  return {view.pixelX(at.x()), view.pixelY(at.y())};
+}
+
+QRect PictureSurface::widgetRectOf(const SurfaceRect& rect) const {
+  const ViewTransform view = transform();
+  const int left = view.logicalEdge(rect.x) - scroll_.x();
+  const int top = view.logicalEdge(rect.y) - scroll_.y();
+  const int right = view.logicalExtent(rect.x + rect.width) - scroll_.x();
+  const int bottom = view.logicalExtent(rect.y + rect.height) - scroll_.y();
+  return {left, top, right - left, bottom - top};
+}
+
+void PictureSurface::setMark(int slot, std::optional<SurfaceMark> mark) {
+  auto& current = marks_.at(static_cast<std::size_t>(slot));
+  if (current == mark) {
+    return;
+  }
+  updateMark(current);
+  current = std::move(mark);
+  updateMark(current);
+}
+
+void PictureSurface::updateMark(const std::optional<SurfaceMark>& mark) {
+  if (mark) {
+    // Widened for the rounding of a fractional display scale.
+    update(widgetRectOf(mark->rect).adjusted(-2, -2, 2, 2));
+  }
+}
+
+void PictureSurface::paintEvent(QPaintEvent* event) {
   // The pixels are 0x00BBGGRR: in memory R, G, B, unused, which is RGBX8888.
   const QImage image(reinterpret_cast<const uchar*>(surface_.pixels()), surface_.width(),
                      surface_.height(), surface_.width() * 4, QImage::Format_RGBX8888);
   QPainter painter(this);
-  painter.drawImage(0, 0, image);
+  const ViewTransform view = transform();
+  const int k = view.devicePerPixel();
+  // From here on in device pixels, so that every picture pixel is a block of
+  // k x k of them whatever the display scale.
+  painter.scale(1 / view.ratio, 1 / view.ratio);
+  const QPoint origin(-static_cast<int>(std::lround(scroll_.x() * view.ratio)),
+                      -static_cast<int>(std::lround(scroll_.y() * view.ratio)));
+  const QRect picture(origin, QSize(surface_.width() * k, surface_.height() * k));
+  const QRect device(QPoint(0, 0), size() * view.ratio + QSize(1, 1));
+  if (!picture.contains(device)) {
+    // A viewport larger than the picture: the rest is window background.
+    const QRegion outside = QRegion(device).subtracted(picture);
+    for (const QRect& part : outside) {
+      painter.fillRect(part, palette().color(QPalette::Window));
+    }
+  }
+  painter.drawImage(picture, image);
+  (void)event;
+
+  const int line = std::max(1, static_cast<int>(std::lround(view.ratio)));
+  for (const auto& mark : marks_) {
+    if (!mark) {
+      continue;
+    }
+    const QRect box(origin.x() + mark->rect.x * k, origin.y() + mark->rect.y * k,
+                    mark->rect.width * k, mark->rect.height * k);
+    const int thick = mark->thickness * line;
+    auto band = [&](const QColor& colour, int inset, int width, Qt::PenStyle style) {
+      QPen pen(colour, width, style, Qt::FlatCap, Qt::MiterJoin);
+      painter.setPen(pen);
+      painter.setBrush(Qt::NoBrush);
+      const QRectF inner = QRectF(box).adjusted(inset + width / 2.0, inset + width / 2.0,
+                                                -inset - width / 2.0, -inset - width / 2.0);
+      painter.drawRect(inner);
+    };
+    // A dark edge around the colour, so that the frame shows on any picture.
+    band(Qt::black, 0, thick + line, Qt::SolidLine);
+    band(mark->colour, 0, thick, mark->dashed ? Qt::DashLine : Qt::SolidLine);
+  }
+  if (hasFocus()) {
+    QPen pen(palette().color(QPalette::Highlight), 2 * line, Qt::DotLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(device).adjusted(line, line, -line - 1, -line - 1));
+  }
 }
 
 void PictureSurface::mousePressEvent(QMouseEvent* event) {
-  const QPoint at = pixelOf(event);
+  const QPoint at = pixelAt(event->position());
   emit pressed(buttonValue(event->button()), shiftValue(event->modifiers()), at.x(), at.y());
 }
 
 void PictureSurface::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint at = pixelOf(event);
+  const QPoint at = pixelAt(event->position());
   emit moved(buttonValue(event->buttons()), shiftValue(event->modifiers()), at.x(), at.y());
 }
 
 void PictureSurface::mouseReleaseEvent(QMouseEvent* event) {
-  const QPoint at = pixelOf(event);
+  const QPoint at = pixelAt(event->position());
   emit released(buttonValue(event->button()), shiftValue(event->modifiers()), at.x(), at.y());
 }
 
 void PictureSurface::mouseDoubleClickEvent(QMouseEvent* event) {
-  const QPoint at = pixelOf(event);
+  const QPoint at = pixelAt(event->position());
   const int button = buttonValue(event->button());
   const int shift = shiftValue(event->modifiers());
   emit pressed(button, shift, at.x(), at.y());
@@ -75,13 +201,86 @@ void PictureSurface::leaveEvent(QEvent*) {
   emit left();
 }
 
+void PictureSurface::wheelEvent(QWheelEvent* event) {
+  if ((event->modifiers() & Qt::ControlModifier) != 0) {
+    // Whole notches only, even from a fine-grained wheel or a touchpad.
+    wheelSum_ += event->angleDelta().y();
+    const int notches = wheelSum_ / 120;
+    wheelSum_ -= notches * 120;
+    if (notches != 0) {
+      emit zoomWheel(notches, event->position());
+    }
+    event->accept();
+    return;
+  }
+  if (!viewportMode_) {
+    event->ignore();  // the viewport around it scrolls
+    return;
+  }
+  // Three lines of 20 pixels a notch; Shift or a sideways wheel goes across.
+  QPoint delta = event->angleDelta();
+  if ((event->modifiers() & Qt::ShiftModifier) != 0 && delta.x() == 0) {
+    delta = {delta.y(), 0};
+  }
+  setScroll(scroll_ - delta / 2);
+  event->accept();
+}
+
+void PictureSurface::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Left:
+      emit arrowKey(-1, 0);
+      break;
+    case Qt::Key_Right:
+      emit arrowKey(1, 0);
+      break;
+    case Qt::Key_Up:
+      emit arrowKey(0, -1);
+      break;
+    case Qt::Key_Down:
+      emit arrowKey(0, 1);
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
+  }
+  event->accept();
+}
+
+void PictureSurface::focusInEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusInEvent(event);
+}
+
+void PictureSurface::focusOutEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusOutEvent(event);
+}
+
+void PictureSurface::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (viewportMode_) {
+    applyView();
+  }
+}
+
+bool PictureSurface::event(QEvent* event) {
+  if (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show) {
+    // Another display scale may call for other blocks.
+    if (zoom_ != 1 || devicePixelRatioF() != 1.0) {
+      applyView();
+    }
+  }
+  return QWidget::event(event);
+}
+
 void PictureSurface::surfaceVisibilityChanged(bool visible) {
   // Hidden while a view is drawn: nothing reaches the screen until it shows.
   setUpdatesEnabled(visible);
 }
 
 void PictureSurface::surfaceRefreshed(const SurfaceRect& changed) {
-  update(changed.x, changed.y, changed.width, changed.height);
+  update(widgetRectOf(changed).adjusted(-1, -1, 1, 1));
 }
 
 }  // namespace tarvo

@@ -1,14 +1,31 @@
 // A picture surface on screen: shows a core Surface (its pixel buffer,
-// wrapped without a copy) and reports the pointer in surface pixels with the
-// button values the windows use (1 left, 2 right, 4 middle; for moves the sum
-// of the buttons held).
+// wrapped without a copy) at a whole zoom, and reports the pointer in surface
+// pixels with the button values the windows use (1 left, 2 right, 4 middle;
+// for moves the sum of the buttons held).
+//
+// By default the widget is as large as the zoomed picture and a parent
+// viewport clips and moves it. In viewport mode the widget keeps the size its
+// window gives it and scrolls the picture inside itself.
 #pragma once
 
+#include <QColor>
 #include <QWidget>
+#include <array>
+#include <optional>
 
 #include "gfx/surface.h"
+#include "screens/view_transform.h"
 
 namespace tarvo {
+
+// A frame drawn over the picture, never into its pixels.
+struct SurfaceMark {
+  SurfaceRect rect;  // in surface pixels
+  QColor colour;
+  int thickness = 1;  // logical pixels, drawn inside the rectangle
+  bool dashed = false;
+  friend bool operator==(const SurfaceMark&, const SurfaceMark&) = default;
+};
 
 class PictureSurface : public QWidget, public SurfaceView {
   Q_OBJECT
@@ -25,6 +42,30 @@ class PictureSurface : public QWidget, public SurfaceView {
   static int buttonValue(Qt::MouseButtons buttons);
   static int shiftValue(Qt::KeyboardModifiers modifiers);
 
+  // 1 to 4; the picture's pixels become blocks of whole device pixels.
+  void setZoom(int zoom);
+  int zoom() const { return zoom_; }
+  // The size of the whole zoomed picture, in logical pixels.
+  QSize zoomedSize() const;
+  ViewTransform transform() const;
+
+  void setViewportMode(bool on);
+  // Viewport mode: the logical point of the zoomed picture at the widget's
+  // top left, kept within the picture.
+  void setScroll(QPoint scroll);
+  QPoint scroll() const { return scroll_; }
+  QPoint maxScroll() const;
+
+  // Frames over the picture, in slots that the window names (the cell under
+  // the pointer, a selection...); nothing clears a slot.
+  static constexpr int kMarkSlots = 3;
+  void setMark(int slot, std::optional<SurfaceMark> mark);
+
+  // The picture pixel under logical point `at` of the widget.
+  QPoint pixelAt(QPointF at) const;
+  // The widget's logical rectangle that shows surface rectangle `rect`.
+  QRect widgetRectOf(const SurfaceRect& rect) const;
+
  signals:
   void pressed(int button, int shift, int x, int y);
   void moved(int buttons, int shift, int x, int y);
@@ -34,6 +75,13 @@ class PictureSurface : public QWidget, public SurfaceView {
   void doubleClicked(int button, int shift, int x, int y);
   // The pointer left the surface.
   void left();
+  // Ctrl and the wheel turned by whole notches (positive away from the
+  // user), with the pointer at logical point `at` of the widget.
+  void zoomWheel(int notches, QPointF at);
+  // An arrow key while the widget has the focus: dx, dy of -1, 0 or 1.
+  void arrowKey(int dx, int dy);
+  // Viewport mode: the picture scrolled inside the widget.
+  void scrolled(QPoint scroll);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -42,12 +90,26 @@ class PictureSurface : public QWidget, public SurfaceView {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void surfaceVisibilityChanged(bool visible) override;
   void surfaceRefreshed(const SurfaceRect& changed) override;
+  // After a change of zoom, scroll or display: size, grid lines, repaint.
+  void applyView();
+  void updateMark(const std::optional<SurfaceMark>& mark);
 
   Surface& surface_;
+  int zoom_ = 1;
+  bool viewportMode_ = false;
+  QPoint scroll_;
+  int wheelSum_ = 0;  // Ctrl+wheel angle not yet a whole notch
+  std::array<std::optional<SurfaceMark>, kMarkSlots> marks_{};
 };
 
 }  // namespace tarvo

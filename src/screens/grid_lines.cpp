@@ -23,6 +23,16 @@ Grid fieldGrid() {
   return makeGrid(23, 1024, 23, 768);
 }
 
+Grid quadrantGrid() {
+  Grid grid;
+  for (int i = 0; i < 24; ++i) {
+    const int at = 32 * i + 16;
+    grid.vertical.push_back({at, 0, at, 767});
+    grid.horizontal.push_back({0, at, 767, at});
+  }
+  return grid;
+}
+
 Grid metatileGrid() {
   return makeGrid(15, 512, 8, 512);
 }

@@ -20,6 +20,10 @@ struct Grid {
 // ones run on to 1024, past the picture, which clips them.
 Grid fieldGrid();
 
+// The lines between the 16 x 16 quadrants inside the map's cells: at 16, 48,
+// ..., 752 both ways, 768 pixels long.
+Grid quadrantGrid();
+
 // Vertical lines at 32, ..., 480 and horizontal lines at 32, ..., 256 over
 // the metatile table: 16 columns and the 9 rows that hold metatiles.
 Grid metatileGrid();

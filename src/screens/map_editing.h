@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "gfx/surface.h"
+
 #include "shell/rom_image.h"
 
 namespace tarvo {
@@ -26,12 +28,12 @@ struct MapCell {
 // has left it).
 std::optional<MapCell> mapCellAt(int x, int y);
 
-// Whether pixel (x, y) of the map picture is in view when the viewport, 512
-// pixels tall, shows the picture from row `scroll` down. A drag goes on
-// reporting positions under other controls; those name cells the user
-// cannot see.
-constexpr bool mapPixelInView(int x, int y, int scroll) {
-  return x >= 0 && x < 768 && y >= scroll && y < scroll + 512;
+// Whether pixel (x, y) of the map picture is in view when the viewport shows
+// the picture's pixels `visible`. A drag goes on reporting positions under
+// other controls; those name cells the user cannot see.
+constexpr bool mapPixelInView(int x, int y, const SurfaceRect& visible) {
+  return x >= 0 && x < 768 && y >= 0 && y < 768 && x >= visible.x &&
+         x < visible.x + visible.width && y >= visible.y && y < visible.y + visible.height;
 }
 
 // Adds 1 to the 2-bit sub-palette of `quadrant` (0 top-left, 1 top-right,

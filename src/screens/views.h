@@ -36,15 +36,24 @@ struct ViewInfo {
   int height;
   bool hasSubPalette;  // drawn in a sub-palette of the caller's choice
   std::string_view description;
+  // File > Export Image's item for the view: its object name, and its
+  // caption with the mnemonic marked by &.
+  std::string_view menuName;
+  std::string_view menuCaption;
 };
 
 inline constexpr std::array<ViewInfo, 5> kViews{{
-    {View::Field, "field", 768, 768, false, "the whole field map"},
-    {View::Metatiles, "metatiles", 512, 288, true, "the metatile table, 16 to a row"},
-    {View::BatView, "batview", 256, 240, false, "the batter's view"},
-    {View::FieldChr, "field-chr", 128, 128, true, "the field's CHR bank as a pattern table"},
+    {View::Field, "field", 768, 768, false, "the whole field map", "menuFileExportField",
+     "&Field Map..."},
+    {View::Metatiles, "metatiles", 512, 288, true, "the metatile table, 16 to a row",
+     "menuFileExportMetatiles", "&Metatile Table..."},
+    {View::BatView, "batview", 256, 240, false, "the batter's view", "menuFileExportBatView",
+     "&Batter's View..."},
+    {View::FieldChr, "field-chr", 128, 128, true, "the field's CHR bank as a pattern table",
+     "menuFileExportFieldChr", "Field &Tiles..."},
     {View::BatViewChr, "batview-chr", 128, 128, true,
-     "the batter's view CHR bank as a pattern table"},
+     "the batter's view CHR bank as a pattern table", "menuFileExportBatViewChr",
+     "Batter's View T&iles..."},
 }};
 
 static_assert(

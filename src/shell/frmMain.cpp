@@ -20,7 +20,9 @@
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
+#include "platform/window_placement.h"
 #include "screens/field_renderer.h"
+#include "screens/help_text.h"
 #include "screens/metatile_picker.h"
 #include "screens/status_text.h"
 #include "screens/views.h"
@@ -33,8 +35,9 @@ namespace tarvo {
 
 namespace {
 
-constexpr int kClientWidth = 808;
-constexpr int kClientHeight = 727;
+// Below its first size the client area takes a shorter map viewport, down to
+// 128 pixels.
+constexpr int kMinClientHeight = frmMain::kClientHeight - 512 + 128;
 
 QScrollBar* makeScrollBar(QWidget* parent, const char* name, QRect geometry, int maximum,
                           int smallStep, int largeStep) {
@@ -71,7 +74,8 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
   createGridLines();
   statusBar()->setObjectName("statusBar");
   setAcceptDrops(true);
-  setFixedSize(sizeHint());
+  placeOnScreen(this, QSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() +
+                                              statusBar()->sizeHint().height()));
   rom.history().addListener(this);
 }
 
@@ -96,8 +100,16 @@ void frmMain::openEditor(int ap, int metaID) {
     connect(altPane, &frmAltPane::unloaded, this, &frmMain::altPane_Unload);
     connect(altPane, &frmAltPane::undoRequested, this, &frmMain::undo);
     connect(altPane, &frmAltPane::redoRequested, this, &frmMain::redo);
+    connect(altPane, &frmAltPane::saveRequested, this, [this] { saveRom(); });
+    connect(altPane, &frmAltPane::exportRequested, this, &frmMain::menuFileExportImage_Click);
+    connect(altPane, &frmAltPane::helpRequested, this, [this] {
+      dialogs.message(altPane, "Keyboard and Mouse",
+                      QString::fromStdString(keyboardAndMouseHelp()));
+    });
   }
+  altPane->setFileName(QFileInfo(romPath).fileName());
   altPane->initGUI(ap, metaID);
+  showHistoryState();
   altPane->show();
   altPane->raise();
   altPane->activateWindow();
@@ -134,7 +146,7 @@ void frmMain::showHistoryState() {
   menuEditRedo->setStatusTip(QString::fromStdString(history.redoName()));
   setWindowModified(loaded && rom.isModified());
   if (altPane) {
-    altPane->showHistoryState();
+    altPane->showHistoryState(loaded && rom.isModified());
   }
 }
 
@@ -198,7 +210,10 @@ void frmMain::dropEvent(QDropEvent* event) {
 void frmMain::buildControls() {
   auto* client = new QWidget(this);
   client->setObjectName("clientArea");
-  client->setFixedSize(kClientWidth, kClientHeight);
+  client->setMinimumSize(kClientWidth, kMinClientHeight);
+  client->resize(kClientWidth, kClientHeight);
+  client->installEventFilter(this);  // its resizes place the controls
+  clientArea = client;
   setCentralWidget(client);
 
   picMapContainer = new ClipViewport(client);
@@ -216,8 +231,18 @@ void frmMain::buildControls() {
   picMetaTable->setObjectName("picMetaTable");
   picMetaTable->move(0, 0);
   vscrMetatiles = makeScrollBar(client, "vscrMetatiles", {524, 528, 17, 195}, 3, 1, 1);
-  picMapContainer->setContent(picMapRenderDest, vscrMap);
-  PicMetaContainer->setContent(picMetaTable, vscrMetatiles);
+  // Horizontal bars for a zoomed picture wider than its viewport.
+  hscrMap = new QScrollBar(Qt::Horizontal, client);
+  hscrMap->setObjectName("hscrMap");
+  hscrMap->hide();
+  hscrMetatiles = new QScrollBar(Qt::Horizontal, client);
+  hscrMetatiles->setObjectName("hscrMetatiles");
+  hscrMetatiles->hide();
+  picMapContainer->setContent(picMapRenderDest, vscrMap, hscrMap);
+  PicMetaContainer->setContent(picMetaTable, vscrMetatiles, hscrMetatiles);
+  picMetaTable->setFocusPolicy(Qt::StrongFocus);
+  picMetaTable->setToolTip("Arrow keys move the selection when the table has the focus");
+  lastZoomView = picMapRenderDest;
 
   picSelMeta = new PictureSurface(field.selMetaSurface, client);
   picSelMeta->setObjectName("picSelMeta");
@@ -248,6 +273,17 @@ void frmMain::buildControls() {
   // valueChanged also comes while the thumb is dragged.
   connect(vscrMap, &QScrollBar::valueChanged, this, &frmMain::vscrMap_Change);
   connect(vscrMetatiles, &QScrollBar::valueChanged, this, &frmMain::vscrMetatiles_Change);
+  connect(hscrMap, &QScrollBar::valueChanged, this, &frmMain::hscrMap_Change);
+  connect(hscrMetatiles, &QScrollBar::valueChanged, this, &frmMain::hscrMetatiles_Change);
+  connect(picMetaTable, &PictureSurface::arrowKey, this, &frmMain::picMetaTable_Arrow);
+  for (PictureSurface* view : {picMapRenderDest, picMetaTable}) {
+    connect(view, &PictureSurface::zoomWheel, this, [this, view](int notches, QPointF at) {
+      // Not while a drag is under way: the cells would move under the pointer.
+      if (!mapStroke) {
+        setViewZoom(view, view->zoom() + notches, at);
+      }
+    });
+  }
 }
 
 void frmMain::buildMenus() {
@@ -256,53 +292,69 @@ void frmMain::buildMenus() {
     action->setObjectName(name);
     return action;
   };
-  menuFile = menuBar()->addMenu("File");
+  menuFile = menuBar()->addMenu("&File");
   menuFile->setObjectName("menuFile");
-  menuFileLoadRom = addAction(menuFile, "menuFileLoadRom", "Load Rom");
+  menuFileLoadRom = addAction(menuFile, "menuFileLoadRom", "&Load Rom");
   menuFileLoadRom->setShortcut(QKeySequence("Ctrl+O"));
-  menuFileSaveRom = addAction(menuFile, "menuFileSaveRom", "Save Rom");
+  menuFileSaveRom = addAction(menuFile, "menuFileSaveRom", "&Save Rom");
   menuFileSaveRom->setShortcut(QKeySequence("Ctrl+S"));
-  QMenu* menuFileExportImage = menuFile->addMenu("Export Image");
+  QMenu* menuFileExportImage = menuFile->addMenu("Export &Image");
   menuFileExportImage->setObjectName("menuFileExportImage");
-  const std::pair<const char*, const char*> images[] = {
-      {"menuFileExportField", "Field Map..."},
-      {"menuFileExportMetatiles", "Metatile Table..."},
-      {"menuFileExportBatView", "Batter's View..."},
-      {"menuFileExportFieldChr", "Field Tiles..."},
-      {"menuFileExportBatViewChr", "Batter's View Tiles..."},
-  };
-  for (int view = 0; view < 5; ++view) {
-    QAction* item = addAction(menuFileExportImage, images[view].first, images[view].second);
-    connect(item, &QAction::triggered, this, [this, view] { menuFileExportImage_Click(view); });
+  for (int view = 0; view < static_cast<int>(kViews.size()); ++view) {
+    const ViewInfo& info = kViews[static_cast<std::size_t>(view)];
+    QAction* action = addAction(
+        menuFileExportImage, std::string(info.menuName).c_str(),
+        QString::fromUtf8(info.menuCaption.data(), static_cast<int>(info.menuCaption.size())));
+    connect(action, &QAction::triggered, this, [this, view] { menuFileExportImage_Click(view); });
   }
-  menuFileExportPatch = addAction(menuFile, "menuFileExportPatch", "Export Patch...");
+  // Ctrl+E: the picture this window is about.
+  menuFileExportImage->actions().front()->setShortcut(QKeySequence("Ctrl+E"));
+  menuFileExportPatch = addAction(menuFile, "menuFileExportPatch", "Export &Patch...");
+  menuFileExportPatch->setShortcut(QKeySequence("Ctrl+Shift+E"));
   connect(menuFileExportPatch, &QAction::triggered, this, &frmMain::menuFileExportPatch_Click);
   menuFile->addSeparator()->setObjectName("sep0");
-  menuFileExit = addAction(menuFile, "menuFileExit", "Exit");
+  menuFileExit = addAction(menuFile, "menuFileExit", "E&xit");
   menuFileExit->setShortcut(QKeySequence("Ctrl+Q"));
 
-  menuEdit = menuBar()->addMenu("Edit");
+  menuEdit = menuBar()->addMenu("&Edit");
   menuEdit->setObjectName("menuEdit");
-  menuEditUndo = addAction(menuEdit, "menuEditUndo", "Undo");
+  menuEditUndo = addAction(menuEdit, "menuEditUndo", "&Undo");
   menuEditUndo->setShortcut(QKeySequence("Ctrl+Z"));
-  menuEditRedo = addAction(menuEdit, "menuEditRedo", "Redo");
+  menuEditRedo = addAction(menuEdit, "menuEditRedo", "&Redo");
   menuEditRedo->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
   menuEdit->addSeparator();
-  menuEditTileData = addAction(menuEdit, "menuEditTileData", "Tile Data");
-  menuEditBatView = addAction(menuEdit, "menuEditBatView", "Batter's View");
+  menuEditTileData = addAction(menuEdit, "menuEditTileData", "&Tile Data");
+  menuEditTileData->setShortcut(QKeySequence("Ctrl+T"));
+  menuEditBatView = addAction(menuEdit, "menuEditBatView", "&Batter's View");
+  menuEditBatView->setShortcut(QKeySequence("Ctrl+B"));
 
-  menuView = menuBar()->addMenu("View");
+  menuView = menuBar()->addMenu("&View");
   menuView->setObjectName("menuView");
-  menuViewFieldGrid = addAction(menuView, "menuViewFieldGrid", "Show Field Grid");
+  menuViewFieldGrid = addAction(menuView, "menuViewFieldGrid", "Show &Field Grid");
   menuViewFieldGrid->setCheckable(true);
   menuViewFieldGrid->setShortcut(QKeySequence("Ctrl+G"));
-  menuViewMetaGrid = addAction(menuView, "menuViewMetaGrid", "Show Tile Grid");
+  menuViewMetaGrid = addAction(menuView, "menuViewMetaGrid", "Show &Tile Grid");
   menuViewMetaGrid->setCheckable(true);
   menuViewMetaGrid->setShortcut(QKeySequence("Ctrl+Shift+G"));
+  menuViewQuadGrid = addAction(menuView, "menuViewQuadGrid", "Show &Quadrant Grid");
+  menuViewQuadGrid->setCheckable(true);
+  menuViewQuadGrid->setShortcut(QKeySequence("Ctrl+Alt+G"));
+  menuView->addSeparator();
+  menuViewZoomIn = addAction(menuView, "menuViewZoomIn", "Zoom &In");
+  menuViewZoomIn->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
+  menuViewZoomOut = addAction(menuView, "menuViewZoomOut", "Zoom &Out");
+  menuViewZoomOut->setShortcut(QKeySequence("Ctrl+-"));
+  menuViewActualSize = addAction(menuView, "menuViewActualSize", "&Actual Size");
+  menuViewActualSize->setShortcut(QKeySequence("Ctrl+0"));
 
-  QMenu* menuHelp = menuBar()->addMenu("Help");
+  QMenu* menuHelp = menuBar()->addMenu("&Help");
   menuHelp->setObjectName("menuHelp");
-  menuHelpAbout = addAction(menuHelp, "menuHelpAbout", "About");
+  QAction* menuHelpKeys = addAction(menuHelp, "menuHelpKeys", "&Keyboard and Mouse");
+  menuHelpKeys->setShortcut(QKeySequence("F1"));
+  connect(menuHelpKeys, &QAction::triggered, this, [this] {
+    dialogs.message(this, "Keyboard and Mouse", QString::fromStdString(keyboardAndMouseHelp()));
+  });
+  menuHelpAbout = addAction(menuHelp, "menuHelpAbout", "&About");
 
   connect(menuHelpAbout, &QAction::triggered, this, &frmMain::menuHelpAbout_Click);
   connect(menuEditUndo, &QAction::triggered, this, &frmMain::undo);
@@ -315,6 +367,26 @@ void frmMain::buildMenus() {
   connect(menuEditBatView, &QAction::triggered, this, [this] { emit editorRequested(1, 0); });
   connect(menuViewFieldGrid, &QAction::triggered, this, &frmMain::menuViewFieldGrid_Click);
   connect(menuViewMetaGrid, &QAction::triggered, this, &frmMain::menuViewMetaGrid_Click);
+  connect(menuViewQuadGrid, &QAction::triggered, this, &frmMain::menuViewQuadGrid_Click);
+  connect(menuViewZoomIn, &QAction::triggered, this,
+          [this] { setViewZoom(zoomTarget(), zoomTarget()->zoom() + 1); });
+  connect(menuViewZoomOut, &QAction::triggered, this,
+          [this] { setViewZoom(zoomTarget(), zoomTarget()->zoom() - 1); });
+  connect(menuViewActualSize, &QAction::triggered, this, [this] { setViewZoom(zoomTarget(), 1); });
+}
+
+void frmMain::showZoomState() {
+  if (!menuView->menuAction()->isEnabled()) {
+    return;
+  }
+  const int zoom = zoomTarget()->zoom();
+  menuViewZoomIn->setEnabled(zoom < kMaxZoom);
+  menuViewZoomOut->setEnabled(zoom > kMinZoom);
+  menuViewActualSize->setEnabled(zoom != 1);
+  const QString which = zoomTarget() == picMapRenderDest ? "the field map" : "the metatile table";
+  for (QAction* action : {menuViewZoomIn, menuViewZoomOut, menuViewActualSize}) {
+    action->setStatusTip(QString("Zoom of %1: %2x").arg(which).arg(zoom));
+  }
 }
 
 void frmMain::enableMenus(bool enabled) {
@@ -331,6 +403,7 @@ void frmMain::enableMenus(bool enabled) {
     action->setEnabled(enabled);
   }
   showHistoryState();
+  showZoomState();
 }
 
 void frmMain::enableViews(bool enabled) {

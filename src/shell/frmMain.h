@@ -33,6 +33,11 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   Q_OBJECT
 
  public:
+  // The client area's size on a first start; the window grows and shrinks
+  // from there.
+  static constexpr int kClientWidth = 808;
+  static constexpr int kClientHeight = 727;
+
   explicit frmMain(UserDialogs& dialogs, QWidget* parent = nullptr);
   ~frmMain() override;
 
@@ -73,6 +78,13 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void createGridLines();
   void showPalette();
 
+  // The zoom of the field map or the metatile table (1 to 4). A zoom about
+  // `anchor`, a point of the view's widget, keeps the picture pixel there in
+  // place; without one, the middle of what shows stays.
+  void setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF> anchor = {});
+  int mapZoom() const;
+  int tableZoom() const;
+
   // Opens the one graphics editor window (creating it the first time) in mode
   // `ap` at metatile `metaID`, modeless.
   void openEditor(int ap, int metaID);
@@ -91,11 +103,30 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
  private:
   void buildControls();
+  // Places the controls for the client area's size: the map takes what the
+  // window has beyond its first size; everything below it keeps its size.
+  void layoutControls();
+  // The scroll bars' ranges after a zoom or a resize.
+  void updateScrollRanges();
+  // The view the zoom items act on: the last one the pointer or the focus was
+  // in, at first the map.
+  PictureSurface* zoomTarget() const;
+  // The outline of the cell under the pointer and the mark of its quadrant.
+  void showHoverCell(int x, int y);
+  void showSelectedMetatile();
+  void picMetaTable_Arrow(int dx, int dy);
+  // The picture pixels the map's viewport shows.
+  SurfaceRect visibleMapPixels() const;
+  // After a scroll: the outline follows the pointer, which stood still.
+  void followPointer();
+  // The zoom items' state for the view they act on.
+  void showZoomState();
   void shutEditor();
   void altPane_Unload(int mode);
 
@@ -121,6 +152,9 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void menuFileLoadRom_Click();
   void menuViewFieldGrid_Click();
   void menuViewMetaGrid_Click();
+  void menuViewQuadGrid_Click();
+  void hscrMap_Change(int value);
+  void hscrMetatiles_Change(int value);
 
   void picMapRenderDest_MouseDown(int button, int shift, int x, int y);
   void picMapRenderDest_MouseMove(int buttons, int shift, int x, int y);
@@ -154,15 +188,21 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   ClipViewport* picMapContainer = nullptr;
   PictureSurface* picMapRenderDest = nullptr;
   QScrollBar* vscrMap = nullptr;
+  QScrollBar* hscrMap = nullptr;  // only while the map is wider than its viewport
   ClipViewport* PicMetaContainer = nullptr;
   PictureSurface* picMetaTable = nullptr;
   QScrollBar* vscrMetatiles = nullptr;
+  QScrollBar* hscrMetatiles = nullptr;
+  QWidget* clientArea = nullptr;
+  PictureSurface* lastZoomView = nullptr;
   PictureSurface* picSelMeta = nullptr;
   std::array<ClickableLabel*, 32> lblnespal_edit{};
   std::vector<LineOverlay*> ln_fieldV;
   std::vector<LineOverlay*> ln_fieldH;
   std::vector<LineOverlay*> ln_metaSelV;
   std::vector<LineOverlay*> ln_metaSelH;
+  std::vector<LineOverlay*> ln_quadV;
+  std::vector<LineOverlay*> ln_quadH;
 
   QMenu* menuFile = nullptr;
   QMenu* menuEdit = nullptr;
@@ -177,6 +217,10 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QAction* menuEditBatView = nullptr;
   QAction* menuViewFieldGrid = nullptr;
   QAction* menuViewMetaGrid = nullptr;
+  QAction* menuViewQuadGrid = nullptr;
+  QAction* menuViewZoomIn = nullptr;
+  QAction* menuViewZoomOut = nullptr;
+  QAction* menuViewActualSize = nullptr;
   QAction* menuHelpAbout = nullptr;
 };
 

@@ -1,8 +1,11 @@
 // The main window's field views: map editing, the metatile picker, the
 // scroll bars and the grids.
 #include <QAction>
+#include <QCursor>
+#include <QEvent>
 #include <QScrollBar>
 
+#include "platform/clickable_label.h"
 #include "platform/clip_viewport.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
@@ -44,6 +47,20 @@ void frmMain::createGridLines() {
   const Grid table = metatileGrid();
   ln_metaSelV = makeLines(table.vertical, picMetaTable, "ln_metaSelV");
   ln_metaSelH = makeLines(table.horizontal, picMetaTable, "ln_metaSelH");
+  const Grid quadrants = quadrantGrid();
+  ln_quadV = makeLines(quadrants.vertical, picMapRenderDest, "ln_quadV");
+  ln_quadH = makeLines(quadrants.horizontal, picMapRenderDest, "ln_quadH");
+  for (const auto* lines : {&ln_quadV, &ln_quadH}) {
+    for (LineOverlay* line : *lines) {
+      line->setColour(QColor(128, 128, 128));
+    }
+  }
+  // Below the field grid, where both show.
+  for (const auto* lines : {&ln_fieldV, &ln_fieldH}) {
+    for (LineOverlay* line : *lines) {
+      line->raise();
+    }
+  }
 }
 
 void frmMain::menuViewFieldGrid_Click() {
@@ -71,17 +88,29 @@ void frmMain::picMapRenderDest_MouseDown(int button, int, int x, int y) {
   if (rom.isLoaded()) {
     showStatus(mapStatus(romImage, x, y));
   }
+  showHoverCell(x, y);
 }
 
 void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
+  lastZoomView = picMapRenderDest;
   // A drag paints only cells in view; the status follows the pointer anyway.
-  if (mapStroke && mapPixelInView(x, y, vscrMap->value()) &&
+  if (mapStroke && mapPixelInView(x, y, visibleMapPixels()) &&
       mapEditor.move(romImage, buttons, x, y, selectedMetatile)) {
     mapStroke->flush();
   }
   if (rom.isLoaded()) {
     showStatus(mapStatus(romImage, x, y));
   }
+  showHoverCell(x, y);
+}
+
+SurfaceRect frmMain::visibleMapPixels() const {
+  // The viewport's corners in the picture's pixels.
+  const QPoint first =
+      picMapRenderDest->pixelAt(picMapRenderDest->mapFrom(picMapContainer, QPoint(0, 0)));
+  const QPoint last = picMapRenderDest->pixelAt(picMapRenderDest->mapFrom(
+      picMapContainer, QPoint(picMapContainer->width() - 1, picMapContainer->height() - 1)));
+  return {first.x(), first.y(), last.x() - first.x() + 1, last.y() - first.y() + 1};
 }
 
 void frmMain::picMapRenderDest_MouseUp(int button, int, int, int) {
@@ -98,6 +127,7 @@ void frmMain::picMetaTable_MouseDown(int, int, int x, int y) {
   }
   selectedMetatile = *metatile;
   field.selectMetatile(selectedMetatile);
+  showSelectedMetatile();
 }
 
 void frmMain::picMetaTable_DblClick() {
@@ -106,10 +136,201 @@ void frmMain::picMetaTable_DblClick() {
 
 void frmMain::vscrMap_Change(int value) {
   ClipViewport::scrollTo(picMapRenderDest, mapScrollOffset(value));
+  followPointer();
 }
 
 void frmMain::vscrMetatiles_Change(int value) {
-  ClipViewport::scrollTo(picMetaTable, metatileTableScrollOffset(value));
+  // Rows of metatiles, as many pixels each as the zoom makes of 32.
+  ClipViewport::scrollTo(picMetaTable,
+                         picMetaTable->transform().logicalEdge(metatileTableScrollOffset(value)));
+}
+
+}  // namespace tarvo
+
+namespace tarvo {
+
+namespace {
+
+constexpr int kBar = 17;  // a scroll bar's thickness, as the others have it
+
+const QColor kHoverColour(255, 224, 64);
+const QColor kQuadrantColour(255, 255, 255);
+const QColor kSelectionColour(255, 64, 64);
+
+}  // namespace
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == clientArea && event->type() == QEvent::Resize) {
+    layoutControls();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::layoutControls() {
+  const int dx = std::max(0, clientArea->width() - kClientWidth);
+  const int dy = clientArea->height() - kClientHeight;
+  const int areaWidth = 769 + dx;
+  const int areaHeight = std::max(1, 512 + dy);
+  const bool mapAcross = picMapRenderDest->zoomedSize().width() > areaWidth;
+  const int mapHeight = areaHeight - (mapAcross ? kBar : 0);
+  picMapContainer->setGeometry(8, 8, areaWidth, mapHeight);
+  vscrMap->setGeometry(784 + dx, 8, kBar, mapHeight);
+  hscrMap->setGeometry(8, 8 + mapHeight, areaWidth, kBar);
+  hscrMap->setVisible(mapAcross);
+
+  const int top = 528 + dy;
+  const bool tableAcross = picMetaTable->zoomedSize().width() > 516;
+  const int tableHeight = 196 - (tableAcross ? kBar : 0);
+  PicMetaContainer->setGeometry(8, top, 516, tableHeight);
+  vscrMetatiles->setGeometry(524, top, kBar, tableHeight - 1);
+  hscrMetatiles->setGeometry(8, top + tableHeight, 516, kBar);
+  hscrMetatiles->setVisible(tableAcross);
+  picSelMeta->move(552, 536 + dy);
+  for (std::size_t i = 0; i < lblnespal_edit.size(); ++i) {
+    lblnespal_edit[i]->move(lblnespal_edit[i]->x(), (i < 16 ? 608 : 632) + dy);
+  }
+  updateScrollRanges();
+}
+
+void frmMain::updateScrollRanges() {
+  const int zoom = picMapRenderDest->zoom();
+  const QSize map = picMapRenderDest->zoomedSize();
+  vscrMap->setRange(0, std::max(0, map.height() - picMapContainer->height()));
+  vscrMap->setSingleStep(8 * zoom);
+  vscrMap->setPageStep(32 * zoom);
+  hscrMap->setRange(0, std::max(0, map.width() - picMapContainer->width()));
+  hscrMap->setSingleStep(8 * zoom);
+  hscrMap->setPageStep(std::max(1, picMapContainer->width()));
+  // The table scrolls by rows of metatiles, over the nine rows that hold any.
+  const ViewTransform table = picMetaTable->transform();
+  const int row = table.logicalEdge(32);
+  const int rows = table.logicalExtent(288);
+  const int beyond = rows - PicMetaContainer->height();
+  vscrMetatiles->setRange(0, std::max(0, (beyond + row - 1) / row));
+  hscrMetatiles->setRange(0, std::max(0, picMetaTable->zoomedSize().width() - 516));
+  hscrMetatiles->setSingleStep(row / 4);
+  hscrMetatiles->setPageStep(row * 4);
+  // A range that did not move the value still leaves the pictures to place.
+  vscrMap_Change(vscrMap->value());
+  hscrMap_Change(hscrMap->value());
+  vscrMetatiles_Change(vscrMetatiles->value());
+  hscrMetatiles_Change(hscrMetatiles->value());
+}
+
+int frmMain::mapZoom() const {
+  return picMapRenderDest->zoom();
+}
+
+int frmMain::tableZoom() const {
+  return picMetaTable->zoom();
+}
+
+PictureSurface* frmMain::zoomTarget() const {
+  return lastZoomView != nullptr ? lastZoomView : picMapRenderDest;
+}
+
+void frmMain::setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF> anchor) {
+  zoom = clampZoom(zoom);
+  lastZoomView = view;
+  if (zoom == view->zoom()) {
+    return;
+  }
+  ClipViewport* container = view == picMapRenderDest ? picMapContainer : PicMetaContainer;
+  // The picture point to keep in place, and where it is in the viewport.
+  const QPointF at = anchor ? *anchor
+                            : QPointF(view->mapFrom(container, QPoint(container->width() / 2,
+                                                                      container->height() / 2)));
+  const ViewTransform before = view->transform();
+  const double pixelX = at.x() * before.ratio / before.devicePerPixel();
+  const double pixelY = at.y() * before.ratio / before.devicePerPixel();
+  const QPoint inViewport = view->mapTo(container, at.toPoint());
+  view->setZoom(zoom);
+  layoutControls();
+  const ViewTransform after = view->transform();
+  const int x = scrollToKeep(pixelX, inViewport.x(), after);
+  const int y = scrollToKeep(pixelY, inViewport.y(), after);
+  if (view == picMapRenderDest) {
+    hscrMap->setValue(x);
+    vscrMap->setValue(y);
+  } else {
+    hscrMetatiles->setValue(x);
+    const int row = after.logicalEdge(32);
+    vscrMetatiles->setValue((y + row / 2) / row);
+  }
+  showZoomState();
+}
+
+void frmMain::showHoverCell(int x, int y) {
+  const auto cell = rom.isLoaded() ? mapCellAt(x, y) : std::nullopt;
+  if (!cell) {
+    picMapRenderDest->setMark(0, std::nullopt);
+    picMapRenderDest->setMark(1, std::nullopt);
+    return;
+  }
+  const int left = cell->column * rom::kMetatileSide;
+  const int top = cell->row * rom::kMetatileSide;
+  picMapRenderDest->setMark(0, SurfaceMark{{left, top, 32, 32}, kHoverColour, 1, false});
+  const int quadrant = quadrantAt(x, y);
+  picMapRenderDest->setMark(
+      1, SurfaceMark{{left + (quadrant & 1) * 16, top + (quadrant / 2) * 16, 16, 16},
+                     kQuadrantColour,
+                     1,
+                     true});
+}
+
+void frmMain::showSelectedMetatile() {
+  picMetaTable->setMark(
+      0, SurfaceMark{{(selectedMetatile % 16) * 32, (selectedMetatile / 16) * 32, 32, 32},
+                     kSelectionColour,
+                     2,
+                     false});
+}
+
+void frmMain::picMetaTable_Arrow(int dx, int dy) {
+  const int next = selectedMetatile + dx + 16 * dy;
+  if (!rom.isLoaded() || next < 0 || next >= rom::kMetatileCount ||
+      (dx != 0 && next / 16 != selectedMetatile / 16)) {
+    return;  // not past the table's edges, nor round to the next row
+  }
+  picMetaTable_MouseDown(kLeftButton, 0, (next % 16) * 32, (next / 16) * 32);
+  // Keep the selection in sight.
+  const ViewTransform table = picMetaTable->transform();
+  const int row = table.logicalEdge(32);
+  const int rowsShown = std::max(1, PicMetaContainer->height() / row);
+  const int selectedRow = next / 16;
+  if (selectedRow < vscrMetatiles->value()) {
+    vscrMetatiles->setValue(selectedRow);
+  } else if (selectedRow >= vscrMetatiles->value() + rowsShown) {
+    vscrMetatiles->setValue(selectedRow - rowsShown + 1);
+  }
+  const int left = table.logicalEdge((next % 16) * 32);
+  if (left < hscrMetatiles->value()) {
+    hscrMetatiles->setValue(left);
+  } else if (left + row > hscrMetatiles->value() + PicMetaContainer->width()) {
+    hscrMetatiles->setValue(left + row - PicMetaContainer->width());
+  }
+}
+
+void frmMain::menuViewQuadGrid_Click() {
+  showLines(ln_quadV, menuViewQuadGrid->isChecked());
+  showLines(ln_quadH, menuViewQuadGrid->isChecked());
+}
+
+void frmMain::hscrMap_Change(int value) {
+  ClipViewport::scrollAcrossTo(picMapRenderDest, value);
+  followPointer();
+}
+
+void frmMain::hscrMetatiles_Change(int value) {
+  ClipViewport::scrollAcrossTo(picMetaTable, value);
+}
+
+void frmMain::followPointer() {
+  // The picture moved under a pointer that stood still.
+  if (picMapRenderDest->underMouse()) {
+    const QPoint at = picMapRenderDest->pixelAt(picMapRenderDest->mapFromGlobal(QCursor::pos()));
+    showHoverCell(at.x(), at.y());
+  }
 }
 
 }  // namespace tarvo

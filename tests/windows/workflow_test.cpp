@@ -3,9 +3,12 @@
 // windows (offscreen).
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QStatusBar>
 #include <QTest>
 #include <QUrl>
@@ -549,11 +552,49 @@ class WorkflowTest : public test::WindowFixture {
         {"menuFileExit", {QKeySequence("Ctrl+Q")}},
         {"menuEditUndo", {QKeySequence("Ctrl+Z")}},
         {"menuEditRedo", {QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}},
+        {"menuEditTileData", {QKeySequence("Ctrl+T")}},
+        {"menuEditBatView", {QKeySequence("Ctrl+B")}},
+        {"menuFileExportField", {QKeySequence("Ctrl+E")}},
+        {"menuFileExportPatch", {QKeySequence("Ctrl+Shift+E")}},
+        {"menuViewZoomIn", {QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")}},
+        {"menuViewZoomOut", {QKeySequence("Ctrl+-")}},
+        {"menuViewActualSize", {QKeySequence("Ctrl+0")}},
+        {"menuHelpKeys", {QKeySequence("F1")}},
     };
     for (const auto& [name, keys] : shortcuts) {
       QCOMPARE(action(name)->shortcuts(), keys);
     }
-    QCOMPARE(action("menuFileLoadRom")->text(), QString("Load Rom"));
+    QCOMPARE(action("menuFileLoadRom")->text(), QString("&Load Rom"));
+    // Every menu and item of both windows has a mnemonic of its own in its
+    // menu, and Help lists every key either window binds.
+    action("menuEditTileData")->trigger();
+    QVERIFY(alt() != nullptr);
+    action("menuHelpKeys")->trigger();
+    const QString help = dialogs->messages.back().text;
+    QCOMPARE(dialogs->messages.back().title, QString("Keyboard and Mouse"));
+    for (QMainWindow* shown : std::initializer_list<QMainWindow*>{window.get(), alt()}) {
+      std::vector<QList<QAction*>> groups{shown->menuBar()->actions()};
+      for (QMenu* menu : shown->findChildren<QMenu*>()) {
+        groups.push_back(menu->actions());
+      }
+      for (const QList<QAction*>& group : groups) {
+        QSet<QChar> keys;
+        for (QAction* item : group) {
+          if (item->isSeparator()) {
+            continue;
+          }
+          const QString text = item->text();
+          const auto mark = text.indexOf('&');
+          QVERIFY2(mark >= 0 && mark + 1 < text.size(), qPrintable(text));
+          const QChar key = text.at(mark + 1).toLower();
+          QVERIFY2(!keys.contains(key), qPrintable(text));
+          keys.insert(key);
+          for (const QKeySequence& sequence : item->shortcuts()) {
+            QVERIFY2(help.contains(sequence.toString()), qPrintable(sequence.toString()));
+          }
+        }
+      }
+    }
     action("menuHelpAbout")->trigger();
     QCOMPARE(dialogs->messages.back().title, QString("Tarvo-Field Editor v1.1.0"));
     QVERIFY(dialogs->messages.back().text.contains("Version 1.1.0"));

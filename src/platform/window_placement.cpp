@@ -1,0 +1,29 @@
+#include "platform/window_placement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace tarvo {
+
+void placeOnScreen(QWidget* window, QSize wanted, QSize frame) {
+  QScreen* screen =
+      window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) {
+    window->resize(wanted);
+    return;
+  }
+  const QRect room = screen->availableGeometry();
+  const QSize most =
+      (room.size() - frame).expandedTo(window->minimumSizeHint()).expandedTo(window->minimumSize());
+  const QSize size = wanted.boundedTo(most);
+  window->resize(size);
+  const QRect at(window->pos(), size + frame);
+  if (!room.contains(at)) {
+    // Centred in the free area; the window system may place it better.
+    window->move(room.x() + std::max(0, (room.width() - at.width()) / 2),
+                 room.y() + std::max(0, (room.height() - at.height()) / 2));
+  }
+}
+
+}  // namespace tarvo

@@ -1,0 +1,16 @@
+// Where a window opens: at the size it asks for where the screen has room,
+// else as large as the screen's free area allows, and always inside it.
+#pragma once
+
+#include <QSize>
+
+class QWidget;
+
+namespace tarvo {
+
+// Gives `window` (not yet shown) the size `wanted`, less what the screen it
+// will open on cannot hold, and moves it inside that screen's free area when
+// it would reach past it. `frame` is what the window system adds around it.
+void placeOnScreen(QWidget* window, QSize wanted, QSize frame = QSize(8, 32));
+
+}  // namespace tarvo
