@@ -264,8 +264,10 @@ void frmMain::buildControls() {
   connect(picMapRenderDest, &PictureSurface::pressed, this, &frmMain::picMapRenderDest_MouseDown);
   connect(picMapRenderDest, &PictureSurface::moved, this, &frmMain::picMapRenderDest_MouseMove);
   connect(picMapRenderDest, &PictureSurface::released, this, &frmMain::picMapRenderDest_MouseUp);
-  connect(picMetaTable, &PictureSurface::moved, this,
-          [this](int, int, int x, int y) { showStatus(pickerStatus(x, y)); });
+  connect(picMetaTable, &PictureSurface::moved, this, [this](int, int, int x, int y) {
+    lastZoomView = picMetaTable;
+    showStatus(pickerStatus(x, y));
+  });
   connect(picMapRenderDest, &PictureSurface::left, this, [this] { showStatus({}); });
   connect(picMetaTable, &PictureSurface::left, this, [this] { showStatus({}); });
   connect(picMetaTable, &PictureSurface::pressed, this, &frmMain::picMetaTable_MouseDown);

@@ -13,6 +13,7 @@
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
 #include "screens/status_text.h"
+#include "screens/views.h"
 #include "shell/frmMain.h"
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"
@@ -57,6 +58,71 @@ class FrmAltPaneTest : public test::WindowFixture {
     QCOMPARE(editor().rightColor(), 1);
     // The views and swatches show the mode's bank and palette.
     expectEveryViewFresh();
+  }
+
+  // The pattern table and the batter's view zoom and scroll inside a window
+  // larger than its first size, and a press edits what is under the pointer.
+  void aPressAtAnyZoomAndScrollReachesTheTileUnderIt_data() {
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QPoint>("scroll");
+    QTest::addColumn<QPoint>("inView");
+    QTest::newRow("1x") << 1 << QPoint(0, 0) << QPoint(250, 3);
+    QTest::newRow("2x") << 2 << QPoint(100, 37) << QPoint(5, 200);
+    QTest::newRow("3x") << 3 << QPoint(400, 300) << QPoint(120, 90);
+    QTest::newRow("4x, last tile") << 4 << QPoint(9999, 9999) << QPoint(200, 200);
+  }
+  void aPressAtAnyZoomAndScrollReachesTheTileUnderIt() {
+    QFETCH(int, zoom);
+    QFETCH(QPoint, scroll);
+    QFETCH(QPoint, inView);
+    openEditor(1);
+    alt()->resize(640, 760);
+    QTRY_COMPARE(altChild("clientArea")->width(), 640);
+    for (const char* name : {"picPatternTable", "picBatView"}) {
+      auto* view = altChild<PictureSurface>(name);
+      alt()->setViewZoom(view, zoom);
+      QCOMPARE(view->zoom(), zoom);
+      // Scroll bars where the picture is larger than what shows, and the
+      // bars move the picture.
+      const bool across = view->zoomedSize().width() > view->width();
+      QCOMPARE(altChild(name == QString("picBatView") ? "hscrBatView" : "hscrPatTbl")->isVisible(),
+               across);
+      auto* hbar =
+          altChild<QScrollBar>(name == QString("picBatView") ? "hscrBatView" : "hscrPatTbl");
+      auto* vbar =
+          altChild<QScrollBar>(name == QString("picBatView") ? "vscrBatView" : "vscrPatTbl");
+      QCOMPARE(vbar->isVisible(), view->zoomedSize().height() > view->height());
+      QVERIFY(!vbar->isVisible() || vbar->geometry().left() == view->geometry().right() + 1);
+      hbar->setValue(scroll.x());
+      vbar->setValue(scroll.y());
+      QCOMPARE(view->scroll(), QPoint(hbar->value(), vbar->value()));
+      QVERIFY(view->rect().contains(inView));
+      const int x = (view->scroll().x() + inView.x()) / zoom;
+      const int y = (view->scroll().y() + inView.y()) / zoom;
+      const QPoint at = view->mapTo(alt(), inView);
+      if (view == altChild("picPatternTable")) {
+        QTest::mouseClick(alt()->windowHandle(), Qt::LeftButton, {}, at);
+        QCOMPARE(editor().selTile(), (y / 16) * 16 + x / 16);
+      } else {
+        const std::size_t cell =
+            static_cast<std::size_t>(rom::kBatViewNameTable.offset + (y / 8) * 32 + x / 8);
+        romImage[cell] = static_cast<std::uint8_t>(editor().selTile() ^ 1);
+        QTest::mouseClick(alt()->windowHandle(), Qt::LeftButton, {}, at);
+        QCOMPARE(int{romImage[cell]}, editor().selTile());
+      }
+    }
+    expectEveryViewFresh();
+    // Arrow keys move the selection in the focused pattern table, and keep it
+    // in sight.
+    auto* table = altChild<PictureSurface>("picPatternTable");
+    table->setFocus();
+    const int before = editor().selTile();
+    QTest::keyClick(table, before % 16 == 15 ? Qt::Key_Left : Qt::Key_Right);
+    QCOMPARE(editor().selTile(), before % 16 == 15 ? before - 1 : before + 1);
+    QTest::keyClick(table, before / 16 == 15 ? Qt::Key_Up : Qt::Key_Down);
+    const int moved = editor().selTile();
+    const QRect shown = table->widgetRectOf({(moved % 16) * 16, (moved / 16) * 16, 16, 16});
+    QVERIFY(table->rect().intersects(shown));
   }
 
   void controlsSitWhereTheyBelong() {
@@ -467,13 +533,32 @@ class FrmAltPaneTest : public test::WindowFixture {
   void saveWhileTheEditorIsOpenSavesItsEdits() {
     openEditor(1);
     selectTile(200);
-    choosePen(2);
+    TilePixels before;
+    decodeTiles(rom::kBatViewChrBank.offset, 256, before, romImage);
+    const int pen = (before[200 * 64 + 3 * 8 + 3] + 1) % 4;  // a change
+    choosePen(pen);
     click(altChild("picSelectedTile"), 50, 50);
-    action("menuFileSaveRom")->trigger();
+    // The editor window's caption marks the unsaved edit as the main
+    // window's does, and its own File > Save Rom saves.
+    QVERIFY(alt()->isWindowModified());
+    QCOMPARE(alt()->windowTitle(), QString("Batter View Editor [demo.nes][*]"));
+    QCOMPARE(altAction("menuFileSaveRom")->shortcut(), QKeySequence("Ctrl+S"));
+    altAction("menuFileSaveRom")->trigger();
+    QVERIFY(!alt()->isWindowModified());
+    QVERIFY(!window->isWindowModified());
     QCOMPARE(test::readFile(*dir / "demo.nes"), romImage);
+    // Its Export Image writes the same picture as tarvo-cli would; Ctrl+E is
+    // the tiles the window edits.
+    QCOMPARE(altAction("menuFileExportBatViewChr")->shortcut(), QKeySequence("Ctrl+E"));
+    QVERIFY(altAction("menuFileExportFieldChr")->shortcut().isEmpty());
+    dialogs->saveFiles << pathIn("tiles.png");
+    altAction("menuFileExportBatViewChr")->trigger();
+    ByteArray png;
+    QVERIFY(encodeViewPng(romImage, View::BatViewChr, 0, png));
+    QCOMPARE(test::readFile(*dir / "tiles.png"), png);
     TilePixels saved;
     decodeTiles(rom::kBatViewChrBank.offset, 256, saved, test::readFile(*dir / "demo.nes"));
-    QCOMPARE(int{saved[200 * 64 + 3 * 8 + 3]}, 2);
+    QCOMPARE(int{saved[200 * 64 + 3 * 8 + 3]}, pen);
   }
 
   void loadingAnotherImageNeverTakesTheOldTiles() {

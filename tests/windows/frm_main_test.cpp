@@ -4,16 +4,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
+#include <cmath>
 #include <filesystem>
 
 #include "demo/demo_rom.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
+#include "screens/map_editing.h"
+#include "screens/view_transform.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
 #include "shell/rom_image.h"
@@ -426,6 +431,185 @@ class FrmMainTest : public test::WindowFixture {
     QCOMPARE(map->y(), -256);
     click(map, 10, 700);
     QCOMPARE(int{romImage[mapByte(0, 21)]}, int{window->selectedMetatileNumber()});
+  }
+
+  // A press at any zoom and scroll edits the cell and quadrant under the
+  // pointer, in a window larger than its first size; the outline follows.
+  void aPressAtAnyZoomAndScrollEditsTheCellUnderIt_data() {
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QPoint>("scroll");
+    QTest::addColumn<QPoint>("inViewport");
+    QTest::newRow("1x") << 1 << QPoint(0, 100) << QPoint(100, 50);
+    QTest::newRow("2x, corner") << 2 << QPoint(300, 200) << QPoint(1, 1);
+    QTest::newRow("3x") << 3 << QPoint(500, 700) << QPoint(100, 50);
+    QTest::newRow("3x, far side") << 3 << QPoint(1500, 1500) << QPoint(640, 500);
+    QTest::newRow("4x, last cell") << 4 << QPoint(99999, 99999) << QPoint(700, 560);
+  }
+  void aPressAtAnyZoomAndScrollEditsTheCellUnderIt() {
+    QFETCH(int, zoom);
+    QFETCH(QPoint, scroll);
+    QFETCH(QPoint, inViewport);
+    QVERIFY(loadDemo());
+    window->resize(1000, 900);
+    QTRY_COMPARE(child("clientArea")->width(), 1000);
+    auto* map = child<PictureSurface>("picMapRenderDest");
+    window->setViewZoom(map, zoom);
+    QCOMPARE(window->mapZoom(), zoom);
+    // Blocks of k x k device pixels, k = zoom x display scale rounded.
+    const double ratio = map->devicePixelRatioF();
+    const int k = std::max(1, static_cast<int>(std::lround(zoom * ratio)));
+    const int side = static_cast<int>(std::ceil(768 * k / ratio - 1e-9));
+    QCOMPARE(map->size(), QSize(side, side));
+    auto* across = child<QScrollBar>("hscrMap");
+    auto* down = child<QScrollBar>("vscrMap");
+    QCOMPARE(across->isVisible(), side > child("picMapContainer")->width());
+    across->setValue(scroll.x());
+    down->setValue(scroll.y());
+    // Worked out from the bars alone: picture pixel = (scroll + point) in
+    // device pixels, over k.
+    const int x = static_cast<int>((across->value() + inViewport.x()) * ratio / k);
+    const int y = static_cast<int>((down->value() + inViewport.y()) * ratio / k);
+    QVERIFY(x < 768 && y < 768);
+    // A metatile the cell does not hold yet, from the table's first rows,
+    // which show at any scale.
+    const int chosen = romImage[mapByte(x / 32, y / 32)] == 35 ? 36 : 35;
+    pickMetatile(chosen);
+    QCOMPARE(int{window->selectedMetatileNumber()}, chosen);
+    QWidget* viewport = child("picMapContainer");
+    QVERIFY(viewport->rect().contains(inViewport));
+    const QPoint at = viewport->mapTo(window.get(), inViewport);
+    QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, at);
+    QCOMPARE(int{romImage[mapByte(x / 32, y / 32)]}, chosen);
+    const std::uint8_t attribute = romImage[mapByte(x / 32, y / 32) + 576];
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, at);
+    const int quadrant = ((y % 32) >= 16 ? 2 : 0) + ((x % 32) >= 16 ? 1 : 0);
+    QCOMPARE(int{romImage[mapByte(x / 32, y / 32) + 576]}, int{cycleQuadrant(attribute, quadrant)});
+    // The outline stands on that cell.
+    QTest::mouseMove(window->windowHandle(), at);
+    QCOMPARE(map->pixelAt(map->mapFrom(viewport, inViewport)), QPoint(x, y));
+    expectEveryViewFresh();
+  }
+
+  // Ctrl and the wheel zoom about the pointer: the picture pixel under it
+  // stays under it, and a plain wheel still scrolls.
+  void ctrlWheelZoomsAboutThePointer() {
+    QVERIFY(loadDemo());
+    auto* map = child<PictureSurface>("picMapRenderDest");
+    QWidget* viewport = child("picMapContainer");
+    const QPoint inViewport(300, 200);
+    auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
+      const QPointF local = map->mapFrom(viewport, inViewport);
+      QWheelEvent event(local, map->mapToGlobal(local), {}, {0, delta}, Qt::NoButton, modifiers,
+                        Qt::NoScrollPhase, false);
+      QApplication::sendEvent(map, &event);
+    };
+    const QPoint before = map->pixelAt(map->mapFrom(viewport, inViewport));
+    for (const int zoom : {2, 3, 4, 4}) {
+      wheel(120, Qt::ControlModifier);
+      QCOMPARE(window->mapZoom(), zoom);
+      QCOMPARE(map->pixelAt(map->mapFrom(viewport, inViewport)), before);
+    }
+    wheel(-60, Qt::ControlModifier);  // half a notch waits for the other half
+    QCOMPARE(window->mapZoom(), 4);
+    wheel(-60, Qt::ControlModifier);
+    QCOMPARE(window->mapZoom(), 3);
+    QCOMPARE(map->pixelAt(map->mapFrom(viewport, inViewport)), before);
+    action("menuViewActualSize")->trigger();
+    QCOMPARE(window->mapZoom(), 1);
+    QCOMPARE(child("hscrMap")->isVisible(), map->width() > child("picMapContainer")->width());
+    // The metatile table zooms on its own, and the zoom items follow the
+    // view the pointer was in last.
+    auto* table = child<PictureSurface>("picMetaTable");
+    QTest::mouseMove(window->windowHandle(), inWindow(table, 10, 10));
+    action("menuViewZoomIn")->trigger();
+    QCOMPARE(window->tableZoom(), 2);
+    QCOMPARE(window->mapZoom(), 1);
+    // Nine rows of 64 pixels in a viewport that the across bar leaves 179
+    // tall: seven rows to scroll.
+    if (table->devicePixelRatioF() == 1.0) {
+      QCOMPARE(child<QScrollBar>("vscrMetatiles")->maximum(), 7);
+    }
+    pickMetatile(0);
+    child<QScrollBar>("hscrMetatiles")->setValue(0);
+    child<QScrollBar>("vscrMetatiles")->setValue(0);
+    click(table, 2 * 32 + 2, 32 + 2);  // pixels of the picture, at any zoom
+    QCOMPARE(window->selectedMetatileNumber(), 18);
+  }
+
+  // Every picture pixel is a block of equal, whole device pixels of its own
+  // colour, at every zoom: compared with the surface, not with another draw.
+  void zoomedViewsAreCrisp() {
+    QVERIFY(loadDemo());
+    auto* map = child<PictureSurface>("picMapRenderDest");
+    const Surface& surface = window->mapPicture();
+    for (const int zoom : {1, 2, 3, 4}) {
+      window->setViewZoom(map, zoom);
+      for (int slot = 0; slot < PictureSurface::kMarkSlots; ++slot) {
+        map->setMark(slot, std::nullopt);
+      }
+      const ViewTransform view = map->transform();
+      const int k = view.devicePerPixel();
+      // A part of the picture at an odd origin.
+      // From a logical point that is a whole device pixel at every scale.
+      QRect part(map->widgetRectOf({37, 41, 20, 12}));
+      part.setTopLeft({part.x() & ~3, part.y() & ~3});
+      const QImage shown = map->grab(part).toImage().convertToFormat(QImage::Format_RGB32);
+      const QPoint origin(qRound(part.x() * view.ratio), qRound(part.y() * view.ratio));
+      for (int dy = 0; dy < shown.height(); ++dy) {
+        for (int dx = 0; dx < shown.width(); ++dx) {
+          const int px = (origin.x() + dx) / k;
+          const int py = (origin.y() + dy) / k;
+          const Color colour = surface.pixel(px, py);
+          const QRgb pixel = shown.pixel(dx, dy);
+          if (qRed(pixel) != redOf(colour) || qGreen(pixel) != greenOf(colour) ||
+              qBlue(pixel) != blueOf(colour)) {
+            QFAIL(qPrintable(QString("zoom %1, device pixel %2,%3 of picture pixel %4,%5")
+                                 .arg(zoom)
+                                 .arg(dx)
+                                 .arg(dy)
+                                 .arg(px)
+                                 .arg(py)));
+          }
+        }
+      }
+    }
+  }
+
+  // Both windows open inside the screen, whatever its size and scale, and
+  // every control of theirs lies inside them.
+  void bothWindowsFitTheScreen() {
+    const QRect room = window->screen()->availableGeometry();
+    if (room.width() < 1000) {
+      // The offscreen platform's own screen, 800 x 800, is narrower than the
+      // main window at its least; the runs on configured screens check this.
+      QSKIP("no configured screen");
+    }
+    window->openEditor(1, 0);
+    QVERIFY(QTest::qWaitForWindowExposed(alt()));
+    for (QMainWindow* shown : std::initializer_list<QMainWindow*>{window.get(), alt()}) {
+      QVERIFY2(room.contains(shown->frameGeometry()),
+               qPrintable(QString("%1 x %2 at %3, %4 in %5 x %6")
+                              .arg(shown->frameGeometry().width())
+                              .arg(shown->frameGeometry().height())
+                              .arg(shown->frameGeometry().x())
+                              .arg(shown->frameGeometry().y())
+                              .arg(room.width())
+                              .arg(room.height())));
+      const QRect inside = shown->rect();
+      for (QWidget* control : shown->centralWidget()->findChildren<QWidget*>()) {
+        if (control->isVisible() && qobject_cast<LineOverlay*>(control) == nullptr &&
+            control->parentWidget() != child("picMapContainer") &&
+            control->parentWidget() != child("PicMetaContainer")) {
+          const QRect place(control->mapTo(shown, QPoint(0, 0)), control->size());
+          QVERIFY2(inside.contains(place), qPrintable(control->objectName()));
+        }
+      }
+    }
+    // Where the screen has room, at the first size.
+    if (room.height() >= 800) {
+      QCOMPARE(child("clientArea")->size(), QSize(808, 727));
+    }
   }
 
   void theGridsToggle() {

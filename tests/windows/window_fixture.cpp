@@ -1,7 +1,7 @@
 #include "window_fixture.h"
 
-#include "screens/batview_renderer.h"
 #include "demo/demo_rom.h"
+#include "screens/batview_renderer.h"
 #include "screens/field_renderer.h"
 #include "screens/views.h"
 #include "shell/rom_image.h"

@@ -22,6 +22,7 @@
 #include "editor/frmAltPane.h"
 #include "fake_dialogs.h"
 #include "gfx/surface.h"
+#include "platform/picture_surface.h"
 #include "shell/frmMain.h"
 #include "test_support.h"
 
@@ -88,8 +89,14 @@ class WindowFixture : public QObject {
   }
 
   // The mouse at (x, y) of a control.
+  // On a picture, (x, y) is a pixel of the picture, reached at any zoom and
+  // display scale; at 1x on a plain display that is the widget's own point.
   static QPoint inWindow(QWidget* control, int x, int y) {
-    return control->mapTo(control->window(), QPoint(x, y));
+    QPoint at(x, y);
+    if (auto* view = qobject_cast<PictureSurface*>(control)) {
+      at = view->widgetRectOf({x, y, 1, 1}).center();
+    }
+    return control->mapTo(control->window(), at);
   }
   static void press(QWidget* control, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
     QTest::mousePress(control->window()->windowHandle(), button, {}, inWindow(control, x, y));
