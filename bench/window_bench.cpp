@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -38,6 +40,9 @@ class SilentDialogs : public UserDialogs {
     return {};
   }
   int chooseNesColour(QWidget*, const QString&, int) override { return -1; }
+  bool messageOnce(QWidget*, const QString&, const QString&) override { return false; }
+  bool askToLoad(QWidget*, const QString&, const QString&) override { return true; }
+  bool editPreferences(QWidget*, Preferences&) override { return false; }
 };
 
 // The main window on the demo image, as a user has it after a load.
@@ -45,6 +50,8 @@ struct Windows {
   Windows() {
     path = fs::temp_directory_path() / ("tarvo-bench-" + std::to_string(::getpid()) + ".nes");
     writeWholeFile(path.string(), tarvo::bench::demo());
+    // The user's own settings are neither read nor written.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     window = std::make_unique<frmMain>(dialogs);
     window->show();
     window->loadRomFile(QString::fromStdString(path.string()));
@@ -55,6 +62,7 @@ struct Windows {
   }
   QWidget* control(QObject* root, const char* name) { return root->findChild<QWidget*>(name); }
 
+  QTemporaryDir settingsDir;
   SilentDialogs dialogs;
   std::unique_ptr<frmMain> window;
   fs::path path;

@@ -14,6 +14,7 @@
 #include <tuple>
 
 #include "platform/clickable_label.h"
+#include "platform/editor_settings.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
@@ -121,6 +122,27 @@ frmAltPane::frmAltPane(EditHistory& editHistory, UserDialogs& userDialogs, QWidg
   statusBar()->setObjectName("statusBar");  // before the size is taken: it takes a line
   placeOnScreen(this, QSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() +
                                               statusBar()->sizeHint().height()));
+  restoreSettings();
+}
+
+void frmAltPane::restoreSettings() {
+  const QByteArray geometry = settings::windowGeometry("editorWindow");
+  if (!geometry.isEmpty()) {
+    restoreGeometry(geometry);
+  }
+  picPatternTable->setZoom(settings::number("zoom/patternTable", 1));
+  picBatView->setZoom(settings::number("zoom/batView", 1));
+  hscrGridColor->setValue(std::clamp(settings::number("grid/colour", 0), 0, 255));
+  hscrGridColor_Change(hscrGridColor->value());
+  menuViewShowGrid->setChecked(settings::flag("grid/editor", false));
+  menuViewShowGrid_Click();
+  menuViewShowUnused->setChecked(settings::flag("view/showUnused", false));
+  connect(menuViewShowGrid, &QAction::toggled, this,
+          [](bool on) { settings::setFlag("grid/editor", on); });
+  connect(menuViewShowUnused, &QAction::toggled, this,
+          [](bool on) { settings::setFlag("view/showUnused", on); });
+  connect(hscrGridColor, &QScrollBar::valueChanged, this,
+          [](int value) { settings::setNumber("grid/colour", value); });
 }
 
 frmAltPane::~frmAltPane() {
@@ -379,6 +401,9 @@ void frmAltPane::buildMenus() {
 
 void frmAltPane::initGUI(int ap, int metaID) {
   tiles.initGUI(ap, metaID);
+  if (tiles.showUnused() != menuViewShowUnused->isChecked()) {
+    tiles.setShowUnused(menuViewShowUnused->isChecked());
+  }
   fraMetaEdit->setVisible(tiles.paneMode() == 0);
   fraBatEdit->setVisible(tiles.paneMode() == 1);
   layoutControls();
@@ -563,6 +588,7 @@ void frmAltPane::Form_Unload() {
 }
 
 void frmAltPane::closeEvent(QCloseEvent* event) {
+  settings::setWindowGeometry("editorWindow", saveGeometry());
   Form_Unload();
   event->accept();
 }
@@ -726,6 +752,7 @@ void frmAltPane::setViewZoom(PictureSurface* view, int zoom, std::optional<QPoin
     const double pixelX = (at.x() + before.scrollX) * before.ratio / before.devicePerPixel();
     const double pixelY = (at.y() + before.scrollY) * before.ratio / before.devicePerPixel();
     view->setZoom(zoom);
+    settings::setNumber(view == picPatternTable ? "zoom/patternTable" : "zoom/batView", zoom);
     layoutControls();
     const ViewTransform after = view->transform();
     view->setScroll({scrollToKeep(pixelX, static_cast<int>(at.x()), after),

@@ -80,6 +80,8 @@ class frmAltPane : public QMainWindow {
   // the batter's view take what the window has beyond its first size.
   void layoutControls();
   void showCaption();
+  // What the last run left: geometry, zooms, grid and its colour.
+  void restoreSettings();
   void showSelectedTile();
   void showZoomState();
   PictureSurface* zoomTarget() const;

@@ -1,7 +1,12 @@
 #include "platform/user_dialogs.h"
 
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "platform/colour_chooser.h"
 
@@ -47,6 +52,41 @@ int QtUserDialogs::chooseNesColour(QWidget* parent, const QString& title, int cu
   ColourChooser chooser(current, parent);
   chooser.setWindowTitle(title);
   return chooser.exec() == QDialog::Accepted ? chooser.chosen() : -1;
+}
+
+bool QtUserDialogs::messageOnce(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+  auto* dontShow = new QCheckBox("&Don't show this again");
+  dontShow->setToolTip("Edit > Preferences shows these messages again");
+  box.setCheckBox(dontShow);
+  box.exec();
+  return dontShow->isChecked();
+}
+
+bool QtUserDialogs::askToLoad(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Cancel, parent);
+  QPushButton* load = box.addButton("&Load", QMessageBox::AcceptRole);
+  box.setDefaultButton(QMessageBox::Cancel);
+  box.exec();
+  return box.clickedButton() == load;
+}
+
+bool QtUserDialogs::editPreferences(QWidget* parent, Preferences& preferences) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle("Preferences");
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* fileMessages = new QCheckBox("&Show \"File loaded!\" and \"File saved!\" in a message box");
+  fileMessages->setChecked(preferences.showFileMessages);
+  layout->addWidget(fileMessages);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  layout->addWidget(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  if (dialog.exec() != QDialog::Accepted) {
+    return false;
+  }
+  preferences.showFileMessages = fileMessages->isChecked();
+  return true;
 }
 
 }  // namespace tarvo

@@ -31,6 +31,20 @@ class UserDialogs {
   virtual QString saveFileName(QWidget* parent, const QString& directory, const QString& suggested,
                                const QString& filter) = 0;
 
+  // A message box with OK and a "Don't show this again" check box; true when
+  // the user checked it.
+  virtual bool messageOnce(QWidget* parent, const QString& title, const QString& text) = 0;
+
+  // A question with Load and Cancel; true for Load.
+  virtual bool askToLoad(QWidget* parent, const QString& title, const QString& text) = 0;
+
+  // Edit > Preferences: what the user can switch. Returns false when the
+  // user cancelled, leaving `preferences` as it was.
+  struct Preferences {
+    bool showFileMessages = true;
+  };
+  virtual bool editPreferences(QWidget* parent, Preferences& preferences) = 0;
+
   // The chooser of the 64 NES colours: the chosen colour number, or -1 when
   // cancelled. `current` is marked.
   virtual int chooseNesColour(QWidget* parent, const QString& title, int current) = 0;
@@ -46,6 +60,9 @@ class QtUserDialogs : public UserDialogs {
   QString saveFileName(QWidget* parent, const QString& directory, const QString& suggested,
                        const QString& filter) override;
   int chooseNesColour(QWidget* parent, const QString& title, int current) override;
+  bool messageOnce(QWidget* parent, const QString& title, const QString& text) override;
+  bool askToLoad(QWidget* parent, const QString& title, const QString& text) override;
+  bool editPreferences(QWidget* parent, Preferences& preferences) override;
 };
 
 }  // namespace tarvo

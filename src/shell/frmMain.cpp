@@ -17,6 +17,7 @@
 #include "gfx/colors.h"
 #include "platform/clickable_label.h"
 #include "platform/clip_viewport.h"
+#include "platform/editor_settings.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
@@ -76,6 +77,7 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
   setAcceptDrops(true);
   placeOnScreen(this, QSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() +
                                               statusBar()->sizeHint().height()));
+  restoreSettings();
   rom.history().addListener(this);
 }
 
@@ -178,7 +180,87 @@ void frmMain::closeEvent(QCloseEvent* event) {
     return;
   }
   shutEditor();
+  settings::setWindowGeometry("mainWindow", saveGeometry());
   event->accept();
+}
+
+void frmMain::showFileMessage(const QString& text) {
+  if (!settings::showFileMessages()) {
+    statusBar()->showMessage(text, 5000);
+    return;
+  }
+  if (dialogs.messageOnce(this, appTitle, text)) {
+    settings::setShowFileMessages(false);
+  }
+}
+
+void frmMain::menuEditPreferences_Click() {
+  UserDialogs::Preferences preferences;
+  preferences.showFileMessages = settings::showFileMessages();
+  if (dialogs.editPreferences(this, preferences)) {
+    settings::setShowFileMessages(preferences.showFileMessages);
+  }
+}
+
+void frmMain::showRecentFiles() {
+  menuFileRecent->clear();
+  const QStringList files = settings::recentFiles();
+  for (qsizetype i = 0; i < files.size(); ++i) {
+    const QString path = files.at(i);
+    // "&&" shows one "&" of the file's own name.
+    QAction* item = menuFileRecent->addAction(
+        QString("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName().replace("&", "&&")));
+    item->setObjectName("menuFileRecentFile");
+    item->setProperty("index", static_cast<int>(i));
+    item->setStatusTip(path);
+    item->setToolTip(path);
+    connect(item, &QAction::triggered, this, [this, path] {
+      if (!maybeSave()) {
+        return;
+      }
+      if (!loadRomFile(path) && !QFileInfo::exists(path)) {
+        settings::removeRecentFile(path);  // gone: no use offering it again
+        showRecentFiles();
+      }
+    });
+  }
+  menuFileRecent->addSeparator();
+  QAction* clear = menuFileRecent->addAction("&Clear");
+  clear->setObjectName("menuFileRecentClear");
+  clear->setEnabled(!files.isEmpty());
+  connect(clear, &QAction::triggered, this, [this] {
+    settings::clearRecentFiles();
+    showRecentFiles();
+  });
+}
+
+void frmMain::restoreSettings() {
+  const QByteArray geometry = settings::windowGeometry("mainWindow");
+  if (!geometry.isEmpty()) {
+    restoreGeometry(geometry);
+  }
+  const QString folder = settings::lastFolder();
+  if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
+    dialogDirectory = folder;
+  }
+  setViewZoom(picMapRenderDest, settings::number("zoom/map", 1));
+  setViewZoom(picMetaTable, settings::number("zoom/table", 1));
+  lastZoomView = picMapRenderDest;
+  const std::pair<QAction*, const char*> grids[] = {
+      {menuViewFieldGrid, "grid/field"},
+      {menuViewMetaGrid, "grid/tiles"},
+      {menuViewQuadGrid, "grid/quadrants"},
+  };
+  for (const auto& [item, key] : grids) {
+    if (settings::flag(key, false)) {
+      item->setChecked(true);
+    }
+    connect(item, &QAction::toggled, this, [key = key](bool on) { settings::setFlag(key, on); });
+  }
+  menuViewFieldGrid_Click();
+  menuViewMetaGrid_Click();
+  menuViewQuadGrid_Click();
+  showRecentFiles();
 }
 
 // A .nes file dropped on the window opens as "Load Rom" would open it.
@@ -298,6 +380,8 @@ void frmMain::buildMenus() {
   menuFile->setObjectName("menuFile");
   menuFileLoadRom = addAction(menuFile, "menuFileLoadRom", "&Load Rom");
   menuFileLoadRom->setShortcut(QKeySequence("Ctrl+O"));
+  menuFileRecent = menuFile->addMenu("Open &Recent");
+  menuFileRecent->setObjectName("menuFileRecent");
   menuFileSaveRom = addAction(menuFile, "menuFileSaveRom", "&Save Rom");
   menuFileSaveRom->setShortcut(QKeySequence("Ctrl+S"));
   QMenu* menuFileExportImage = menuFile->addMenu("Export &Image");
@@ -329,6 +413,9 @@ void frmMain::buildMenus() {
   menuEditTileData->setShortcut(QKeySequence("Ctrl+T"));
   menuEditBatView = addAction(menuEdit, "menuEditBatView", "&Batter's View");
   menuEditBatView->setShortcut(QKeySequence("Ctrl+B"));
+  menuEdit->addSeparator();
+  QAction* menuEditPreferences = addAction(menuEdit, "menuEditPreferences", "&Preferences...");
+  connect(menuEditPreferences, &QAction::triggered, this, &frmMain::menuEditPreferences_Click);
 
   menuView = menuBar()->addMenu("&View");
   menuView->setObjectName("menuView");
@@ -454,7 +541,10 @@ bool frmMain::loadRomFile(const QString& path) {
   enableViews(true);
   picMetaTable_MouseDown(0, 0, 0, 0);
   showHistoryState();
-  showMessage("File loaded!");
+  settings::addRecentFile(QFileInfo(path).absoluteFilePath());
+  settings::setLastFolder(dialogDirectory);
+  showRecentFiles();
+  showFileMessage("File loaded!");
   return true;
 }
 
@@ -476,7 +566,7 @@ bool frmMain::saveRom() {
     return false;
   }
   showHistoryState();
-  showMessage("File saved!");
+  showFileMessage("File saved!");
   return true;
 }
 

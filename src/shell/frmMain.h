@@ -165,6 +165,13 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void vscrMetatiles_Change(int value);
 
   void showMessage(const QString& text);
+  // "File loaded!" and "File saved!": a box until the user asks for no more,
+  // then the status bar.
+  void showFileMessage(const QString& text);
+  void menuEditPreferences_Click();
+  void showRecentFiles();
+  // What the last run left: geometry, zooms, grids, folder, recent files.
+  void restoreSettings();
 
   UserDialogs& dialogs;
 
@@ -207,6 +214,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QMenu* menuFile = nullptr;
   QMenu* menuEdit = nullptr;
   QMenu* menuView = nullptr;
+  QMenu* menuFileRecent = nullptr;
   QAction* menuFileLoadRom = nullptr;
   QAction* menuFileSaveRom = nullptr;
   QAction* menuFileExit = nullptr;

@@ -7,6 +7,7 @@
 
 #include "platform/clickable_label.h"
 #include "platform/clip_viewport.h"
+#include "platform/editor_settings.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
 #include "screens/grid_lines.h"
@@ -245,6 +246,7 @@ void frmMain::setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF>
   const double pixelY = at.y() * before.ratio / before.devicePerPixel();
   const QPoint inViewport = view->mapTo(container, at.toPoint());
   view->setZoom(zoom);
+  settings::setNumber(view == picMapRenderDest ? "zoom/map" : "zoom/table", zoom);
   layoutControls();
   const ViewTransform after = view->transform();
   const int x = scrollToKeep(pixelX, inViewport.x(), after);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "platform/user_dialogs.h"
@@ -31,6 +32,39 @@ class FakeDialogs : public UserDialogs {
 
   void message(QWidget*, const QString& title, const QString& text) override {
     messages.push_back({title, text});
+  }
+
+  // Boxes with "Don't show this again" are messages too; the check box is
+  // ticked while this is true.
+  bool dontShowAgain = false;
+  bool messageOnce(QWidget*, const QString& title, const QString& text) override {
+    messages.push_back({title, text});
+    return dontShowAgain;
+  }
+
+  // The answers to "Load anyway?", in turn; none left loads.
+  std::vector<bool> loadAnswers;
+  std::vector<Message> loadQuestions;
+  bool askToLoad(QWidget*, const QString& title, const QString& text) override {
+    loadQuestions.push_back({title, text});
+    if (loadAnswers.empty()) {
+      return true;
+    }
+    const bool answer = loadAnswers.front();
+    loadAnswers.erase(loadAnswers.begin());
+    return answer;
+  }
+
+  // Edit > Preferences: the values the user sets there, or cancels without.
+  std::optional<Preferences> preferencesAnswer;
+  std::vector<Preferences> preferencesShown;
+  bool editPreferences(QWidget*, Preferences& preferences) override {
+    preferencesShown.push_back(preferences);
+    if (!preferencesAnswer) {
+      return false;
+    }
+    preferences = *preferencesAnswer;
+    return true;
   }
 
   // The answers to the save and yes-or-no questions, in turn; the questions

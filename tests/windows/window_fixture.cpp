@@ -1,5 +1,8 @@
 #include "window_fixture.h"
 
+#include <QCoreApplication>
+#include <QSettings>
+
 #include "demo/demo_rom.h"
 #include "screens/batview_renderer.h"
 #include "screens/field_renderer.h"
@@ -39,6 +42,10 @@ QColor entryColour(const rom::Location& palette, int entry) {
 }  // namespace
 
 void WindowFixture::init() {
+  QCoreApplication::setOrganizationName("Tarvo");
+  QCoreApplication::setApplicationName("Tarvo Field Editor");
+  settingsDir = std::make_unique<QTemporaryDir>();
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir->path());
   dir = std::make_unique<TempDir>();
   demoPath = pathIn("demo.nes");
   writeFile(*dir / "demo.nes", makeDemoRom());
@@ -51,6 +58,10 @@ void WindowFixture::init() {
     QCOMPARE(romImage, makeDemoRom());
     dialogs->messages.clear();
   }
+}
+
+QString WindowFixture::settingsFile() const {
+  return QSettings().fileName();
 }
 
 void WindowFixture::expectEveryViewFresh() {

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QObject>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 #include <filesystem>
@@ -47,6 +48,11 @@ class WindowFixture : public QObject {
 
  protected:
   std::unique_ptr<TempDir> dir;  // holds demo.nes, the demo image
+  // The settings the windows keep between runs: fresh for every test, never
+  // the user's own.
+  std::unique_ptr<QTemporaryDir> settingsDir;
+  // The settings file the windows write, for a test to read.
+  QString settingsFile() const;
   std::unique_ptr<FakeDialogs> dialogs;
   std::unique_ptr<frmMain> window;
   QString demoPath;

@@ -2,7 +2,9 @@
 // disk-change warning, dropped files and the status bars, on the real
 // windows (offscreen).
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -19,6 +21,8 @@
 
 #include "demo/demo_rom.h"
 #include "gfx/png_image.h"
+#include "platform/line_overlay.h"
+#include "platform/picture_surface.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
 #include "shell/patches.h"
@@ -543,6 +547,95 @@ class WorkflowTest : public test::WindowFixture {
     loadThroughTheMenu(demoPath);
     QCOMPARE(window->document().history().size(), std::size_t{0});
     QVERIFY(!action("menuEditUndo")->isEnabled());
+  }
+
+  // What one run leaves in the settings file, the next run finds again.
+  void settingsLastFromOneRunToTheNext() {
+    QVERIFY(settingsFile().startsWith(settingsDir->path()));
+    window->resize(1000, 900);
+    QTRY_COMPARE(window->size(), QSize(1000, 900));
+    window->setViewZoom(child<PictureSurface>("picMapRenderDest"), 3);
+    window->setViewZoom(child<PictureSurface>("picMetaTable"), 2);
+    action("menuViewFieldGrid")->trigger();
+    action("menuViewQuadGrid")->trigger();
+    openEditor(1);
+    alt()->setViewZoom(altChild<PictureSurface>("picPatternTable"), 2);
+    altChild<QScrollBar>("hscrGridColor")->setValue(200);
+    altAction("menuViewShowGrid")->trigger();
+    alt()->close();
+    QVERIFY(window->close());
+    QVERIFY(QFileInfo::exists(settingsFile()));
+
+    window = std::make_unique<frmMain>(*dialogs);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QCOMPARE(window->size(), QSize(1000, 900));
+    QCOMPARE(window->mapZoom(), 3);
+    QCOMPARE(window->tableZoom(), 2);
+    QVERIFY(action("menuViewFieldGrid")->isChecked());
+    QVERIFY(action("menuViewQuadGrid")->isChecked());
+    QVERIFY(!action("menuViewMetaGrid")->isChecked());
+    QVERIFY(member("ln_quadV", 3)->isVisible());
+    // The folder of the last file, and the file itself under Open Recent.
+    QVERIFY(loadDemo());
+    QCOMPARE(dialogs->directories.back(), QFileInfo(demoPath).absolutePath());
+    QCOMPARE(member<QAction>("menuFileRecentFile", 0)->statusTip(),
+             QFileInfo(demoPath).absoluteFilePath());
+    openEditor(0);
+    QCOMPARE(alt()->patternTableZoom(), 2);
+    QCOMPARE(alt()->batViewZoom(), 1);
+    QCOMPARE(altChild<QScrollBar>("hscrGridColor")->value(), 200);
+    QVERIFY(altAction("menuViewShowGrid")->isChecked());
+    QCOMPARE(altMember<LineOverlay>("lineVert", 0)->colour(), QColor(200, 0, 0));
+  }
+
+  // Up to eight recent files, the newest first; one that is gone leaves the
+  // list when chosen, and Clear empties it.
+  void openRecentKeepsEightFiles() {
+    for (int i = 0; i < 10; ++i) {
+      const QString path = pathIn("copy" + std::to_string(i) + ".nes");
+      test::writeFile(*dir / ("copy" + std::to_string(i) + ".nes"), makeDemoRom());
+      QVERIFY(window->loadRomFile(path));
+    }
+    const auto recent = window->findChildren<QAction*>("menuFileRecentFile");
+    QCOMPARE(recent.size(), 8);
+    QCOMPARE(member<QAction>("menuFileRecentFile", 0)->text(), QString("&1 copy9.nes"));
+    QCOMPARE(member<QAction>("menuFileRecentFile", 7)->text(), QString("&8 copy2.nes"));
+    // Choosing one loads it.
+    member<QAction>("menuFileRecentFile", 3)->trigger();
+    QCOMPARE(window->loadedPath(), pathIn("copy6.nes"));
+    QCOMPARE(member<QAction>("menuFileRecentFile", 0)->text(), QString("&1 copy6.nes"));
+    std::filesystem::remove(*dir / "copy9.nes");
+    member<QAction>("menuFileRecentFile", 1)->trigger();  // copy9.nes
+    QCOMPARE(window->loadedPath(), pathIn("copy6.nes"));
+    QVERIFY(dialogs->messages.back().text.startsWith("copy9.nes was not loaded."));
+    QCOMPARE(window->findChildren<QAction*>("menuFileRecentFile").size(), 7);
+    action("menuFileRecentClear")->trigger();
+    QCOMPARE(window->findChildren<QAction*>("menuFileRecentFile").size(), 0);
+    QVERIFY(!action("menuFileRecentClear")->isEnabled());
+  }
+
+  // "Don't show this again" moves "File loaded!" and "File saved!" to the
+  // status bar, in this run and the next, until Preferences brings the
+  // boxes back.
+  void fileMessagesCanBeTurnedOffAndOnAgain() {
+    dialogs->dontShowAgain = true;
+    QVERIFY(loadDemo());
+    QCOMPARE(dialogs->messages.back().text, QString("File loaded!"));
+    const std::size_t shown = dialogs->messages.size();
+    QVERIFY(loadDemo());
+    action("menuFileSaveRom")->trigger();
+    QCOMPARE(dialogs->messages.size(), shown);
+    QCOMPARE(window->statusBar()->currentMessage(), QString("File saved!"));
+    // Preferences shows the setting as it is and turns it back on.
+    dialogs->dontShowAgain = false;
+    dialogs->preferencesAnswer = UserDialogs::Preferences{true};
+    action("menuEditPreferences")->trigger();
+    QCOMPARE(dialogs->preferencesShown.size(), std::size_t{1});
+    QVERIFY(!dialogs->preferencesShown.back().showFileMessages);
+    action("menuFileSaveRom")->trigger();
+    QCOMPARE(dialogs->messages.size(), shown + 1);
+    QCOMPARE(dialogs->messages.back().text, QString("File saved!"));
   }
 
   void shortcutsAndAbout() {
