@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/checksums.h"
 #include "shell/file_system.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"
@@ -650,6 +651,29 @@ TEST(FormatCount, GroupsThousands) {
   };
   for (const auto& [value, text] : cases) {
     EXPECT_EQ(formatCount(value), text);
+  }
+}
+
+// Published test vectors (RFC 3174 and FIPS 180 for SHA-1; "123456789" is
+// the CRC-32's check value), and one whose CRC-32 starts with zero digits.
+TEST(Checksums, MatchKnownVectorsInTheirUsualForms) {
+  const struct {
+    std::string text;
+    std::string crc32;
+    std::string sha1;
+  } cases[] = {
+      {"", "00000000", "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
+      {"abc", "352441C2", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+      {"123456789", "CBF43926", "f7c3bc1d808e04732adf679965ccc34ca7ae3441"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", "171A3F5F",
+       "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
+      {"438", "004A49F0", "06cb3f00aa09252fffcbe8ea8d165a338f803a7e"},
+      {std::string(1000000, 'a'), "DC25BFBC", "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
+  };
+  for (const auto& c : cases) {
+    const ByteArray bytes(c.text.begin(), c.text.end());
+    EXPECT_EQ(crc32Hex(bytes), c.crc32) << c.text.substr(0, 60);
+    EXPECT_EQ(sha1Hex(bytes), c.sha1) << c.text.substr(0, 60);
   }
 }
 
