@@ -8,8 +8,8 @@
 namespace tarvo {
 
 std::int64_t InesHeader::sizeByHeader() const {
-  return rom::kInesHeader.length + (trainer ? 512 : 0) + std::int64_t{prgUnits} * 16384 +
-         std::int64_t{chrUnits} * 8192;
+  return rom::kInesHeader.length + (trainer ? kTrainerBytes : 0) +
+         std::int64_t{prgUnits} * kPrgUnitBytes + std::int64_t{chrUnits} * kChrUnitBytes;
 }
 
 InesHeader readInesHeader(const ByteArray& image) {
@@ -32,6 +32,72 @@ InesHeader readInesHeader(const ByteArray& image) {
     header.mapper |= (image[8] & 0x0F) << 8;
   }
   return header;
+}
+
+namespace {
+
+// A stretch of file offsets, `end` one past the last.
+struct Region {
+  std::int64_t begin;
+  std::int64_t end;
+
+  bool holds(const rom::Location& location) const {
+    return location.offset >= begin && location.end() <= end;
+  }
+};
+
+bool holdsTiles(const rom::Location& location) {
+  return location.offset == rom::kFieldChrBank.offset ||
+         location.offset == rom::kBatViewChrBank.offset;
+}
+
+// What a location is called in a sentence, with its verb.
+std::string subjectOf(const rom::Location& location) {
+  if (location.offset == rom::kFieldChrBank.offset) {
+    return "the field's tiles lie";
+  }
+  if (location.offset == rom::kBatViewChrBank.offset) {
+    return "the batter's view tiles lie";
+  }
+  return "the " + std::string(location.name) + " lies";
+}
+
+}  // namespace
+
+std::string romHeaderProblem(const ByteArray& image) {
+  const InesHeader header = readInesHeader(image);
+  if (!header.valid) {
+    return "The file has no iNES header";
+  }
+  if (header.trainer) {
+    return "The header announces a 512-byte trainer before the program ROM; the editor's "
+           "locations are those of a file without one";
+  }
+  const Region prg{rom::kInesHeader.end(), rom::kInesHeader.end() + std::int64_t{header.prgUnits} *
+                                                                        InesHeader::kPrgUnitBytes};
+  const Region chr{prg.end, prg.end + std::int64_t{header.chrUnits} * InesHeader::kChrUnitBytes};
+  const std::string counts = "The header counts " + std::to_string(header.prgUnits) +
+                             " x 16 KiB of program ROM and " + std::to_string(header.chrUnits) +
+                             " x 8 KiB of CHR ROM";
+  // The tiles first, as they tell the most: a header for CHR RAM, or one
+  // that counts more or less program ROM, leaves them outside its CHR ROM.
+  for (const rom::Location& location : rom::kLocationTable) {
+    if (holdsTiles(location) && !chr.holds(location)) {
+      return counts + "; " + subjectOf(location) + " outside its CHR ROM";
+    }
+  }
+  for (const rom::Location& location : rom::kLocationTable) {
+    if (location.offset != rom::kInesHeader.offset && !holdsTiles(location) &&
+        !prg.holds(location)) {
+      return counts + "; " + subjectOf(location) + " outside its program ROM";
+    }
+  }
+  const auto size = static_cast<std::int64_t>(image.size());
+  if (size < header.sizeByHeader()) {
+    return "The file is " + formatCount(size) + " bytes, shorter than the " +
+           formatCount(header.sizeByHeader()) + " bytes its header counts";
+  }
+  return "";
 }
 
 namespace {
@@ -61,10 +127,11 @@ std::string describeRomImage(const std::string& name, const ByteArray& image) {
   } else {
     out << "iNES header: present, " << (header.nes2 ? "NES 2.0" : "iNES") << " format\n";
     out << "  Program ROM: " << header.prgUnits
-        << " x 16 KiB = " << formatCount(std::int64_t{header.prgUnits} * 16384) << " bytes\n";
+        << " x 16 KiB = " << formatCount(std::int64_t{header.prgUnits} * InesHeader::kPrgUnitBytes)
+        << " bytes\n";
     out << "  CHR ROM: " << header.chrUnits
-        << " x 8 KiB = " << formatCount(std::int64_t{header.chrUnits} * 8192) << " bytes"
-        << (header.chrUnits == 0 ? " (CHR RAM)" : "") << "\n";
+        << " x 8 KiB = " << formatCount(std::int64_t{header.chrUnits} * InesHeader::kChrUnitBytes)
+        << " bytes" << (header.chrUnits == 0 ? " (CHR RAM)" : "") << "\n";
     out << "  Mapper: " << header.mapper << "\n";
     out << "  Mirroring: "
         << (header.fourScreen ? "four-screen"
