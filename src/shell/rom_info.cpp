@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "shell/checksums.h"
 #include "shell/rom_locations.h"
 
 namespace tarvo {
@@ -122,8 +123,7 @@ std::string describeRomImage(const std::string& name, const ByteArray& image) {
 
   const InesHeader header = readInesHeader(image);
   if (!header.valid) {
-    out << "iNES header: none (the file does not start with \"NES\" and 0x1A); the editor does "
-           "not need one\n";
+    out << "iNES header: none (the file does not start with \"NES\" and 0x1A)\n";
   } else {
     out << "iNES header: present, " << (header.nes2 ? "NES 2.0" : "iNES") << " format\n";
     out << "  Program ROM: " << header.prgUnits
@@ -142,6 +142,20 @@ std::string describeRomImage(const std::string& name, const ByteArray& image) {
     const std::int64_t expected = header.sizeByHeader();
     out << "  Size by header: " << formatCount(expected) << " bytes"
         << (expected == size ? " (as the file)" : " (the file differs)") << "\n";
+  }
+  const std::string problem = romHeaderProblem(image);
+  out << "Header fits the editor's locations: "
+      << (problem.empty() ? "yes" : "no. " + problem + ".") << "\n";
+
+  // Dump lists give the sums of the whole file and, for a file with a
+  // header, of the file without it.
+  out << "CRC-32 (whole file): " << crc32Hex(image) << "\n";
+  out << "SHA-1 (whole file): " << sha1Hex(image) << "\n";
+  if (header.valid) {
+    const auto skip = static_cast<std::size_t>(rom::kInesHeader.length);  // a valid header is whole
+    out << "CRC-32 (without header): " << crc32Hex(image.data() + skip, image.size() - skip)
+        << "\n";
+    out << "SHA-1 (without header): " << sha1Hex(image.data() + skip, image.size() - skip) << "\n";
   }
 
   out << "Locations the editor reads or writes:\n";
