@@ -1,8 +1,9 @@
 # Installs the build into PREFIX and checks every file that lands there:
 # exactly the expected files, runnable programs without a run path, a
-# desktop entry that names the program and its icon, an icon of the right
-# size in every size folder, man pages of the project's version, and a
-# copyright file that carries LICENSE.
+# desktop entry that names the program and its icon, AppStream metadata
+# that names the desktop entry and the programs and has this version's
+# release, an icon of the right size in every size folder, man pages of the
+# project's version, and a copyright file that carries LICENSE.
 #   cmake -D BUILD_DIR=... -D PREFIX=... -D ICON_SIZES=16,22,... -D VERSION=1.1.0
 #         -D GZIP=/usr/bin/gzip -D LICENSE=.../LICENSE -P check_install.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -32,6 +33,7 @@ set(expected
     bin/tarvo-field-editor
     share/applications/tarvo-field-editor.desktop
     share/doc/tarvo-field-editor/copyright
+    share/metainfo/tarvo-field-editor.metainfo.xml
     share/man/man1/tarvo-cli.1.gz
     share/man/man1/tarvo-field-editor.1.gz)
 foreach(size IN LISTS ICON_SIZES)
@@ -88,6 +90,32 @@ if(EXISTS "${entry}")
   string(FIND "${text}" "\nMimeType=application/x-nes-rom;\n" at)
   if(at LESS 0)
     fail("the desktop entry does not offer the editor for application/x-nes-rom")
+  endif()
+endif()
+
+# The AppStream metadata: its id is the desktop entry's name, which it
+# launches; it names both programs, the project's licence, and a release of
+# this version first.
+set(metainfo "${PREFIX}/share/metainfo/tarvo-field-editor.metainfo.xml")
+if(EXISTS "${metainfo}")
+  file(READ "${metainfo}" xml)
+  foreach(want
+      "<component type=\"desktop-application\">"
+      "<id>tarvo-field-editor</id>"
+      "<launchable type=\"desktop-id\">tarvo-field-editor.desktop</launchable>"
+      "<name>Tarvo Field Editor</name>"
+      "<project_license>MIT</project_license>"
+      "<binary>tarvo-field-editor</binary>"
+      "<binary>tarvo-cli</binary>")
+    string(FIND "${xml}" "${want}" at)
+    if(at LESS 0)
+      fail("the AppStream metadata lacks ${want}")
+    endif()
+  endforeach()
+  if(NOT xml MATCHES "<releases>[ \n]*<release version=\"([^\"]*)\" date=\"[0-9]+-[0-9]+-[0-9]+\"")
+    fail("the AppStream metadata has no dated release first")
+  elseif(NOT CMAKE_MATCH_1 STREQUAL VERSION)
+    fail("the AppStream metadata's latest release is ${CMAKE_MATCH_1}, not ${VERSION}")
   endif()
 endif()
 
