@@ -1,12 +1,14 @@
 # Installs the build into PREFIX and checks every file that lands there:
 # exactly the expected files, runnable programs without a run path, a
-# desktop entry that names the program and its icon, an icon of the right
-# size in every size folder, and man pages of the project's version.
+# desktop entry that names the program and its icon, AppStream metadata
+# that names the desktop entry and the programs and has this version's
+# release, an icon of the right size in every size folder, man pages of the
+# project's version, and a copyright file that carries LICENSE.
 #   cmake -D BUILD_DIR=... -D PREFIX=... -D ICON_SIZES=16,22,... -D VERSION=1.1.0
-#         -D GZIP=/usr/bin/gzip -P check_install.cmake
+#         -D GZIP=/usr/bin/gzip -D LICENSE=.../LICENSE -P check_install.cmake
 cmake_minimum_required(VERSION 3.25)
 
-foreach(var BUILD_DIR PREFIX ICON_SIZES VERSION GZIP)
+foreach(var BUILD_DIR PREFIX ICON_SIZES VERSION GZIP LICENSE)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "check_install.cmake needs -D ${var}=...")
   endif()
@@ -30,6 +32,8 @@ set(expected
     bin/tarvo-cli
     bin/tarvo-field-editor
     share/applications/tarvo-field-editor.desktop
+    share/doc/tarvo-field-editor/copyright
+    share/metainfo/tarvo-field-editor.metainfo.xml
     share/man/man1/tarvo-cli.1.gz
     share/man/man1/tarvo-field-editor.1.gz)
 foreach(size IN LISTS ICON_SIZES)
@@ -70,7 +74,8 @@ if(READELF)
   endforeach()
 endif()
 
-# The desktop entry starts the installed program with its icon.
+# The desktop entry starts the installed program with its icon, and offers it
+# for .nes files.
 set(entry "${PREFIX}/share/applications/tarvo-field-editor.desktop")
 if(EXISTS "${entry}")
   file(STRINGS "${entry}" lines)
@@ -79,6 +84,80 @@ if(EXISTS "${entry}")
       fail("the desktop entry lacks the line '${want}'")
     endif()
   endforeach()
+  # The MimeType line is looked for in the whole text, as a list would split
+  # it at its semicolon.
+  file(READ "${entry}" text)
+  string(FIND "${text}" "\nMimeType=application/x-nes-rom;\n" at)
+  if(at LESS 0)
+    fail("the desktop entry does not offer the editor for application/x-nes-rom")
+  endif()
+endif()
+
+# The AppStream metadata: its id is the desktop entry's name, which it
+# launches; it names both programs, the project's licence, and a release of
+# this version first.
+set(metainfo "${PREFIX}/share/metainfo/tarvo-field-editor.metainfo.xml")
+if(EXISTS "${metainfo}")
+  file(READ "${metainfo}" xml)
+  foreach(want
+      "<component type=\"desktop-application\">"
+      "<id>tarvo-field-editor</id>"
+      "<launchable type=\"desktop-id\">tarvo-field-editor.desktop</launchable>"
+      "<name>Tarvo Field Editor</name>"
+      "<project_license>MIT</project_license>"
+      "<binary>tarvo-field-editor</binary>"
+      "<binary>tarvo-cli</binary>")
+    string(FIND "${xml}" "${want}" at)
+    if(at LESS 0)
+      fail("the AppStream metadata lacks ${want}")
+    endif()
+  endforeach()
+  if(NOT xml MATCHES "<releases>[ \n]*<release version=\"([^\"]*)\" date=\"[0-9]+-[0-9]+-[0-9]+\"")
+    fail("the AppStream metadata has no dated release first")
+  elseif(NOT CMAKE_MATCH_1 STREQUAL VERSION)
+    fail("the AppStream metadata's latest release is ${CMAKE_MATCH_1}, not ${VERSION}")
+  endif()
+endif()
+
+# The copyright file, in Debian's machine-readable form, holds LICENSE's
+# copyright line and every line of its terms, indented, blank lines as " .".
+set(copyright "${PREFIX}/share/doc/tarvo-field-editor/copyright")
+if(EXISTS "${copyright}")
+  file(READ "${copyright}" text)
+  file(STRINGS "${LICENSE}" license_lines)
+  list(FILTER license_lines INCLUDE REGEX "^Copyright \\(c\\) ")
+  string(REGEX REPLACE "^Copyright \\(c\\) " "" holder "${license_lines}")
+  foreach(want
+      "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+      "\nFiles: *\nCopyright: ${holder}\nLicense: Expat\n")
+    string(FIND "${text}" "${want}" at)
+    if(holder STREQUAL "" OR at LESS 0)
+      fail("the copyright file lacks '${want}'")
+    endif()
+  endforeach()
+  # Every line of the terms, from "Permission" on, indented by one space, an
+  # empty one as " .".
+  file(STRINGS "${copyright}" copyright_lines)
+  file(STRINGS "${LICENSE}" license_lines)
+  set(in_terms FALSE)
+  set(term_lines 0)
+  foreach(line IN LISTS license_lines)
+    if(line MATCHES "^Permission is hereby granted")
+      set(in_terms TRUE)
+    endif()
+    if(in_terms)
+      math(EXPR term_lines "${term_lines} + 1")
+      if(line STREQUAL "")
+        set(line ".")
+      endif()
+      if(NOT " ${line}" IN_LIST copyright_lines)
+        fail("the copyright file lacks the line of LICENSE '${line}'")
+      endif()
+    endif()
+  endforeach()
+  if(term_lines LESS 10)
+    fail("LICENSE holds no terms from 'Permission is hereby granted' on")
+  endif()
 endif()
 
 # Every icon is a PNG of its folder's size (width and height from IHDR).

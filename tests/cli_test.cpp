@@ -11,6 +11,7 @@
 #include "demo/demo_rom.h"
 #include "gfx/chr_codec.h"
 #include "screens/views.h"
+#include "shell/checksums.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"
 
@@ -35,14 +36,21 @@ TEST(TarvoCli, DemoWritesTheDemoImageWhole) {
 
 TEST(TarvoCli, InfoGivesTheSizeTheHeaderAndEveryLocation) {
   test::TempDir dir;
-  test::writeFile(dir / "demo.nes", makeDemoRom());
+  const ByteArray demo = makeDemoRom();
+  const ByteArray withoutHeader(demo.begin() + rom::kInesHeader.length, demo.end());
+  test::writeFile(dir / "demo.nes", demo);
   const CliRun result = run({"info", (dir / "demo.nes").string()});
   ASSERT_EQ(result.status, kExitOk) << result.err;
   EXPECT_EQ(result.err, "");
-  for (const std::string expected :
-       {"File: demo.nes\n", "Size: 98,320 bytes\n", "iNES header: present, iNES format\n",
-        "Program ROM: 4 x 16 KiB = 65,536 bytes", "CHR ROM: 4 x 8 KiB = 32,768 bytes",
-        "Mapper: 1\n", "Size by header: 98,320 bytes (as the file)"}) {
+  for (const std::string& expected : std::vector<std::string>{
+           "File: demo.nes\n", "Size: 98,320 bytes\n", "iNES header: present, iNES format\n",
+           "Program ROM: 4 x 16 KiB = 65,536 bytes", "CHR ROM: 4 x 8 KiB = 32,768 bytes",
+           "Mapper: 1\n", "Size by header: 98,320 bytes (as the file)",
+           "\nHeader fits the editor's locations: yes\n",
+           "\nCRC-32 (whole file): " + crc32Hex(demo) + "\n",
+           "\nSHA-1 (whole file): " + sha1Hex(demo) + "\n",
+           "\nCRC-32 (without header): " + crc32Hex(withoutHeader) + "\n",
+           "\nSHA-1 (without header): " + sha1Hex(withoutHeader) + "\n"}) {
     EXPECT_NE(result.out.find(expected), std::string::npos) << expected << "\n" << result.out;
   }
   // One row a location: its offset in decimal and hexadecimal, its length, its name.
@@ -72,6 +80,16 @@ TEST(TarvoCli, InfoOnAFileWithoutAnInesHeaderStillLoadsIt) {
   const CliRun result = run({"info", (dir / "plain.nes").string()});
   EXPECT_EQ(result.status, kExitOk);
   EXPECT_NE(result.out.find("iNES header: none"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("\nHeader fits the editor's locations: no. The file has no iNES "
+                            "header.\n"),
+            std::string::npos)
+      << result.out;
+  // Without a header, only the whole file's sums.
+  EXPECT_NE(result.out.find("\nCRC-32 (whole file): " + crc32Hex(ByteArray(rom::kMinImageSize, 0)) +
+                            "\n"),
+            std::string::npos)
+      << result.out;
+  EXPECT_EQ(result.out.find("without header"), std::string::npos) << result.out;
 }
 
 TEST(TarvoCli, StatusesAndMessages) {

@@ -98,8 +98,8 @@ ByteArray withHeader(const std::string& header) {
 }
 
 constexpr const char* kNoHeader =
-    "iNES header: none (the file does not start with \"NES\" and 0x1A); the editor does not "
-    "need one\n";
+    "iNES header: none (the file does not start with \"NES\" and 0x1A)\n"
+    "Header fits the editor's locations: no. The file has no iNES header.\n";
 constexpr const char* kDemoHeader = "iNES header: present, iNES format\n";
 
 struct HostileCase {

@@ -13,7 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "demo/demo_rom.h"
+#include "shell/checksums.h"
 #include "shell/file_system.h"
+#include "shell/rom_info.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"
 
@@ -650,6 +653,93 @@ TEST(FormatCount, GroupsThousands) {
   };
   for (const auto& [value, text] : cases) {
     EXPECT_EQ(formatCount(value), text);
+  }
+}
+
+// The demo image with header bytes 4 to 7 (program and CHR ROM units, flags 6
+// and 7) replaced, and `extra` bytes more (fewer when negative).
+ByteArray demoWithHeader(int prgUnits, int chrUnits, std::uint8_t flags6, std::int64_t extra) {
+  ByteArray image = makeDemoRom();
+  image[4] = static_cast<std::uint8_t>(prgUnits);
+  image[5] = static_cast<std::uint8_t>(chrUnits);
+  image[6] = flags6;
+  image.resize(static_cast<std::size_t>(static_cast<std::int64_t>(image.size()) + extra), 0xEE);
+  return image;
+}
+
+TEST(RomHeaderProblem, SaysWhatOfTheHeaderDoesNotFitTheLocations) {
+  constexpr std::uint8_t kMapper1 = 0x10;
+  constexpr std::uint8_t kTrainer = 0x04;
+  ByteArray noHeader = makeDemoRom();
+  std::fill_n(noHeader.begin(), rom::kInesHeader.length, 0);
+  ByteArray noEndMark = makeDemoRom();
+  noEndMark[3] = 0;
+  const std::string outsideChr = " x 8 KiB of CHR ROM; the field's tiles lie outside its CHR ROM";
+
+  const struct {
+    const char* label;
+    ByteArray image;
+    std::string problem;
+  } cases[] = {
+      {"the demo", makeDemoRom(), ""},
+      {"extra bytes after", demoWithHeader(4, 4, kMapper1, 1000), ""},
+      {"another mapper", demoWithHeader(4, 4, 0x40, 0), ""},
+      // More CHR ROM after the two banks, in a longer file, keeps every offset.
+      {"more CHR ROM", demoWithHeader(4, 8, kMapper1, 4 * 8192), ""},
+      {"no header", noHeader, "The file has no iNES header"},
+      {"no end mark", noEndMark, "The file has no iNES header"},
+      {"empty", {}, "The file has no iNES header"},
+      {"program ROM too small", demoWithHeader(2, 0, kMapper1, 0),
+       "The header counts 2 x 16 KiB of program ROM and 0" + outsideChr},
+      {"program ROM too large", demoWithHeader(8, 4, kMapper1, 0),
+       "The header counts 8 x 16 KiB of program ROM and 4" + outsideChr},
+      {"CHR RAM", demoWithHeader(4, 0, kMapper1, 0),
+       "The header counts 4 x 16 KiB of program ROM and 0" + outsideChr},
+      {"CHR ROM without the second bank", demoWithHeader(4, 3, kMapper1, 0),
+       "The header counts 4 x 16 KiB of program ROM and 3 x 8 KiB of CHR ROM; the batter's view "
+       "tiles lie outside its CHR ROM"},
+      {"CHR ROM over the field map", demoWithHeader(2, 8, kMapper1, 0),
+       "The header counts 2 x 16 KiB of program ROM and 8 x 8 KiB of CHR ROM; the field map lies "
+       "outside its program ROM"},
+      {"trainer", demoWithHeader(4, 4, kMapper1 | kTrainer, 0),
+       "The header announces a 512-byte trainer before the program ROM; the editor's locations "
+       "are those of a file without one"},
+      {"trainer in a longer file", demoWithHeader(4, 4, kMapper1 | kTrainer, 512),
+       "The header announces a 512-byte trainer before the program ROM; the editor's locations "
+       "are those of a file without one"},
+      {"one byte short", demoWithHeader(4, 4, kMapper1, -1),
+       "The file is 98,319 bytes, shorter than the 98,320 bytes its header counts"},
+      {"more CHR ROM than the file has", demoWithHeader(4, 5, kMapper1, 0),
+       "The file is 98,320 bytes, shorter than the 106,512 bytes its header counts"},
+      {"the header alone",
+       demoWithHeader(4, 4, kMapper1, rom::kInesHeader.length - rom::kMinImageSize),
+       "The file is 16 bytes, shorter than the 98,320 bytes its header counts"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(romHeaderProblem(c.image), c.problem) << c.label;
+  }
+}
+
+// Published test vectors (RFC 3174 and FIPS 180 for SHA-1; "123456789" is
+// the CRC-32's check value), and one whose CRC-32 starts with zero digits.
+TEST(Checksums, MatchKnownVectorsInTheirUsualForms) {
+  const struct {
+    std::string text;
+    std::string crc32;
+    std::string sha1;
+  } cases[] = {
+      {"", "00000000", "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
+      {"abc", "352441C2", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+      {"123456789", "CBF43926", "f7c3bc1d808e04732adf679965ccc34ca7ae3441"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", "171A3F5F",
+       "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
+      {"438", "004A49F0", "06cb3f00aa09252fffcbe8ea8d165a338f803a7e"},
+      {std::string(1000000, 'a'), "DC25BFBC", "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
+  };
+  for (const auto& c : cases) {
+    const ByteArray bytes(c.text.begin(), c.text.end());
+    EXPECT_EQ(crc32Hex(bytes), c.crc32) << c.text.substr(0, 60);
+    EXPECT_EQ(sha1Hex(bytes), c.sha1) << c.text.substr(0, 60);
   }
 }
 

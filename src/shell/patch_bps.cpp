@@ -2,28 +2,18 @@
 // file so far, and three CRC32s that tie the patch to both files.
 #include "shell/patch_formats.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string_view>
 
+#include "shell/checksums.h"
+
 namespace tarvo::patch_detail {
 
 namespace {
 
-std::uint32_t crc32Of(const std::uint8_t* data, std::size_t size) {
-  uLong crc = crc32(0L, Z_NULL, 0);
-  constexpr std::size_t kBlock = 1u << 30;  // crc32 takes an unsigned int length
-  while (size > 0) {
-    const std::size_t block = std::min(size, kBlock);
-    crc = crc32(crc, data, static_cast<uInt>(block));
-    data += block;
-    size -= block;
-  }
-  return static_cast<std::uint32_t>(crc);
-}
+using tarvo::crc32Of;
 
 std::uint32_t crc32Of(const ByteArray& bytes) {
   return crc32Of(bytes.data(), bytes.size());

@@ -3,13 +3,14 @@
 #include <cstdio>
 #include <sstream>
 
+#include "shell/checksums.h"
 #include "shell/rom_locations.h"
 
 namespace tarvo {
 
 std::int64_t InesHeader::sizeByHeader() const {
-  return rom::kInesHeader.length + (trainer ? 512 : 0) + std::int64_t{prgUnits} * 16384 +
-         std::int64_t{chrUnits} * 8192;
+  return rom::kInesHeader.length + (trainer ? kTrainerBytes : 0) +
+         std::int64_t{prgUnits} * kPrgUnitBytes + std::int64_t{chrUnits} * kChrUnitBytes;
 }
 
 InesHeader readInesHeader(const ByteArray& image) {
@@ -36,6 +37,72 @@ InesHeader readInesHeader(const ByteArray& image) {
 
 namespace {
 
+// A stretch of file offsets, `end` one past the last.
+struct Region {
+  std::int64_t begin;
+  std::int64_t end;
+
+  bool holds(const rom::Location& location) const {
+    return location.offset >= begin && location.end() <= end;
+  }
+};
+
+bool holdsTiles(const rom::Location& location) {
+  return location.offset == rom::kFieldChrBank.offset ||
+         location.offset == rom::kBatViewChrBank.offset;
+}
+
+// What a location is called in a sentence, with its verb.
+std::string subjectOf(const rom::Location& location) {
+  if (location.offset == rom::kFieldChrBank.offset) {
+    return "the field's tiles lie";
+  }
+  if (location.offset == rom::kBatViewChrBank.offset) {
+    return "the batter's view tiles lie";
+  }
+  return "the " + std::string(location.name) + " lies";
+}
+
+}  // namespace
+
+std::string romHeaderProblem(const ByteArray& image) {
+  const InesHeader header = readInesHeader(image);
+  if (!header.valid) {
+    return "The file has no iNES header";
+  }
+  if (header.trainer) {
+    return "The header announces a 512-byte trainer before the program ROM; the editor's "
+           "locations are those of a file without one";
+  }
+  const Region prg{rom::kInesHeader.end(), rom::kInesHeader.end() + std::int64_t{header.prgUnits} *
+                                                                        InesHeader::kPrgUnitBytes};
+  const Region chr{prg.end, prg.end + std::int64_t{header.chrUnits} * InesHeader::kChrUnitBytes};
+  const std::string counts = "The header counts " + std::to_string(header.prgUnits) +
+                             " x 16 KiB of program ROM and " + std::to_string(header.chrUnits) +
+                             " x 8 KiB of CHR ROM";
+  // The tiles first, as they tell the most: a header for CHR RAM, or one
+  // that counts more or less program ROM, leaves them outside its CHR ROM.
+  for (const rom::Location& location : rom::kLocationTable) {
+    if (holdsTiles(location) && !chr.holds(location)) {
+      return counts + "; " + subjectOf(location) + " outside its CHR ROM";
+    }
+  }
+  for (const rom::Location& location : rom::kLocationTable) {
+    if (location.offset != rom::kInesHeader.offset && !holdsTiles(location) &&
+        !prg.holds(location)) {
+      return counts + "; " + subjectOf(location) + " outside its program ROM";
+    }
+  }
+  const auto size = static_cast<std::int64_t>(image.size());
+  if (size < header.sizeByHeader()) {
+    return "The file is " + formatCount(size) + " bytes, shorter than the " +
+           formatCount(header.sizeByHeader()) + " bytes its header counts";
+  }
+  return "";
+}
+
+namespace {
+
 std::string hex(std::int64_t value, int digits) {
   char text[32];
   std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<long long>(value));
@@ -56,15 +123,15 @@ std::string describeRomImage(const std::string& name, const ByteArray& image) {
 
   const InesHeader header = readInesHeader(image);
   if (!header.valid) {
-    out << "iNES header: none (the file does not start with \"NES\" and 0x1A); the editor does "
-           "not need one\n";
+    out << "iNES header: none (the file does not start with \"NES\" and 0x1A)\n";
   } else {
     out << "iNES header: present, " << (header.nes2 ? "NES 2.0" : "iNES") << " format\n";
     out << "  Program ROM: " << header.prgUnits
-        << " x 16 KiB = " << formatCount(std::int64_t{header.prgUnits} * 16384) << " bytes\n";
+        << " x 16 KiB = " << formatCount(std::int64_t{header.prgUnits} * InesHeader::kPrgUnitBytes)
+        << " bytes\n";
     out << "  CHR ROM: " << header.chrUnits
-        << " x 8 KiB = " << formatCount(std::int64_t{header.chrUnits} * 8192) << " bytes"
-        << (header.chrUnits == 0 ? " (CHR RAM)" : "") << "\n";
+        << " x 8 KiB = " << formatCount(std::int64_t{header.chrUnits} * InesHeader::kChrUnitBytes)
+        << " bytes" << (header.chrUnits == 0 ? " (CHR RAM)" : "") << "\n";
     out << "  Mapper: " << header.mapper << "\n";
     out << "  Mirroring: "
         << (header.fourScreen ? "four-screen"
@@ -75,6 +142,20 @@ std::string describeRomImage(const std::string& name, const ByteArray& image) {
     const std::int64_t expected = header.sizeByHeader();
     out << "  Size by header: " << formatCount(expected) << " bytes"
         << (expected == size ? " (as the file)" : " (the file differs)") << "\n";
+  }
+  const std::string problem = romHeaderProblem(image);
+  out << "Header fits the editor's locations: "
+      << (problem.empty() ? "yes" : "no. " + problem + ".") << "\n";
+
+  // Dump lists give the sums of the whole file and, for a file with a
+  // header, of the file without it.
+  out << "CRC-32 (whole file): " << crc32Hex(image) << "\n";
+  out << "SHA-1 (whole file): " << sha1Hex(image) << "\n";
+  if (header.valid) {
+    const auto skip = static_cast<std::size_t>(rom::kInesHeader.length);  // a valid header is whole
+    out << "CRC-32 (without header): " << crc32Hex(image.data() + skip, image.size() - skip)
+        << "\n";
+    out << "SHA-1 (without header): " << sha1Hex(image.data() + skip, image.size() - skip) << "\n";
   }
 
   out << "Locations the editor reads or writes:\n";
