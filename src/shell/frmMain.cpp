@@ -30,6 +30,7 @@
 #include "shell/command_line.h"
 #include "shell/patches.h"
 #include "shell/rom_image.h"
+#include "shell/rom_info.h"
 #include "shell/rom_locations.h"
 
 namespace tarvo {
@@ -524,6 +525,17 @@ bool frmMain::loadRomFile(const QString& path) {
   if (RomDocument::read(path.toStdString(), incoming, &reason) != 0) {
     showMessage(QString("%1 was not loaded.\n\n%2.").arg(name, QString::fromStdString(reason)));
     return false;  // everything stays, the editor window too
+  }
+  // A file whose header does not describe the game's layout may be another
+  // game, or this one dumped otherwise: its bytes at our offsets would be
+  // something else. Asked once, before anything changes.
+  if (const std::string problem = romHeaderProblem(incoming);
+      !problem.empty() &&
+      !dialogs.askToLoad(this, appTitle,
+                         QString("%1 may not be the game's ROM image.\n\n%2.\n\nLoad it and "
+                                 "edit it at the game's offsets anyway?")
+                             .arg(name, QString::fromStdString(problem)))) {
+    return false;
   }
   // The editor window shows the image it was opened on: it closes first.
   shutEditor();

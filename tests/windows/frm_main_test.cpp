@@ -131,6 +131,44 @@ class FrmMainTest : public test::WindowFixture {
     QCOMPARE(child<QMenu>("menuView")->title().remove('&'), QString("View"));
   }
 
+  // A file whose header does not fit the game's layout is loaded only when
+  // the user says so; the game's own header asks nothing.
+  void aForeignHeaderIsAskedAboutOnce_data() {
+    QTest::addColumn<int>("byte");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("load");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no header, cancelled") << 0 << 0 << false << "no iNES header";
+    QTest::newRow("no header, loaded") << 0 << 0 << true << "no iNES header";
+    QTest::newRow("CHR RAM") << 5 << 0 << false << "outside its CHR ROM";
+    QTest::newRow("trainer") << 6 << 0x14 << true << "trainer";
+  }
+  void aForeignHeaderIsAskedAboutOnce() {
+    QFETCH(int, byte);
+    QFETCH(int, value);
+    QFETCH(bool, load);
+    QFETCH(QString, reason);
+    QVERIFY(loadDemo());
+    QVERIFY(dialogs->loadQuestions.empty());
+    ByteArray foreign = makeDemoRom();
+    foreign[static_cast<std::size_t>(byte)] = static_cast<std::uint8_t>(value);
+    test::writeFile(*dir / "foreign.nes", foreign);
+    child<QScrollBar>("vscrMap")->setValue(40);
+    dialogs->loadAnswers = {load};
+    loadThroughTheMenu(pathIn("foreign.nes"));
+    QCOMPARE(dialogs->loadQuestions.size(), std::size_t{1});
+    QVERIFY(dialogs->loadQuestions.back().text.startsWith("foreign.nes may not be"));
+    QVERIFY2(dialogs->loadQuestions.back().text.contains(reason),
+             qPrintable(dialogs->loadQuestions.back().text));
+    QCOMPARE(window->loadedPath(), load ? pathIn("foreign.nes") : demoPath);
+    QCOMPARE(romImage, load ? foreign : makeDemoRom());
+    if (!load) {
+      // Cancel leaves everything as it was.
+      QCOMPARE(child<QScrollBar>("vscrMap")->value(), 40);
+      QCOMPARE(dialogs->messages.back().text, QString("File loaded!"));
+    }
+  }
+
   void loadShowsTheImage() {
     QVERIFY(loadDemo());
     QCOMPARE(dialogs->filters.back(), QString("NES ROM (*.nes)"));
