@@ -575,6 +575,39 @@ class FrmMainTest : public test::WindowFixture {
     QCOMPARE(window->selectedMetatileNumber(), 18);
   }
 
+  // The selected metatile is framed, the arrow keys move it when the table
+  // has the focus, and the frames are drawn over the picture, never into it.
+  void theSelectionIsFramedAndMovesWithTheArrows() {
+    QVERIFY(loadDemo());
+    auto* table = child<PictureSurface>("picMetaTable");
+    pickMetatile(17);
+    const QImage shown = table->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.pixel(32 + 16, 32), qRgb(255, 64, 64));  // top edge of metatile 17
+    expectEveryViewFresh();
+    table->setFocus();
+    const std::pair<Qt::Key, int> steps[] = {
+        {Qt::Key_Right, 18}, {Qt::Key_Down, 34}, {Qt::Key_Left, 33}, {Qt::Key_Up, 17}};
+    for (const auto& [key, expected] : steps) {
+      QTest::keyClick(table, key);
+      QCOMPARE(int{window->selectedMetatileNumber()}, expected);
+    }
+    // Not past the edges: the first column, the last metatile.
+    pickMetatile(16);
+    QTest::keyClick(table, Qt::Key_Left);
+    QCOMPARE(int{window->selectedMetatileNumber()}, 16);
+    auto* bar = child<QScrollBar>("vscrMetatiles");
+    bar->setValue(3);  // rows 3 to 8 in view
+    pickMetatile(132);
+    QTest::keyClick(table, Qt::Key_Right);
+    QTest::keyClick(table, Qt::Key_Down);
+    QCOMPARE(int{window->selectedMetatileNumber()}, 132);
+    // A key takes the table to the selection when it is out of sight.
+    bar->setValue(0);
+    QTest::keyClick(table, Qt::Key_Left);
+    QCOMPARE(int{window->selectedMetatileNumber()}, 131);
+    QCOMPARE(bar->value(), 3);
+  }
+
   // Every picture pixel is a block of equal, whole device pixels of its own
   // colour, at every zoom: compared with the surface, not with another draw.
   void zoomedViewsAreCrisp() {
@@ -678,6 +711,13 @@ class FrmMainTest : public test::WindowFixture {
     QCOMPARE(member("ln_metaSelV", 14)->geometry(), QRect(480, 0, 1, 513));
     QCOMPARE(member("ln_metaSelH", 7)->geometry(), QRect(0, 256, 513, 1));
     QCOMPARE(child("ln_fieldV")->parentWidget(), child("picMapRenderDest"));
+    // The lines stay on the cells' edges at any zoom.
+    window->setViewZoom(child<PictureSurface>("picMapRenderDest"), 3);
+    QCOMPARE(member("ln_fieldV", 0)->geometry(), QRect(96, 0, 1, 3075));
+    QCOMPARE(member("ln_fieldH", 22)->geometry(), QRect(0, 2208, 2307, 1));
+    QCOMPARE(member("ln_quadV", 1)->geometry(), QRect(144, 0, 1, 2304));
+    window->setViewZoom(child<PictureSurface>("picMapRenderDest"), 1);
+    QCOMPARE(member("ln_fieldV", 0)->geometry(), QRect(32, 0, 1, 1025));
     // A press on a grid line reaches the map beneath it.
     action("menuViewFieldGrid")->trigger();
     romImage[mapByte(1, 1)] = 99;
