@@ -16,7 +16,10 @@ if [ -n "${missing:-}" ]; then
   $sudo_cmd apt-get update -q && $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
 fi
 "$build/src/tarvo-cli" demo --force "$build/demo.nes" >/dev/null
-xvfb-run -a -s "-screen 0 1400x900x24" bash -c '
+# A settings folder of its own, so that the shots show a first start.
+export XDG_CONFIG_HOME="$(mktemp -d)"
+trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
   set -e
   build=$0; shots=$1
   "$build/src/tarvo-field-editor" "$build/demo.nes" &
@@ -29,23 +32,35 @@ xvfb-run -a -s "-screen 0 1400x900x24" bash -c '
   xdotool key Return                      # "File loaded!"
   sleep 0.5
   main=$(xdotool search --name "demo.nes" | head -1)
-  xdotool windowfocus --sync "$main" key ctrl+g   # Show Field Grid
+  # A larger window, the field at 2x about its centre, the field grid, and
+  # the pointer over a cell.
+  xdotool windowsize "$main" 1100 1000
+  sleep 0.5
+  xdotool windowfocus --sync "$main"
+  xdotool mousemove --window "$main" 400 420
+  xdotool key ctrl+plus ctrl+g
+  sleep 0.5
+  xdotool mousemove --window "$main" 430 440
   sleep 0.5
   import -window "$main" "$shots/main-window.png"
-  # Edit > Tile Data, then Edit > Batter'"'"'s View, from the menu bar.
+  # Edit > Tile Data (Ctrl+T), then Edit > Batter'"'"'s View (Ctrl+B).
   for mode in 1 2; do
-    xdotool mousemove --window "$main" 55 9 click 1
-    sleep 0.4
-    if [ $mode = 1 ]; then xdotool key Down Return; else xdotool key Down Down Return; fi
+    xdotool windowfocus --sync "$main"
+    if [ $mode = 1 ]; then xdotool key ctrl+t; else xdotool key ctrl+b; fi
     sleep 1
     if [ $mode = 1 ]; then caption="Metatile Editor"; else caption="Batter View Editor"; fi
     alt=$(xdotool search --name "$caption" | head -1)
-    xdotool windowmove "$alt" 820 0
+    xdotool windowmove "$alt" 1110 0
+    xdotool windowsize "$alt" 700 800
     sleep 0.5
+    xdotool windowfocus --sync "$alt"
     if [ $mode = 1 ]; then
-      xdotool mousemove --window "$alt" 250 60 click 1   # a tile of the pattern table
+      xdotool mousemove --window "$alt" 330 120 click 1   # a tile of the pattern table
+      xdotool key ctrl+plus                               # the pattern table at 2x
       name=editor-metatiles.png
     else
+      xdotool mousemove --window "$alt" 300 560
+      xdotool key ctrl+plus                               # the batter'"'"'s view at 2x
       name=editor-batview.png
     fi
     sleep 0.5
