@@ -46,7 +46,11 @@ int main(int argc, char** argv) {
       return answerCommandLine(early);
     }
   }
+  // The names place the settings: ~/.config/Tarvo/Tarvo Field Editor.conf.
+  QCoreApplication::setOrganizationName("Tarvo");
+  QCoreApplication::setApplicationName("Tarvo Field Editor");
   QApplication app(argc, argv);
+  QGuiApplication::setDesktopFileName("tarvo-field-editor");
   tarvo::os::ignoreFileSizeSignal();
   // Qt has taken its own options out of the arguments by now.
   std::vector<std::string> words;
