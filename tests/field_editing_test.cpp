@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -294,11 +295,31 @@ TEST(ViewTransforms, MapPointerAndPicturePixelsBothWays) {
         EXPECT_LT((extent - 1) * c.ratio, pixel * k) << pixel;
       }
     }
-    // Keeping a picture point under the pointer while the zoom changes.
+    // Keeping a picture point under the pointer while the zoom changes, at
+    // every place in the view and fractions of a pixel: the scroll lands on
+    // whole device pixels, and the pointer stays on the same picture pixel.
     const ViewTransform after{c.zoom, c.ratio, 0, 0};
-    const int scroll = scrollToKeep(200.5, 100, after);
-    EXPECT_EQ(after.pixelOf(100 + scroll), 200);
+    for (const double pixel : {200.0, 200.5, 200.99, 37.3}) {
+      for (int inView = 0; inView < 300; inView += 7) {
+        const int scroll = scrollToKeep(pixel, inView, after);
+        // Exact where a quantum of scroll is at most one picture pixel; else
+        // within what one quantum spans.
+        const double quantumPixels = scrollQuantum(c.ratio) * c.ratio / c.devicePerPixel;
+        const int miss = std::abs(after.pixelOf(inView + scroll) - static_cast<int>(pixel));
+        EXPECT_LE(miss, quantumPixels <= 1 ? 0 : static_cast<int>(quantumPixels))
+            << pixel << " " << inView;
+        const double device = scroll * c.ratio;
+        EXPECT_NEAR(device, std::round(device), 1e-6) << scroll;
+      }
+    }
   }
+  EXPECT_EQ(scrollQuantum(1.0), 1);
+  EXPECT_EQ(scrollQuantum(1.25), 4);
+  EXPECT_EQ(scrollQuantum(1.5), 2);
+  EXPECT_EQ(scrollQuantum(1.75), 4);
+  EXPECT_EQ(scrollQuantum(2.0), 1);
+  EXPECT_EQ(snapScroll(7, 1.5), 6);
+  EXPECT_EQ(snapScroll(7, 1.25), 4);
   EXPECT_EQ(clampZoom(0), 1);
   EXPECT_EQ(clampZoom(9), 4);
 }

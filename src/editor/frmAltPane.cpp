@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <tuple>
@@ -158,7 +159,14 @@ void frmAltPane::buildControls() {
   client->resize(kClientWidth, kClientHeight);
   client->installEventFilter(this);  // its resizes place the controls
   clientArea = client;
-  setCentralWidget(client);
+  // On a screen too small for the window's first size, the whole client
+  // area scrolls; otherwise no scroll bar shows.
+  auto* scroller = new QScrollArea(this);
+  scroller->setObjectName("clientScroller");
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setWidgetResizable(true);
+  scroller->setWidget(client);
+  setCentralWidget(scroller);
 
   fraPatTbl = makeFrame(client, "fraPatTbl", {8, 0, 457, 281});
   lblSelTile = makeLabel(fraPatTbl, "lblSelTile", {24, 24, 17, 17}, "00");
@@ -321,11 +329,13 @@ void frmAltPane::buildControls() {
       down->setValue(at.y());
     });
     connect(view, &PictureSurface::zoomWheel, this, [this, view = view](int notches, QPointF at) {
-      if (!paintStroke) {
-        setViewZoom(view, view->zoom() + notches, at);
-      }
+      setViewZoom(view, view->zoom() + notches, at);
     });
     connect(view, &PictureSurface::moved, this, [this, view = view] { lastZoomView = view; });
+    connect(view, &PictureSurface::focusEntered, this,
+            [this, view = view] { lastZoomView = view; });
+    // A zoom, or a screen of another scale.
+    connect(view, &PictureSurface::zoomedSizeChanged, this, [this] { layoutControls(); });
   }
   connect(picPatternTable, &PictureSurface::arrowKey, this, &frmAltPane::picPatternTable_Arrow);
   // valueChanged comes on a change and while the thumb is dragged.
@@ -746,7 +756,9 @@ int frmAltPane::batViewZoom() const {
 void frmAltPane::setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF> anchor) {
   zoom = clampZoom(zoom);
   lastZoomView = view;
-  if (zoom != view->zoom()) {
+  // Not while a stroke or a tile's drag is under way: the picture would
+  // move under the pointer.
+  if (zoom != view->zoom() && !paintStroke && !tiles.tileDrag()) {
     const QPointF at = anchor ? *anchor : QPointF(view->width() / 2.0, view->height() / 2.0);
     const ViewTransform before = view->transform();
     const double pixelX = (at.x() + before.scrollX) * before.ratio / before.devicePerPixel();

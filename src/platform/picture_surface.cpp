@@ -35,7 +35,7 @@ int PictureSurface::shiftValue(Qt::KeyboardModifiers modifiers) {
 }
 
 ViewTransform PictureSurface::transform() const {
-  return ViewTransform{zoom_, devicePixelRatioF(), scroll_.x(), scroll_.y()};
+  return ViewTransform{zoom_, zoomable_ ? devicePixelRatioF() : 1.0, scroll_.x(), scroll_.y()};
 }
 
 QSize PictureSurface::zoomedSize() const {
@@ -45,11 +45,13 @@ QSize PictureSurface::zoomedSize() const {
 
 void PictureSurface::setZoom(int zoom) {
   zoom_ = clampZoom(zoom);
+  zoomable_ = true;
   applyView();
 }
 
 void PictureSurface::setViewportMode(bool on) {
   viewportMode_ = on;
+  zoomable_ = zoomable_ || on;
   if (on) {
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -66,8 +68,14 @@ QPoint PictureSurface::maxScroll() const {
 }
 
 void PictureSurface::setScroll(QPoint scroll) {
+  // On whole device pixels, but for the far end, which the picture's own
+  // size sets.
   const QPoint most = maxScroll();
-  const QPoint clamped(std::clamp(scroll.x(), 0, most.x()), std::clamp(scroll.y(), 0, most.y()));
+  const double ratio = transform().ratio;
+  auto snap = [ratio](int value, int far) {
+    return value >= far ? far : std::max(0, snapScroll(value, ratio));
+  };
+  const QPoint clamped(snap(scroll.x(), most.x()), snap(scroll.y(), most.y()));
   if (clamped == scroll_) {
     return;
   }
@@ -89,6 +97,10 @@ void PictureSurface::applyView() {
     line->place(view);
   }
   update();
+  if (zoomedSize() != lastZoomedSize_) {
+    lastZoomedSize_ = zoomedSize();
+    emit zoomedSizeChanged();
+  }
 }
 
 QPoint PictureSurface::pixelAt(QPointF at) const {
@@ -249,6 +261,7 @@ void PictureSurface::keyPressEvent(QKeyEvent* event) {
 
 void PictureSurface::focusInEvent(QFocusEvent* event) {
   update();
+  emit focusEntered();
   QWidget::focusInEvent(event);
 }
 
@@ -265,11 +278,10 @@ void PictureSurface::resizeEvent(QResizeEvent* event) {
 }
 
 bool PictureSurface::event(QEvent* event) {
-  if (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show) {
+  if (zoomable_ &&
+      (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show)) {
     // Another display scale may call for other blocks.
-    if (zoom_ != 1 || devicePixelRatioF() != 1.0) {
-      applyView();
-    }
+    applyView();
   }
   return QWidget::event(event);
 }

@@ -42,7 +42,9 @@ class PictureSurface : public QWidget, public SurfaceView {
   static int buttonValue(Qt::MouseButtons buttons);
   static int shiftValue(Qt::KeyboardModifiers modifiers);
 
-  // 1 to 4; the picture's pixels become blocks of whole device pixels.
+  // 1 to 4; the picture's pixels become blocks of whole device pixels. A
+  // surface never zoomed (a fixed-size preview) is drawn at its logical size
+  // whatever the display scale, as every widget is.
   void setZoom(int zoom);
   int zoom() const { return zoom_; }
   // The size of the whole zoomed picture, in logical pixels.
@@ -82,6 +84,11 @@ class PictureSurface : public QWidget, public SurfaceView {
   void arrowKey(int dx, int dy);
   // Viewport mode: the picture scrolled inside the widget.
   void scrolled(QPoint scroll);
+  // The zoomed picture took another size: a zoom, or a screen of another
+  // scale. The window places its controls again.
+  void zoomedSizeChanged();
+  // The widget took the keyboard focus.
+  void focusEntered();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -106,7 +113,9 @@ class PictureSurface : public QWidget, public SurfaceView {
 
   Surface& surface_;
   int zoom_ = 1;
+  bool zoomable_ = false;
   bool viewportMode_ = false;
+  QSize lastZoomedSize_;
   QPoint scroll_;
   int wheelSum_ = 0;  // Ctrl+wheel angle not yet a whole notch
   std::array<std::optional<SurfaceMark>, kMarkSlots> marks_{};

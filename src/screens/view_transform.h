@@ -57,11 +57,49 @@ struct ViewTransform {
   }
 };
 
-// Where the scroll must go so that picture pixel position `pixel` (a picture
-// coordinate, fractions allowed) stays at logical position `inView` of the
-// view after the zoom changed: zoom about the pointer.
+// The least number of logical pixels that is a whole number of device pixels
+// at device pixel ratio `ratio` (1 at 1 and 2, 2 at 1.5, 4 at 1.25 and 1.75).
+// A view scrolls by multiples of it, so that its picture lies on whole device
+// pixels and what is drawn under the pointer is what the pointer names.
+inline int scrollQuantum(double ratio) {
+  for (int quantum = 1; quantum <= 8; ++quantum) {
+    const double device = quantum * ratio;
+    if (std::abs(device - std::round(device)) < 1e-6) {
+      return quantum;
+    }
+  }
+  return 1;
+}
+
+// `scroll` rounded down to a multiple of the quantum.
+inline int snapScroll(int scroll, double ratio) {
+  const int quantum = scrollQuantum(ratio);
+  return floorDiv(scroll, quantum) * quantum;
+}
+
+// Where the scroll must go so that picture position `pixel` (a picture
+// coordinate, fractions allowed) stays under logical position `inView` of the
+// view after the zoom changed: zoom about the pointer. The scroll is a
+// multiple of the quantum, the one nearest the exact place that keeps the
+// pointer on the same picture pixel.
 inline int scrollToKeep(double pixel, int inView, const ViewTransform& after) {
-  return static_cast<int>(std::floor(pixel * after.devicePerPixel() / after.ratio)) - inView;
+  const double exact = pixel * after.devicePerPixel() / after.ratio - inView;
+  const int quantum = scrollQuantum(after.ratio);
+  const int nearest = static_cast<int>(std::lround(exact / quantum)) * quantum;
+  const int wanted = static_cast<int>(std::floor(pixel));
+  // Where a quantum spans more than a picture pixel (at 1x and 1.25, say),
+  // the nearest the scroll can come.
+  int best = nearest;
+  int bestMiss = std::abs(after.pixelOf(inView + nearest) - wanted);
+  for (const int step : {-1, 1, -2, 2}) {
+    const int scroll = nearest + step * quantum;
+    const int miss = std::abs(after.pixelOf(inView + scroll) - wanted);
+    if (miss < bestMiss) {
+      best = scroll;
+      bestMiss = miss;
+    }
+  }
+  return best;
 }
 
 }  // namespace tarvo

@@ -203,20 +203,16 @@ void frmMain::menuEditPreferences_Click() {
   }
 }
 
-void frmMain::showRecentFiles() {
-  menuFileRecent->clear();
-  const QStringList files = settings::recentFiles();
-  for (qsizetype i = 0; i < files.size(); ++i) {
-    const QString path = files.at(i);
-    // "&&" shows one "&" of the file's own name.
-    QAction* item = menuFileRecent->addAction(
-        QString("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName().replace("&", "&&")));
+void frmMain::buildRecentFiles() {
+  // The items are made once and only change: an item may be the one whose
+  // choice is running when the list changes.
+  for (int i = 0; i < settings::kMaxRecentFiles; ++i) {
+    QAction* item = menuFileRecent->addAction(QString());
     item->setObjectName("menuFileRecentFile");
-    item->setProperty("index", static_cast<int>(i));
-    item->setStatusTip(path);
-    item->setToolTip(path);
-    connect(item, &QAction::triggered, this, [this, path] {
-      if (!maybeSave()) {
+    item->setProperty("index", i);
+    connect(item, &QAction::triggered, this, [this, item] {
+      const QString path = item->data().toString();
+      if (path.isEmpty() || !maybeSave()) {
         return;
       }
       if (!loadRomFile(path) && !QFileInfo::exists(path)) {
@@ -228,11 +224,26 @@ void frmMain::showRecentFiles() {
   menuFileRecent->addSeparator();
   QAction* clear = menuFileRecent->addAction("&Clear");
   clear->setObjectName("menuFileRecentClear");
-  clear->setEnabled(!files.isEmpty());
   connect(clear, &QAction::triggered, this, [this] {
     settings::clearRecentFiles();
     showRecentFiles();
   });
+}
+
+void frmMain::showRecentFiles() {
+  const QStringList files = settings::recentFiles();
+  const QList<QAction*> items = menuFileRecent->actions();
+  for (int i = 0; i < settings::kMaxRecentFiles; ++i) {
+    QAction* item = items.at(i);
+    const QString path = i < files.size() ? files.at(i) : QString();
+    // "&&" shows one "&" of the file's own name.
+    item->setText(QString("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName().replace("&", "&&")));
+    item->setData(path);
+    item->setStatusTip(path);
+    item->setToolTip(path);
+    item->setVisible(!path.isEmpty());
+  }
+  findChild<QAction*>("menuFileRecentClear")->setEnabled(!files.isEmpty());
 }
 
 void frmMain::restoreSettings() {
@@ -324,6 +335,9 @@ void frmMain::buildControls() {
   picMapContainer->setContent(picMapRenderDest, vscrMap, hscrMap);
   PicMetaContainer->setContent(picMetaTable, vscrMetatiles, hscrMetatiles);
   picMetaTable->setFocusPolicy(Qt::StrongFocus);
+  // The two zoomable views: their pixels are blocks of whole device pixels.
+  picMapRenderDest->setZoom(1);
+  picMetaTable->setZoom(1);
   picMetaTable->setToolTip("Arrow keys move the selection when the table has the focus");
   lastZoomView = picMapRenderDest;
 
@@ -351,7 +365,10 @@ void frmMain::buildControls() {
     lastZoomView = picMetaTable;
     showStatus(pickerStatus(x, y));
   });
-  connect(picMapRenderDest, &PictureSurface::left, this, [this] { showStatus({}); });
+  connect(picMapRenderDest, &PictureSurface::left, this, [this] {
+    showStatus({});
+    showHoverCell(-1, -1);
+  });
   connect(picMetaTable, &PictureSurface::left, this, [this] { showStatus({}); });
   connect(picMetaTable, &PictureSurface::pressed, this, &frmMain::picMetaTable_MouseDown);
   connect(picMetaTable, &PictureSurface::doubleClicked, this, &frmMain::picMetaTable_DblClick);
@@ -363,12 +380,17 @@ void frmMain::buildControls() {
   connect(picMetaTable, &PictureSurface::arrowKey, this, &frmMain::picMetaTable_Arrow);
   for (PictureSurface* view : {picMapRenderDest, picMetaTable}) {
     connect(view, &PictureSurface::zoomWheel, this, [this, view](int notches, QPointF at) {
-      // Not while a drag is under way: the cells would move under the pointer.
-      if (!mapStroke) {
-        setViewZoom(view, view->zoom() + notches, at);
+      setViewZoom(view, view->zoom() + notches, at);
+    });
+    // A zoom, or a screen of another scale.
+    connect(view, &PictureSurface::zoomedSizeChanged, this, [this] {
+      if (clientArea != nullptr && vscrMap != nullptr) {
+        layoutControls();
       }
     });
   }
+  connect(picMetaTable, &PictureSurface::focusEntered, this,
+          [this] { lastZoomView = picMetaTable; });
 }
 
 void frmMain::buildMenus() {
@@ -383,6 +405,7 @@ void frmMain::buildMenus() {
   menuFileLoadRom->setShortcut(QKeySequence("Ctrl+O"));
   menuFileRecent = menuFile->addMenu("Open &Recent");
   menuFileRecent->setObjectName("menuFileRecent");
+  buildRecentFiles();
   menuFileSaveRom = addAction(menuFile, "menuFileSaveRom", "&Save Rom");
   menuFileSaveRom->setShortcut(QKeySequence("Ctrl+S"));
   QMenu* menuFileExportImage = menuFile->addMenu("Export &Image");

@@ -154,6 +154,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void menuViewMetaGrid_Click();
   void menuViewQuadGrid_Click();
   void hscrMap_Change(int value);
+  static int snapped(int value, const QScrollBar* bar, const PictureSurface* view);
   void hscrMetatiles_Change(int value);
 
   void picMapRenderDest_MouseDown(int button, int shift, int x, int y);
@@ -169,6 +170,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   // then the status bar.
   void showFileMessage(const QString& text);
   void menuEditPreferences_Click();
+  void buildRecentFiles();
   void showRecentFiles();
   // What the last run left: geometry, zooms, grids, folder, recent files.
   void restoreSettings();

@@ -135,15 +135,22 @@ void frmMain::picMetaTable_DblClick() {
   emit editorRequested(0, selectedMetatile);
 }
 
+int frmMain::snapped(int value, const QScrollBar* bar, const PictureSurface* view) {
+  // Whole device pixels, so that the pointer names what is drawn under it;
+  // the far end stays reachable.
+  return value >= bar->maximum() ? value : snapScroll(value, view->transform().ratio);
+}
+
 void frmMain::vscrMap_Change(int value) {
-  ClipViewport::scrollTo(picMapRenderDest, mapScrollOffset(value));
+  ClipViewport::scrollTo(picMapRenderDest,
+                         mapScrollOffset(snapped(value, vscrMap, picMapRenderDest)));
   followPointer();
 }
 
 void frmMain::vscrMetatiles_Change(int value) {
   // Rows of metatiles, as many pixels each as the zoom makes of 32.
-  ClipViewport::scrollTo(picMetaTable,
-                         picMetaTable->transform().logicalEdge(metatileTableScrollOffset(value)));
+  const int offset = picMetaTable->transform().logicalEdge(metatileTableScrollOffset(value));
+  ClipViewport::scrollTo(picMetaTable, snapScroll(offset, picMetaTable->transform().ratio));
 }
 
 }  // namespace tarvo
@@ -233,8 +240,8 @@ PictureSurface* frmMain::zoomTarget() const {
 void frmMain::setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF> anchor) {
   zoom = clampZoom(zoom);
   lastZoomView = view;
-  if (zoom == view->zoom()) {
-    return;
+  if (zoom == view->zoom() || mapStroke) {
+    return;  // not while a drag is under way: the cells would move under it
   }
   ClipViewport* container = view == picMapRenderDest ? picMapContainer : PicMetaContainer;
   // The picture point to keep in place, and where it is in the viewport.
@@ -319,12 +326,12 @@ void frmMain::menuViewQuadGrid_Click() {
 }
 
 void frmMain::hscrMap_Change(int value) {
-  ClipViewport::scrollAcrossTo(picMapRenderDest, value);
+  ClipViewport::scrollAcrossTo(picMapRenderDest, snapped(value, hscrMap, picMapRenderDest));
   followPointer();
 }
 
 void frmMain::hscrMetatiles_Change(int value) {
-  ClipViewport::scrollAcrossTo(picMetaTable, value);
+  ClipViewport::scrollAcrossTo(picMetaTable, snapped(value, hscrMetatiles, picMetaTable));
 }
 
 void frmMain::followPointer() {

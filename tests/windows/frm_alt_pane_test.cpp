@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
+#include <cmath>
 #include <functional>
 
 #include "demo/demo_rom.h"
@@ -65,16 +66,16 @@ class FrmAltPaneTest : public test::WindowFixture {
   void aPressAtAnyZoomAndScrollReachesTheTileUnderIt_data() {
     QTest::addColumn<int>("zoom");
     QTest::addColumn<QPoint>("scroll");
-    QTest::addColumn<QPoint>("inView");
-    QTest::newRow("1x") << 1 << QPoint(0, 0) << QPoint(250, 3);
-    QTest::newRow("2x") << 2 << QPoint(100, 37) << QPoint(5, 200);
-    QTest::newRow("3x") << 3 << QPoint(400, 300) << QPoint(120, 90);
-    QTest::newRow("4x, last tile") << 4 << QPoint(9999, 9999) << QPoint(200, 200);
+    QTest::addColumn<QPointF>("where");  // in the view, as parts of its size
+    QTest::newRow("1x") << 1 << QPoint(0, 0) << QPointF(0.97, 0.01);
+    QTest::newRow("2x") << 2 << QPoint(100, 37) << QPointF(0.02, 0.8);
+    QTest::newRow("3x") << 3 << QPoint(400, 300) << QPointF(0.47, 0.35);
+    QTest::newRow("4x, last tile") << 4 << QPoint(9999, 9999) << QPointF(0.99, 0.99);
   }
   void aPressAtAnyZoomAndScrollReachesTheTileUnderIt() {
     QFETCH(int, zoom);
     QFETCH(QPoint, scroll);
-    QFETCH(QPoint, inView);
+    QFETCH(QPointF, where);
     openEditor(1);
     alt()->resize(640, 760);
     QTRY_COMPARE(altChild("clientArea")->width(), 640);
@@ -96,9 +97,14 @@ class FrmAltPaneTest : public test::WindowFixture {
       hbar->setValue(scroll.x());
       vbar->setValue(scroll.y());
       QCOMPARE(view->scroll(), QPoint(hbar->value(), vbar->value()));
+      const QPoint inView(static_cast<int>(where.x() * view->width()),
+                          static_cast<int>(where.y() * view->height()));
       QVERIFY(view->rect().contains(inView));
-      const int x = (view->scroll().x() + inView.x()) / zoom;
-      const int y = (view->scroll().y() + inView.y()) / zoom;
+      // Device pixels over k, k = zoom x display scale rounded.
+      const double ratio = view->devicePixelRatioF();
+      const int k = std::max(1, static_cast<int>(std::lround(zoom * ratio)));
+      const int x = static_cast<int>((view->scroll().x() + inView.x()) * ratio / k);
+      const int y = static_cast<int>((view->scroll().y() + inView.y()) * ratio / k);
       const QPoint at = view->mapTo(alt(), inView);
       if (view == altChild("picPatternTable")) {
         QTest::mouseClick(alt()->windowHandle(), Qt::LeftButton, {}, at);

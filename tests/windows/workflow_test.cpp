@@ -589,6 +589,14 @@ class WorkflowTest : public test::WindowFixture {
     QCOMPARE(altMember<LineOverlay>("lineVert", 0)->colour(), QColor(200, 0, 0));
   }
 
+  int shownRecentFiles() {
+    int shown = 0;
+    for (QAction* item : window->findChildren<QAction*>("menuFileRecentFile")) {
+      shown += item->isVisible() ? 1 : 0;
+    }
+    return shown;
+  }
+
   // Up to eight recent files, the newest first; one that is gone leaves the
   // list when chosen, and Clear empties it.
   void openRecentKeepsEightFiles() {
@@ -597,8 +605,7 @@ class WorkflowTest : public test::WindowFixture {
       test::writeFile(*dir / ("copy" + std::to_string(i) + ".nes"), makeDemoRom());
       QVERIFY(window->loadRomFile(path));
     }
-    const auto recent = window->findChildren<QAction*>("menuFileRecentFile");
-    QCOMPARE(recent.size(), 8);
+    QCOMPARE(shownRecentFiles(), 8);
     QCOMPARE(member<QAction>("menuFileRecentFile", 0)->text(), QString("&1 copy9.nes"));
     QCOMPARE(member<QAction>("menuFileRecentFile", 7)->text(), QString("&8 copy2.nes"));
     // Choosing one loads it.
@@ -609,9 +616,9 @@ class WorkflowTest : public test::WindowFixture {
     member<QAction>("menuFileRecentFile", 1)->trigger();  // copy9.nes
     QCOMPARE(window->loadedPath(), pathIn("copy6.nes"));
     QVERIFY(dialogs->messages.back().text.startsWith("copy9.nes was not loaded."));
-    QCOMPARE(window->findChildren<QAction*>("menuFileRecentFile").size(), 7);
+    QCOMPARE(shownRecentFiles(), 7);
     action("menuFileRecentClear")->trigger();
-    QCOMPARE(window->findChildren<QAction*>("menuFileRecentFile").size(), 0);
+    QCOMPARE(shownRecentFiles(), 0);
     QVERIFY(!action("menuFileRecentClear")->isEnabled());
   }
 
