@@ -13,6 +13,7 @@
 #include "screens/chr_import.h"
 #include "screens/field_renderer.h"
 #include "screens/field_views.h"
+#include "screens/map_blocks.h"
 #include "screens/map_editing.h"
 #include "screens/metatile_picker.h"
 #include "screens/status_text.h"
@@ -440,7 +441,48 @@ void patchApply(const std::uint8_t* data, std::size_t size) {
   }
 }
 
+void mapBlockText(const std::uint8_t* data, std::size_t size) {
+  // The first two bytes place the paste, the rest is the text.
+  if (size < 2) {
+    return;
+  }
+  const int column = static_cast<int>(data[0] % 64) - 32;
+  const int row = static_cast<int>(data[1] % 64) - 32;
+  const std::string_view text(reinterpret_cast<const char*>(data + 2), size - 2);
+  MapBlock block;
+  std::string reason;
+  if (!parseMapBlockText(text, block, &reason)) {
+    FUZZ_CHECK(!reason.empty());
+    return;
+  }
+  FUZZ_CHECK(block.columns >= 1 && block.columns <= 24 && block.rows >= 1 && block.rows <= 24);
+  // Written again, it reads back the same.
+  MapBlock again;
+  FUZZ_CHECK(parseMapBlockText(mapBlockText(block), again) && again == block);
+  // A paste writes the field's bytes in its area and nothing else.
+  ByteArray rom = demo();
+  pasteMapBlock(rom, block, column, row);
+  const CellRect area = pasteArea(block, column, row);
+  for (std::size_t i = 0; i < rom.size(); ++i) {
+    const auto offset = static_cast<std::int32_t>(i);
+    const bool map = offset >= rom::kFieldMap.offset && offset < rom::kFieldMap.end();
+    const bool attributes =
+        offset >= rom::kFieldAttributeMap.offset && offset < rom::kFieldAttributeMap.end();
+    if (!map && !attributes) {
+      FUZZ_CHECK(rom[i] == demo()[i]);
+      continue;
+    }
+    const int cell = offset - (map ? rom::kFieldMap.offset : rom::kFieldAttributeMap.offset);
+    if (!area.contains(cell % 24, cell / 24)) {
+      FUZZ_CHECK(rom[i] == demo()[i]);
+    }
+  }
+}
+
 Target targetNamed(std::string_view name) {
+  if (name == "map_block_text") {
+    return mapBlockText;
+  }
   if (name == "rom_views") {
     return romViews;
   }

@@ -28,8 +28,13 @@ void pngImport(const std::uint8_t* data, std::size_t size);
 // Any bytes as a patch applied to the demo image.
 void patchApply(const std::uint8_t* data, std::size_t size);
 
-// The target of a name ("rom_views", "edits", "png_import", "patch_apply"),
-// or nullptr.
+// The first two bytes as a place on the field, the rest as a map block's
+// text: a block read back is written and read again the same, and its paste
+// changes only the field's bytes in the pasted area.
+void mapBlockText(const std::uint8_t* data, std::size_t size);
+
+// The target of a name ("rom_views", "edits", "png_import", "patch_apply",
+// "map_block_text"), or nullptr.
 using Target = void (*)(const std::uint8_t*, std::size_t);
 Target targetNamed(std::string_view name);
 

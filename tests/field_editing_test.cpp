@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "screens/grid_lines.h"
+#include "screens/map_blocks.h"
 #include "screens/map_editing.h"
 #include "screens/metatile_picker.h"
 #include "screens/view_transform.h"
@@ -30,6 +34,193 @@ TEST(MapCellAt, CellsAndPositionsOutsideTheMap) {
   };
   for (const auto& [at, cell] : cases) {
     EXPECT_EQ(mapCellAt(at.first, at.second), cell) << at.first << "," << at.second;
+  }
+}
+
+// A selection drag past the field's edge selects up to the edge, in any
+// direction.
+TEST(MapBlocks, SelectionsAreClampedToTheField) {
+  const std::vector<std::pair<std::pair<int, int>, MapCell>> clamped{
+      {{-50, 800}, MapCell{0, 23}}, {{-1, -1}, MapCell{0, 0}}, {{767, 768}, MapCell{23, 23}},
+      {{400, 40}, MapCell{12, 1}},  {{-32, 0}, MapCell{0, 0}}, {{100000, -100000}, MapCell{23, 0}},
+  };
+  for (const auto& [at, cell] : clamped) {
+    EXPECT_EQ(clampedMapCellAt(at.first, at.second), cell) << at.first << "," << at.second;
+  }
+  EXPECT_EQ(spanCells(MapCell{20, 3}, clampedMapCellAt(900, -5)), (CellRect{20, 0, 4, 4}));
+  EXPECT_EQ(spanCells(MapCell{5, 5}, MapCell{2, 9}), (CellRect{2, 5, 4, 5}));
+  EXPECT_EQ(spanCells(MapCell{7, 7}, MapCell{7, 7}), (CellRect{7, 7, 1, 1}));
+}
+
+TEST(MapBlocks, FloodRegionsStayInsideTheirWalls) {
+  // An 8 x 8 grid: a ring of 1s around a pocket of 0s, 0s outside.
+  std::vector<int> grid(64, 0);
+  for (int i = 2; i <= 5; ++i) {
+    grid[static_cast<std::size_t>(2 * 8 + i)] = grid[static_cast<std::size_t>(5 * 8 + i)] = 1;
+    grid[static_cast<std::size_t>(i * 8 + 2)] = grid[static_cast<std::size_t>(i * 8 + 5)] = 1;
+  }
+  auto sameAs = [&](int value) {
+    return
+        [&grid, value](int x, int y) { return grid[static_cast<std::size_t>(y * 8 + x)] == value; };
+  };
+  auto anywhere = [](int, int) { return true; };
+  auto count = [](const std::vector<bool>& region) {
+    return static_cast<int>(std::count(region.begin(), region.end(), true));
+  };
+  EXPECT_EQ(count(floodRegion(8, 8, 0, 0, sameAs(0), anywhere)), 64 - 12 - 4);  // not the pocket
+  EXPECT_EQ(count(floodRegion(8, 8, 3, 3, sameAs(0), anywhere)), 4);            // the pocket
+  EXPECT_EQ(count(floodRegion(8, 8, 2, 2, sameAs(1), anywhere)), 12);           // the ring
+  EXPECT_EQ(count(floodRegion(8, 8, -1, 0, sameAs(0), anywhere)), 0);
+  EXPECT_EQ(count(floodRegion(8, 8, 8, 0, sameAs(0), anywhere)), 0);
+  // A wall of "outside" cells (a U) stops it, even where the same value
+  // goes round the U's ends.
+  auto notColumnThree = [](int x, int y) { return x != 3 || y == 7; };
+  const auto left = floodRegion(8, 8, 0, 0, sameAs(0), notColumnThree);
+  EXPECT_TRUE(left[static_cast<std::size_t>(7 * 8 + 7)]);  // round the bottom
+  auto leftHalf = [](int x, int) { return x < 3; };
+  const auto walled = floodRegion(8, 8, 0, 0, sameAs(0), leftHalf);
+  EXPECT_EQ(count(walled), 8 * 2 + 4);  // columns 0-1, and column 2 above and below the ring
+  EXPECT_FALSE(walled[static_cast<std::size_t>(0 * 8 + 3)]);
+  EXPECT_EQ(count(floodRegion(8, 8, 4, 0, sameAs(0), leftHalf)), 0);  // a start outside
+}
+
+// The fill tool on the field: one step of many bytes, or none.
+TEST(MapBlocks, FillsTheConnectedCellsOfOneMetatile) {
+  ByteArray rom(rom::kMinImageSize, 0);
+  std::fill_n(rom.begin() + rom::kFieldMap.offset, 576, 9);
+  ByteArray filled = rom;
+  EXPECT_TRUE(floodFillMap(filled, MapCell{5, 5}, 40, std::nullopt));
+  for (int i = 0; i < 576; ++i) {
+    ASSERT_EQ(filled[static_cast<std::size_t>(rom::kFieldMap.offset + i)], 40) << i;
+  }
+  EXPECT_FALSE(floodFillMap(filled, MapCell{0, 0}, 40, std::nullopt));  // holds it already
+  // Bounded by a selection; a start outside it fills nothing.
+  const CellRect selection{2, 3, 4, 5};
+  ByteArray bounded = rom;
+  EXPECT_FALSE(floodFillMap(bounded, MapCell{0, 0}, 40, selection));
+  EXPECT_EQ(bounded, rom);
+  EXPECT_TRUE(floodFillMap(bounded, MapCell{3, 4}, 40, selection));
+  for (int r = 0; r < 24; ++r) {
+    for (int c = 0; c < 24; ++c) {
+      ASSERT_EQ(bounded[mapByte(c, r)], selection.contains(c, r) ? 40 : 9) << c << "," << r;
+    }
+  }
+  // A column of another metatile splits the field; only one side fills.
+  ByteArray split = rom;
+  for (int r = 0; r < 24; ++r) {
+    split[mapByte(10, r)] = 1;
+  }
+  EXPECT_TRUE(floodFillMap(split, MapCell{0, 0}, 40, std::nullopt));
+  EXPECT_EQ(split[mapByte(9, 23)], 40);
+  EXPECT_EQ(split[mapByte(10, 0)], 1);
+  EXPECT_EQ(split[mapByte(11, 0)], 9);
+  // Delete: the selected metatile into every cell of the selection.
+  ByteArray deleted = rom;
+  EXPECT_TRUE(fillCells(deleted, selection, 3));
+  EXPECT_FALSE(fillCells(deleted, selection, 3));
+  EXPECT_EQ(deleted[mapByte(2, 3)], 3);
+  EXPECT_EQ(deleted[mapByte(6, 3)], 9);
+}
+
+TEST(MapBlocks, SubPalettesOfQuadrantsAcrossCells) {
+  ByteArray rom(rom::kMinImageSize, 0);
+  // The four quadrants of cell (1, 2), each to its own sub-palette.
+  const std::pair<std::pair<int, int>, int> quadrants[] = {
+      {{2, 4}, 1}, {{3, 4}, 2}, {{2, 5}, 3}, {{3, 5}, 1}};
+  for (const auto& [at, subPalette] : quadrants) {
+    EXPECT_TRUE(setQuadrantSubPalette(rom, at.first, at.second, subPalette));
+    EXPECT_FALSE(setQuadrantSubPalette(rom, at.first, at.second, subPalette));
+  }
+  EXPECT_EQ(rom[attributeByte(1, 2)], 0b01'11'10'01);
+  for (const auto& [at, subPalette] : quadrants) {
+    EXPECT_EQ(quadrantSubPalette(rom, at.first, at.second), subPalette);
+  }
+  // The neighbours' bytes stay; outside the field nothing is written.
+  EXPECT_EQ(rom[attributeByte(0, 2)], 0);
+  EXPECT_EQ(rom[attributeByte(2, 2)], 0);
+  const ByteArray before = rom;
+  EXPECT_FALSE(setQuadrantSubPalette(rom, 48, 0, 2));
+  EXPECT_FALSE(setQuadrantSubPalette(rom, 0, -1, 2));
+  EXPECT_EQ(rom, before);
+}
+
+// A paste writes exactly the cells its preview shows, at every edge and
+// corner, and a copy pasted back where it came from changes nothing.
+TEST(MapBlocks, PastesAreClippedToTheField) {
+  const ByteArray original = test::randomBytes(rom::kMinImageSize, 31);
+  const MapBlock block = copyMapBlock(original, CellRect{3, 4, 5, 3});
+  ASSERT_EQ(block.columns, 5);
+  ASSERT_EQ(block.metatiles.size(), 15U);
+  ASSERT_EQ(block.subPalettes.size(), 60U);
+  EXPECT_EQ(block.metatiles[6], original[mapByte(4, 5)]);
+  {
+    ByteArray same = original;
+    EXPECT_FALSE(pasteMapBlock(same, block, 3, 4));
+  }
+  const std::pair<int, int> places[] = {{-2, -1}, {21, -2}, {-4, 22}, {20, 22}, {10, 10},
+                                        {-5, 0},  {24, 3},  {0, -3},  {23, 23}};
+  for (const auto& [column, row] : places) {
+    SCOPED_TRACE(testing::Message() << column << "," << row);
+    ByteArray rom(rom::kMinImageSize, 0);
+    // Marks that no block value has: what the paste did not write keeps them.
+    std::fill_n(rom.begin() + rom::kFieldMap.offset, 576, 0xEE);
+    const CellRect area = pasteArea(block, column, row);
+    EXPECT_EQ(pasteMapBlock(rom, block, column, row), !area.empty());
+    for (int r = 0; r < 24; ++r) {
+      for (int c = 0; c < 24; ++c) {
+        const bool written = area.contains(c, r);
+        const bool inBlock = c >= column && c < column + 5 && r >= row && r < row + 3;
+        ASSERT_EQ(written, inBlock) << c << "," << r;
+        if (written) {
+          ASSERT_EQ(rom[mapByte(c, r)], original[mapByte(3 + c - column, 4 + r - row)]);
+          ASSERT_EQ(rom[attributeByte(c, r)], original[attributeByte(3 + c - column, 4 + r - row)]);
+        } else {
+          ASSERT_EQ(rom[mapByte(c, r)], 0xEE);
+          ASSERT_EQ(rom[attributeByte(c, r)], 0);
+        }
+      }
+    }
+  }
+}
+
+// The block's text form: written and read back whole, read strictly.
+TEST(MapBlocks, TheTextFormReadsBackAndRefusesAnythingElse) {
+  const ByteArray rom = test::randomBytes(rom::kMinImageSize, 7);
+  for (const CellRect& cells : {CellRect{0, 0, 1, 1}, CellRect{3, 4, 5, 3}, wholeField()}) {
+    const MapBlock block = copyMapBlock(rom, cells);
+    MapBlock read;
+    std::string reason;
+    ASSERT_TRUE(parseMapBlockText(mapBlockText(block), read, &reason)) << reason;
+    EXPECT_EQ(read, block);
+  }
+  const std::string good = "tarvo-field-block 1 2 1\n0A ff\n0123\n3210\n";
+  MapBlock read;
+  ASSERT_TRUE(parseMapBlockText(good, read));
+  EXPECT_EQ(read.metatiles, (std::vector<std::uint8_t>{0x0A, 0xFF}));
+  EXPECT_EQ(read.subPalettes, (std::vector<std::uint8_t>{0, 1, 2, 3, 3, 2, 1, 0}));
+  ASSERT_TRUE(parseMapBlockText("tarvo-field-block 1 2 1\r\n0A ff\r\n0123\r\n3210", read));
+  const std::pair<std::string, std::string> refused[] = {
+      {"", "empty"},
+      {"tarvo-field-block 2 2 1\n0A ff\n0123\n3210\n", "first line"},
+      {"tarvo-field-block 1 2 1 5\n0A ff\n0123\n3210\n", "first line"},
+      {"tarvo-field-block 1 +2 1\n0A ff\n0123\n3210\n", "first line"},
+      {"tarvo-field-block 1 0 1\n\n\n\n", "1 to 24"},
+      {"tarvo-field-block 1 25 1\n", "1 to 24"},
+      {"tarvo-field-block 1 2 -1\n", "1 to 24"},
+      {"tarvo-field-block 1 99999999999 1\n", "first line"},
+      {"tarvo-field-block 1 2 1\n0A\n0123\n3210\n", "Metatile row 1"},
+      {"tarvo-field-block 1 2 1\n0A fg\n0123\n3210\n", "Metatile row 1"},
+      {"tarvo-field-block 1 2 1\n0A,ff\n0123\n3210\n", "Metatile row 1"},
+      {"tarvo-field-block 1 2 1\n0A ff\n0124\n3210\n", "Sub-palette row 1"},
+      {"tarvo-field-block 1 2 1\n0A ff\n0123\n", "Sub-palette row 2"},
+      {"tarvo-field-block 1 2 1\n0A ff\n0123\n3210\nmore\n", "goes on"},
+  };
+  for (const auto& [text, why] : refused) {
+    std::string reason;
+    MapBlock untouched = read;
+    EXPECT_FALSE(parseMapBlockText(text, untouched, &reason)) << text;
+    EXPECT_NE(reason.find(why), std::string::npos) << text << ": " << reason;
+    EXPECT_EQ(untouched, read);
   }
 }
 

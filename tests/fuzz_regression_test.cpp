@@ -3,6 +3,8 @@
 // sound between fuzzing runs.
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include <filesystem>
 
 #include "demo/demo_rom.h"
@@ -14,6 +16,10 @@
 
 namespace tarvo {
 namespace {
+
+ByteArray bytesOf(std::string_view text) {
+  return ByteArray(text.begin(), text.end());
+}
 
 namespace fs = std::filesystem;
 
@@ -61,6 +67,9 @@ TEST(FuzzTargets, RunOnTheirStartingInputs) {
       {"patch_apply", ips},
       {"patch_apply", bps},
       {"patch_apply", test::randomBytes(64, 6)},
+      {"map_block_text", {}},
+      {"map_block_text", bytesOf("\x2A\x25tarvo-field-block 1 2 1\n0A ff\n0123\n3210\n")},
+      {"map_block_text", test::randomBytes(200, 7)},
   };
   for (const auto& [target, input] : inputs) {
     run(target, input);

@@ -8,7 +8,7 @@ fuzz_dir=$1 build_dir=$2 seconds=$3
 shift 3
 cli="$build_dir/src/tarvo-cli"
 starts="$fuzz_dir/starts"
-mkdir -p "$starts"/{rom_views,edits,png_import,patch_apply}
+mkdir -p "$starts"/{rom_views,edits,png_import,patch_apply,map_block_text}
 "$cli" demo --force "$starts/rom_views/demo.nes" >/dev/null
 head -c 98320 /dev/urandom >"$starts/rom_views/random.nes"
 head -c 300 /dev/urandom >"$starts/edits/random"
@@ -21,7 +21,10 @@ for format in ips bps; do
   "$cli" patch make "$starts/rom_views/demo.nes" "$fuzz_dir/edited.nes" "$starts/patch_apply/demo.$format" >/dev/null
 done
 
-declare -A max_len=([rom_views]=131072 [edits]=600 [png_import]=65536 [patch_apply]=8192)
+# A starting block: two bytes of place, then the text of a 2 x 1 block.
+printf '\x22\x21tarvo-field-block 1 2 1\n0A ff\n0123\n3210\n' >"$starts/map_block_text/block"
+
+declare -A max_len=([rom_views]=131072 [edits]=600 [png_import]=65536 [patch_apply]=8192 [map_block_text]=4096)
 status=0
 for target in "$@"; do
   corpus="$fuzz_dir/corpus/$target"

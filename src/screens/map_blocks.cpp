@@ -1,0 +1,340 @@
+#include "screens/map_blocks.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+#include "screens/view_transform.h"
+#include "shell/rom_locations.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr int kQuadrantColumns = 2 * rom::kMapColumns;
+constexpr int kQuadrantRows = 2 * rom::kMapRows;
+
+bool hasField(const ByteArray& rom) {
+  return rom.size() >= static_cast<std::size_t>(rom::kFieldAttributeMap.end());
+}
+
+std::size_t mapIndex(int column, int row) {
+  return static_cast<std::size_t>(row * rom::kMapColumns + column);
+}
+
+std::uint8_t& mapByte(ByteArray& rom, int column, int row) {
+  return rom[static_cast<std::size_t>(rom::kFieldMap.offset) + mapIndex(column, row)];
+}
+
+std::uint8_t mapByte(const ByteArray& rom, int column, int row) {
+  return rom[static_cast<std::size_t>(rom::kFieldMap.offset) + mapIndex(column, row)];
+}
+
+// The bits of quadrant (qx, qy) in its cell's attribute byte: 0-1 top left,
+// 2-3 top right, 4-5 bottom left, 6-7 bottom right.
+int quadrantShift(int qx, int qy) {
+  return 2 * ((qy & 1) * 2 + (qx & 1));
+}
+
+std::size_t attributeOffset(int qx, int qy) {
+  return static_cast<std::size_t>(rom::kFieldAttributeMap.offset) + mapIndex(qx / 2, qy / 2);
+}
+
+bool writeByte(std::uint8_t& byte, std::uint8_t value) {
+  if (byte == value) {
+    return false;
+  }
+  byte = value;
+  return true;
+}
+
+}  // namespace
+
+MapCell clampedMapCellAt(int x, int y) {
+  const int column = std::clamp(floorDiv(x, rom::kMetatileSide), 0, rom::kMapColumns - 1);
+  const int row = std::clamp(floorDiv(y, rom::kMetatileSide), 0, rom::kMapRows - 1);
+  return MapCell{static_cast<std::int16_t>(column), static_cast<std::int16_t>(row)};
+}
+
+CellRect spanCells(MapCell a, MapCell b) {
+  const int left = std::min(a.column, b.column);
+  const int top = std::min(a.row, b.row);
+  return {left, top, std::max(a.column, b.column) - left + 1, std::max(a.row, b.row) - top + 1};
+}
+
+CellRect wholeField() {
+  return {0, 0, rom::kMapColumns, rom::kMapRows};
+}
+
+std::vector<bool> floodRegion(int width, int height, int startX, int startY,
+                              const std::function<bool(int, int)>& same,
+                              const std::function<bool(int, int)>& inside) {
+  std::vector<bool> reached(static_cast<std::size_t>(std::max(0, width * height)), false);
+  auto open = [&](int x, int y) {
+    return x >= 0 && y >= 0 && x < width && y < height &&
+           !reached[static_cast<std::size_t>(y * width + x)] && inside(x, y) && same(x, y);
+  };
+  if (!open(startX, startY)) {
+    return reached;
+  }
+  std::vector<std::pair<int, int>> pending{{startX, startY}};
+  reached[static_cast<std::size_t>(startY * width + startX)] = true;
+  while (!pending.empty()) {
+    const auto [x, y] = pending.back();
+    pending.pop_back();
+    for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+      if (open(x + dx, y + dy)) {
+        reached[static_cast<std::size_t>((y + dy) * width + x + dx)] = true;
+        pending.emplace_back(x + dx, y + dy);
+      }
+    }
+  }
+  return reached;
+}
+
+int quadrantSubPalette(const ByteArray& rom, int qx, int qy) {
+  if (!hasField(rom) || qx < 0 || qy < 0 || qx >= kQuadrantColumns || qy >= kQuadrantRows) {
+    return 0;
+  }
+  return (rom[attributeOffset(qx, qy)] >> quadrantShift(qx, qy)) & 3;
+}
+
+bool setQuadrantSubPalette(ByteArray& rom, int qx, int qy, int subPalette) {
+  if (!hasField(rom) || qx < 0 || qy < 0 || qx >= kQuadrantColumns || qy >= kQuadrantRows) {
+    return false;
+  }
+  std::uint8_t& attribute = rom[attributeOffset(qx, qy)];
+  const int shift = quadrantShift(qx, qy);
+  return writeByte(attribute, static_cast<std::uint8_t>((attribute & ~(3 << shift)) |
+                                                        ((subPalette & 3) << shift)));
+}
+
+MapBlock copyMapBlock(const ByteArray& rom, const CellRect& cells) {
+  MapBlock block;
+  const CellRect field = wholeField();
+  if (!hasField(rom) || cells.empty() || !field.contains(cells.column, cells.row) ||
+      !field.contains(cells.column + cells.columns - 1, cells.row + cells.rows - 1)) {
+    return block;
+  }
+  block.columns = cells.columns;
+  block.rows = cells.rows;
+  for (int r = 0; r < cells.rows; ++r) {
+    for (int c = 0; c < cells.columns; ++c) {
+      block.metatiles.push_back(mapByte(rom, cells.column + c, cells.row + r));
+    }
+  }
+  for (int qy = 0; qy < 2 * cells.rows; ++qy) {
+    for (int qx = 0; qx < 2 * cells.columns; ++qx) {
+      block.subPalettes.push_back(static_cast<std::uint8_t>(
+          quadrantSubPalette(rom, 2 * cells.column + qx, 2 * cells.row + qy)));
+    }
+  }
+  return block;
+}
+
+CellRect pasteArea(const MapBlock& block, int column, int row) {
+  const int left = std::max(column, 0);
+  const int top = std::max(row, 0);
+  const int right = std::min(column + block.columns, rom::kMapColumns);
+  const int bottom = std::min(row + block.rows, rom::kMapRows);
+  if (right <= left || bottom <= top) {
+    return {};
+  }
+  return {left, top, right - left, bottom - top};
+}
+
+bool pasteMapBlock(ByteArray& rom, const MapBlock& block, int column, int row) {
+  const CellRect area = pasteArea(block, column, row);
+  if (!hasField(rom) || area.empty() ||
+      block.metatiles.size() != static_cast<std::size_t>(block.columns * block.rows) ||
+      block.subPalettes.size() != static_cast<std::size_t>(4 * block.columns * block.rows)) {
+    return false;
+  }
+  bool changed = false;
+  for (int r = area.row; r < area.row + area.rows; ++r) {
+    for (int c = area.column; c < area.column + area.columns; ++c) {
+      const int bc = c - column;
+      const int br = r - row;
+      changed |= writeByte(mapByte(rom, c, r),
+                           block.metatiles[static_cast<std::size_t>(br * block.columns + bc)]);
+      for (int q = 0; q < 4; ++q) {
+        const int qx = 2 * bc + (q & 1);
+        const int qy = 2 * br + q / 2;
+        changed |= setQuadrantSubPalette(
+            rom, 2 * c + (q & 1), 2 * r + q / 2,
+            block.subPalettes[static_cast<std::size_t>(qy * 2 * block.columns + qx)]);
+      }
+    }
+  }
+  return changed;
+}
+
+bool fillCells(ByteArray& rom, const CellRect& cells, std::uint8_t metatile) {
+  if (!hasField(rom)) {
+    return false;
+  }
+  bool changed = false;
+  const CellRect field = wholeField();
+  for (int r = cells.row; r < cells.row + cells.rows; ++r) {
+    for (int c = cells.column; c < cells.column + cells.columns; ++c) {
+      if (field.contains(c, r)) {
+        changed |= writeByte(mapByte(rom, c, r), metatile);
+      }
+    }
+  }
+  return changed;
+}
+
+bool floodFillMap(ByteArray& rom, MapCell start, std::uint8_t metatile,
+                  const std::optional<CellRect>& selection) {
+  if (!hasField(rom) || !wholeField().contains(start.column, start.row)) {
+    return false;
+  }
+  const std::uint8_t matched = mapByte(rom, start.column, start.row);
+  if (matched == metatile) {
+    return false;  // the region holds it already
+  }
+  const ByteArray& bytes = rom;
+  const std::vector<bool> region = floodRegion(
+      rom::kMapColumns, rom::kMapRows, start.column, start.row,
+      [&](int c, int r) { return mapByte(bytes, c, r) == matched; },
+      [&](int c, int r) { return !selection || selection->contains(c, r); });
+  bool changed = false;
+  for (int r = 0; r < rom::kMapRows; ++r) {
+    for (int c = 0; c < rom::kMapColumns; ++c) {
+      if (region[mapIndex(c, r)]) {
+        changed |= writeByte(mapByte(rom, c, r), metatile);
+      }
+    }
+  }
+  return changed;
+}
+
+std::string mapBlockText(const MapBlock& block) {
+  std::string text = "tarvo-field-block 1 " + std::to_string(block.columns) + " " +
+                     std::to_string(block.rows) + "\n";
+  for (int r = 0; r < block.rows; ++r) {
+    for (int c = 0; c < block.columns; ++c) {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%02X",
+                    block.metatiles[static_cast<std::size_t>(r * block.columns + c)]);
+      text += (c == 0 ? "" : " ");
+      text += hex;
+    }
+    text += "\n";
+  }
+  for (int qy = 0; qy < 2 * block.rows; ++qy) {
+    for (int qx = 0; qx < 2 * block.columns; ++qx) {
+      text += static_cast<char>(
+          '0' + (block.subPalettes[static_cast<std::size_t>(qy * 2 * block.columns + qx)] & 3));
+    }
+    text += "\n";
+  }
+  return text;
+}
+
+namespace {
+
+bool fail(std::string* reason, std::string why) {
+  if (reason != nullptr) {
+    *reason = std::move(why);
+  }
+  return false;
+}
+
+// The next line of `text` from `at`, without its "\n" or "\r\n"; false at
+// the end.
+bool nextLine(std::string_view text, std::size_t& at, std::string_view& line) {
+  if (at >= text.size()) {
+    return false;
+  }
+  const std::size_t end = text.find('\n', at);
+  line = text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+  at = end == std::string_view::npos ? text.size() : end + 1;
+  if (!line.empty() && line.back() == '\r') {
+    line.remove_suffix(1);
+  }
+  return true;
+}
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool parseMapBlockText(std::string_view text, MapBlock& block, std::string* reason) {
+  std::size_t at = 0;
+  std::string_view line;
+  if (!nextLine(text, at, line)) {
+    return fail(reason, "The text is empty");
+  }
+  // "tarvo-field-block 1 COLUMNS ROWS", nothing more.
+  constexpr std::string_view kHeader = "tarvo-field-block 1 ";
+  int columns = 0;
+  int rows = 0;
+  bool headerRead = line.substr(0, kHeader.size()) == kHeader;
+  if (headerRead) {
+    const char* end = line.data() + line.size();
+    const auto first = std::from_chars(line.data() + kHeader.size(), end, columns);
+    headerRead = first.ec == std::errc() && first.ptr < end && *first.ptr == ' ';
+    if (headerRead) {
+      const auto second = std::from_chars(first.ptr + 1, end, rows);
+      headerRead = second.ec == std::errc() && second.ptr == end;
+    }
+  }
+  if (!headerRead) {
+    return fail(reason, "The first line is not \"tarvo-field-block 1 COLUMNS ROWS\"");
+  }
+  if (columns < 1 || rows < 1 || columns > rom::kMapColumns || rows > rom::kMapRows) {
+    return fail(reason, "A block has 1 to 24 columns and rows");
+  }
+  MapBlock read;
+  read.columns = columns;
+  read.rows = rows;
+  for (int r = 0; r < rows; ++r) {
+    if (!nextLine(text, at, line) || line.size() != static_cast<std::size_t>(3 * columns - 1)) {
+      return fail(reason, "Metatile row " + std::to_string(r + 1) + " does not hold " +
+                              std::to_string(columns) + " numbers");
+    }
+    for (int c = 0; c < columns; ++c) {
+      const std::size_t i = static_cast<std::size_t>(3 * c);
+      const int high = hexDigit(line[i]);
+      const int low = hexDigit(line[i + 1]);
+      if (high < 0 || low < 0 || (c + 1 < columns && line[i + 2] != ' ')) {
+        return fail(reason, "Metatile row " + std::to_string(r + 1) +
+                                " holds something other than two-digit hexadecimal numbers");
+      }
+      read.metatiles.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    }
+  }
+  for (int qy = 0; qy < 2 * rows; ++qy) {
+    if (!nextLine(text, at, line) || line.size() != static_cast<std::size_t>(2 * columns)) {
+      return fail(reason, "Sub-palette row " + std::to_string(qy + 1) + " does not hold " +
+                              std::to_string(2 * columns) + " digits");
+    }
+    for (const char digit : line) {
+      if (digit < '0' || digit > '3') {
+        return fail(reason, "Sub-palette row " + std::to_string(qy + 1) +
+                                " holds something other than the digits 0 to 3");
+      }
+      read.subPalettes.push_back(static_cast<std::uint8_t>(digit - '0'));
+    }
+  }
+  if (at < text.size()) {
+    return fail(reason, "The text goes on after the block");
+  }
+  block = std::move(read);
+  return true;
+}
+
+}  // namespace tarvo
