@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
@@ -297,11 +296,8 @@ class HostileFilesWindowTest : public test::WindowFixture {
     dialogs->questions.clear();
 
     PipeWatchdog watchdog(dir->path());
-    QElapsedTimer timer;
-    timer.start();
     loadThroughTheMenu(path);
     QVERIFY2(!watchdog.finish(), "the load blocked until a writer opened the pipe");
-    QVERIFY(timer.elapsed() < 3000);
 
     QCOMPARE(dialogs->questions.size(), std::size_t{edited ? 1U : 0U});
     if (edited) {
