@@ -122,6 +122,40 @@ TEST(MapBlocks, FillsTheConnectedCellsOfOneMetatile) {
   EXPECT_EQ(deleted[mapByte(6, 3)], 9);
 }
 
+// A fast drag passes through every quadrant between two moves, each next
+// to the last, whatever the direction.
+TEST(MapBlocks, ADragPassesThroughEveryCellOnItsWay) {
+  using Path = std::vector<std::pair<int, int>>;
+  EXPECT_EQ(cellsAlong(3, 4, 3, 4), (Path{{3, 4}}));
+  EXPECT_EQ(cellsAlong(0, 0, 3, 0), (Path{{0, 0}, {1, 0}, {2, 0}, {3, 0}}));
+  EXPECT_EQ(cellsAlong(0, 0, 2, 2), (Path{{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 2}}));
+  const std::pair<std::pair<int, int>, std::pair<int, int>> moves[] = {
+      {{0, 0}, {47, 47}},  {{47, 0}, {0, 47}}, {{5, 9}, {30, 12}}, {{30, 12}, {5, 9}},
+      {{10, 40}, {11, 2}}, {{0, 0}, {0, -5}},  {{-3, 7}, {4, -1}}};
+  for (const auto& [from, to] : moves) {
+    const Path path = cellsAlong(from.first, from.second, to.first, to.second);
+    ASSERT_EQ(path.front(), from);
+    ASSERT_EQ(path.back(), to);
+    // As many steps as the two distances, each of one cell across or down.
+    ASSERT_EQ(path.size(), static_cast<std::size_t>(std::abs(to.first - from.first) +
+                                                    std::abs(to.second - from.second) + 1));
+    for (std::size_t i = 1; i < path.size(); ++i) {
+      ASSERT_EQ(std::abs(path[i].first - path[i - 1].first) +
+                    std::abs(path[i].second - path[i - 1].second),
+                1);
+    }
+    // Every cell lies within half a cell's diagonal of the line.
+    const double lx = to.first - from.first;
+    const double ly = to.second - from.second;
+    const double length = std::hypot(lx, ly);
+    for (const auto& [x, y] : path) {
+      const double off =
+          length == 0 ? 0 : std::abs((x - from.first) * ly - (y - from.second) * lx) / length;
+      ASSERT_LE(off, std::sqrt(0.5) + 1e-9) << x << "," << y;
+    }
+  }
+}
+
 TEST(MapBlocks, SubPalettesOfQuadrantsAcrossCells) {
   ByteArray rom(rom::kMinImageSize, 0);
   // The four quadrants of cell (1, 2), each to its own sub-palette.

@@ -64,6 +64,13 @@ struct MapBlock {
 int quadrantSubPalette(const ByteArray& rom, int qx, int qy);
 bool setQuadrantSubPalette(ByteArray& rom, int qx, int qy, int subPalette);
 
+// The grid cells a straight move from (x0, y0) to (x1, y1) passes through,
+// in order from the first to the last, each next to the one before it
+// (4-connected): where the line crosses a corner, the cell it touches first
+// comes between. For a brush that must set every quadrant a fast drag
+// enters.
+std::vector<std::pair<int, int>> cellsAlong(int x0, int y0, int x1, int y1);
+
 // The block under `cells` (which must lie on the field).
 MapBlock copyMapBlock(const ByteArray& rom, const CellRect& cells);
 
