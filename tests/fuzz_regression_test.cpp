@@ -79,11 +79,11 @@ TEST(FuzzTargets, RunOnTheirStartingInputs) {
 // The edit target on many random sequences of edits, undos and redos in
 // both windows: after each step every view equals a fresh full draw of the
 // image, though only what the history announced was drawn again. A failure
-// names the sequence's seed; its bytes are test::randomBytes(600, seed).
+// names the sequence's variant; its bytes are test::randomBytes(600, variant).
 TEST(EditSequences, EveryViewStaysAFreshDrawOfTheImage) {
-  for (std::uint32_t seed = 100; seed < 140; ++seed) {
-    SCOPED_TRACE(seed);
-    run("edits", test::randomBytes(600, seed));
+  for (std::uint32_t variant = 100; variant < 140; ++variant) {
+    SCOPED_TRACE(variant);
+    run("edits", test::randomBytes(600, variant));
   }
 }
 

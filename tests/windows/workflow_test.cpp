@@ -235,14 +235,14 @@ class WorkflowTest : public test::WindowFixture {
   // every step each view of both windows equals a fresh full draw, though
   // only what each change touched was drawn again.
   void randomEditsInBothWindowsFollowTheModel_data() {
-    QTest::addColumn<unsigned>("seed");
-    QTest::newRow("seed 7") << 7U;
-    QTest::newRow("seed 11") << 11U;
+    QTest::addColumn<unsigned>("sequence");
+    QTest::newRow("sequence 7") << 7U;
+    QTest::newRow("sequence 11") << 11U;
   }
   void randomEditsInBothWindowsFollowTheModel() {
-    QFETCH(unsigned, seed);
+    QFETCH(unsigned, sequence);
     openEditor(0);
-    std::mt19937 random(seed);
+    std::mt19937 random(sequence);
     std::vector<ByteArray> states{romImage};
     std::size_t index = 0;
     QWidget* map = child("picMapRenderDest");
