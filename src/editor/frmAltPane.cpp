@@ -17,6 +17,7 @@
 #include "platform/clickable_label.h"
 #include "platform/editor_settings.h"
 #include "platform/line_overlay.h"
+#include "platform/menu_items.h"
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
 #include "platform/window_placement.h"
@@ -344,25 +345,13 @@ void frmAltPane::buildControls() {
 }
 
 void frmAltPane::buildMenus() {
-  auto addAction = [](QMenu* menu, const char* name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
-  };
+  const auto addAction = addNamedAction;
   QMenu* menuFile = menuBar()->addMenu("&File");
   menuFile->setObjectName("menuFile");
   QAction* menuFileSaveRom = addAction(menuFile, "menuFileSaveRom", "&Save Rom");
   menuFileSaveRom->setShortcut(QKeySequence("Ctrl+S"));
   connect(menuFileSaveRom, &QAction::triggered, this, &frmAltPane::saveRequested);
-  QMenu* menuFileExportImage = menuFile->addMenu("Export &Image");
-  menuFileExportImage->setObjectName("menuFileExportImage");
-  for (int view = 0; view < static_cast<int>(kViews.size()); ++view) {
-    const ViewInfo& info = kViews[static_cast<std::size_t>(view)];
-    QAction* action = addAction(
-        menuFileExportImage, std::string(info.menuName).c_str(),
-        QString::fromUtf8(info.menuCaption.data(), static_cast<int>(info.menuCaption.size())));
-    connect(action, &QAction::triggered, this, [this, view] { emit exportRequested(view); });
-  }
+  addExportImageMenu(menuFile, [this](int view) { emit exportRequested(view); });
   menuFile->addSeparator();
   QAction* menuFileClose = addAction(menuFile, "menuFileClose", "&Close");
   menuFileClose->setShortcut(QKeySequence("Ctrl+W"));
@@ -390,17 +379,9 @@ void frmAltPane::buildMenus() {
   menuViewShowUnused->setCheckable(true);
   connect(menuViewShowUnused, &QAction::triggered, this, &frmAltPane::menuViewShowUnused_Click);
   menuView->addSeparator();
-  menuViewZoomIn = addAction(menuView, "menuViewZoomIn", "Zoom &In");
-  menuViewZoomIn->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
-  menuViewZoomOut = addAction(menuView, "menuViewZoomOut", "Zoom &Out");
-  menuViewZoomOut->setShortcut(QKeySequence("Ctrl+-"));
-  menuViewActualSize = addAction(menuView, "menuViewActualSize", "&Actual Size");
-  menuViewActualSize->setShortcut(QKeySequence("Ctrl+0"));
-  connect(menuViewZoomIn, &QAction::triggered, this,
-          [this] { setViewZoom(zoomTarget(), zoomTarget()->zoom() + 1); });
-  connect(menuViewZoomOut, &QAction::triggered, this,
-          [this] { setViewZoom(zoomTarget(), zoomTarget()->zoom() - 1); });
-  connect(menuViewActualSize, &QAction::triggered, this, [this] { setViewZoom(zoomTarget(), 1); });
+  zoomItems = addZoomItems(menuView, [this](int step) {
+    setViewZoom(zoomTarget(), step == 0 ? 1 : zoomTarget()->zoom() + step);
+  });
 
   QMenu* menuHelp = menuBar()->addMenu("&Help");
   menuHelp->setObjectName("menuHelp");
@@ -764,8 +745,8 @@ void frmAltPane::setViewZoom(PictureSurface* view, int zoom, std::optional<QPoin
     const double pixelX = (at.x() + before.scrollX) * before.ratio / before.devicePerPixel();
     const double pixelY = (at.y() + before.scrollY) * before.ratio / before.devicePerPixel();
     view->setZoom(zoom);
+    // The window has placed its controls again on zoomedSizeChanged.
     settings::setNumber(view == picPatternTable ? "zoom/patternTable" : "zoom/batView", zoom);
-    layoutControls();
     const ViewTransform after = view->transform();
     view->setScroll({scrollToKeep(pixelX, static_cast<int>(at.x()), after),
                      scrollToKeep(pixelY, static_cast<int>(at.y()), after)});
@@ -775,13 +756,7 @@ void frmAltPane::setViewZoom(PictureSurface* view, int zoom, std::optional<QPoin
 
 void frmAltPane::showZoomState() {
   const int zoom = zoomTarget()->zoom();
-  menuViewZoomIn->setEnabled(zoom < kMaxZoom);
-  menuViewZoomOut->setEnabled(zoom > kMinZoom);
-  menuViewActualSize->setEnabled(zoom != 1);
-  const QString which = zoomTarget() == picPatternTable ? "the pattern table" : "the batter's view";
-  for (QAction* action : {menuViewZoomIn, menuViewZoomOut, menuViewActualSize}) {
-    action->setStatusTip(QString("Zoom of %1: %2x").arg(which).arg(zoom));
-  }
+  zoomItems.show(zoom, zoomTarget() == picPatternTable ? "the pattern table" : "the batter's view");
 }
 
 }  // namespace tarvo

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/tile_editor.h"
+#include "platform/menu_items.h"
 #include "shell/edit_history.h"
 
 class QAction;
@@ -140,9 +141,7 @@ class frmAltPane : public QMainWindow {
   std::vector<LineOverlay*> lineVert;
   std::vector<LineOverlay*> lineHoriz;
   QAction* menuViewShowGrid = nullptr;
-  QAction* menuViewZoomIn = nullptr;
-  QAction* menuViewZoomOut = nullptr;
-  QAction* menuViewActualSize = nullptr;
+  ZoomItems zoomItems;
   // Scroll bars of the zoomed pattern table and batter's view, shown while
   // the picture is larger than its room.
   QScrollBar* hscrPatTbl = nullptr;

@@ -19,6 +19,7 @@
 #include "platform/clip_viewport.h"
 #include "platform/editor_settings.h"
 #include "platform/line_overlay.h"
+#include "platform/menu_items.h"
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
 #include "platform/window_placement.h"
@@ -105,10 +106,7 @@ void frmMain::openEditor(int ap, int metaID) {
     connect(altPane, &frmAltPane::redoRequested, this, &frmMain::redo);
     connect(altPane, &frmAltPane::saveRequested, this, [this] { saveRom(); });
     connect(altPane, &frmAltPane::exportRequested, this, &frmMain::menuFileExportImage_Click);
-    connect(altPane, &frmAltPane::helpRequested, this, [this] {
-      dialogs.message(altPane, "Keyboard and Mouse",
-                      QString::fromStdString(keyboardAndMouseHelp()));
-    });
+    connect(altPane, &frmAltPane::helpRequested, this, [this] { showKeyboardAndMouse(altPane); });
   }
   altPane->setFileName(QFileInfo(romPath).fileName());
   altPane->initGUI(ap, metaID);
@@ -183,6 +181,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
   shutEditor();
   settings::setWindowGeometry("mainWindow", saveGeometry());
   event->accept();
+}
+
+void frmMain::showKeyboardAndMouse(QWidget* parent) {
+  dialogs.message(parent, "Keyboard and Mouse", QString::fromStdString(keyboardAndMouseHelp()));
 }
 
 void frmMain::showFileMessage(const QString& text) {
@@ -383,22 +385,14 @@ void frmMain::buildControls() {
       setViewZoom(view, view->zoom() + notches, at);
     });
     // A zoom, or a screen of another scale.
-    connect(view, &PictureSurface::zoomedSizeChanged, this, [this] {
-      if (clientArea != nullptr && vscrMap != nullptr) {
-        layoutControls();
-      }
-    });
+    connect(view, &PictureSurface::zoomedSizeChanged, this, &frmMain::layoutControls);
   }
   connect(picMetaTable, &PictureSurface::focusEntered, this,
           [this] { lastZoomView = picMetaTable; });
 }
 
 void frmMain::buildMenus() {
-  auto addAction = [this](QMenu* menu, const char* name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
-  };
+  const auto addAction = addNamedAction;
   menuFile = menuBar()->addMenu("&File");
   menuFile->setObjectName("menuFile");
   menuFileLoadRom = addAction(menuFile, "menuFileLoadRom", "&Load Rom");
@@ -408,15 +402,8 @@ void frmMain::buildMenus() {
   buildRecentFiles();
   menuFileSaveRom = addAction(menuFile, "menuFileSaveRom", "&Save Rom");
   menuFileSaveRom->setShortcut(QKeySequence("Ctrl+S"));
-  QMenu* menuFileExportImage = menuFile->addMenu("Export &Image");
-  menuFileExportImage->setObjectName("menuFileExportImage");
-  for (int view = 0; view < static_cast<int>(kViews.size()); ++view) {
-    const ViewInfo& info = kViews[static_cast<std::size_t>(view)];
-    QAction* action = addAction(
-        menuFileExportImage, std::string(info.menuName).c_str(),
-        QString::fromUtf8(info.menuCaption.data(), static_cast<int>(info.menuCaption.size())));
-    connect(action, &QAction::triggered, this, [this, view] { menuFileExportImage_Click(view); });
-  }
+  QMenu* menuFileExportImage =
+      addExportImageMenu(menuFile, [this](int view) { menuFileExportImage_Click(view); });
   // Ctrl+E: the picture this window is about.
   menuFileExportImage->actions().front()->setShortcut(QKeySequence("Ctrl+E"));
   menuFileExportPatch = addAction(menuFile, "menuFileExportPatch", "Export &Patch...");
@@ -453,20 +440,15 @@ void frmMain::buildMenus() {
   menuViewQuadGrid->setCheckable(true);
   menuViewQuadGrid->setShortcut(QKeySequence("Ctrl+Alt+G"));
   menuView->addSeparator();
-  menuViewZoomIn = addAction(menuView, "menuViewZoomIn", "Zoom &In");
-  menuViewZoomIn->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
-  menuViewZoomOut = addAction(menuView, "menuViewZoomOut", "Zoom &Out");
-  menuViewZoomOut->setShortcut(QKeySequence("Ctrl+-"));
-  menuViewActualSize = addAction(menuView, "menuViewActualSize", "&Actual Size");
-  menuViewActualSize->setShortcut(QKeySequence("Ctrl+0"));
+  zoomItems = addZoomItems(menuView, [this](int step) {
+    setViewZoom(zoomTarget(), step == 0 ? 1 : zoomTarget()->zoom() + step);
+  });
 
   QMenu* menuHelp = menuBar()->addMenu("&Help");
   menuHelp->setObjectName("menuHelp");
   QAction* menuHelpKeys = addAction(menuHelp, "menuHelpKeys", "&Keyboard and Mouse");
   menuHelpKeys->setShortcut(QKeySequence("F1"));
-  connect(menuHelpKeys, &QAction::triggered, this, [this] {
-    dialogs.message(this, "Keyboard and Mouse", QString::fromStdString(keyboardAndMouseHelp()));
-  });
+  connect(menuHelpKeys, &QAction::triggered, this, [this] { showKeyboardAndMouse(this); });
   menuHelpAbout = addAction(menuHelp, "menuHelpAbout", "&About");
 
   connect(menuHelpAbout, &QAction::triggered, this, &frmMain::menuHelpAbout_Click);
@@ -481,25 +463,14 @@ void frmMain::buildMenus() {
   connect(menuViewFieldGrid, &QAction::triggered, this, &frmMain::menuViewFieldGrid_Click);
   connect(menuViewMetaGrid, &QAction::triggered, this, &frmMain::menuViewMetaGrid_Click);
   connect(menuViewQuadGrid, &QAction::triggered, this, &frmMain::menuViewQuadGrid_Click);
-  connect(menuViewZoomIn, &QAction::triggered, this,
-          [this] { setViewZoom(zoomTarget(), zoomTarget()->zoom() + 1); });
-  connect(menuViewZoomOut, &QAction::triggered, this,
-          [this] { setViewZoom(zoomTarget(), zoomTarget()->zoom() - 1); });
-  connect(menuViewActualSize, &QAction::triggered, this, [this] { setViewZoom(zoomTarget(), 1); });
 }
 
 void frmMain::showZoomState() {
   if (!menuView->menuAction()->isEnabled()) {
     return;
   }
-  const int zoom = zoomTarget()->zoom();
-  menuViewZoomIn->setEnabled(zoom < kMaxZoom);
-  menuViewZoomOut->setEnabled(zoom > kMinZoom);
-  menuViewActualSize->setEnabled(zoom != 1);
-  const QString which = zoomTarget() == picMapRenderDest ? "the field map" : "the metatile table";
-  for (QAction* action : {menuViewZoomIn, menuViewZoomOut, menuViewActualSize}) {
-    action->setStatusTip(QString("Zoom of %1: %2x").arg(which).arg(zoom));
-  }
+  zoomItems.show(zoomTarget()->zoom(),
+                 zoomTarget() == picMapRenderDest ? "the field map" : "the metatile table");
 }
 
 void frmMain::enableMenus(bool enabled) {

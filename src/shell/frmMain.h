@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/menu_items.h"
 #include "screens/field_views.h"
 #include "screens/map_editing.h"
 #include "shell/edit_history.h"
@@ -169,6 +170,8 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   // "File loaded!" and "File saved!": a box until the user asks for no more,
   // then the status bar.
   void showFileMessage(const QString& text);
+  // Help > Keyboard and Mouse, over `parent`.
+  void showKeyboardAndMouse(QWidget* parent);
   void menuEditPreferences_Click();
   void buildRecentFiles();
   void showRecentFiles();
@@ -228,9 +231,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QAction* menuViewFieldGrid = nullptr;
   QAction* menuViewMetaGrid = nullptr;
   QAction* menuViewQuadGrid = nullptr;
-  QAction* menuViewZoomIn = nullptr;
-  QAction* menuViewZoomOut = nullptr;
-  QAction* menuViewActualSize = nullptr;
+  ZoomItems zoomItems;
   QAction* menuHelpAbout = nullptr;
 };
 

@@ -253,8 +253,8 @@ void frmMain::setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF>
   const double pixelY = at.y() * before.ratio / before.devicePerPixel();
   const QPoint inViewport = view->mapTo(container, at.toPoint());
   view->setZoom(zoom);
+  // The window has placed its controls again on zoomedSizeChanged.
   settings::setNumber(view == picMapRenderDest ? "zoom/map" : "zoom/table", zoom);
-  layoutControls();
   const ViewTransform after = view->transform();
   const int x = scrollToKeep(pixelX, inViewport.x(), after);
   const int y = scrollToKeep(pixelY, inViewport.y(), after);

@@ -1,0 +1,55 @@
+#include "platform/menu_items.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <string>
+
+#include "screens/view_transform.h"
+#include "screens/views.h"
+
+namespace tarvo {
+
+QAction* addNamedAction(QMenu* menu, const char* name, const QString& caption) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  return action;
+}
+
+QMenu* addExportImageMenu(QMenu* file, const std::function<void(int view)>& chosen) {
+  QMenu* menu = file->addMenu("Export &Image");
+  menu->setObjectName("menuFileExportImage");
+  for (int view = 0; view < static_cast<int>(kViews.size()); ++view) {
+    const ViewInfo& info = kViews[static_cast<std::size_t>(view)];
+    QAction* action = addNamedAction(
+        menu, std::string(info.menuName).c_str(),
+        QString::fromUtf8(info.menuCaption.data(), static_cast<int>(info.menuCaption.size())));
+    QObject::connect(action, &QAction::triggered, menu, [chosen, view] { chosen(view); });
+  }
+  return menu;
+}
+
+ZoomItems addZoomItems(QMenu* menu, const std::function<void(int step)>& zoomBy) {
+  ZoomItems items;
+  items.zoomIn = addNamedAction(menu, "menuViewZoomIn", "Zoom &In");
+  items.zoomIn->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
+  items.zoomOut = addNamedAction(menu, "menuViewZoomOut", "Zoom &Out");
+  items.zoomOut->setShortcut(QKeySequence("Ctrl+-"));
+  items.actualSize = addNamedAction(menu, "menuViewActualSize", "&Actual Size");
+  items.actualSize->setShortcut(QKeySequence("Ctrl+0"));
+  QObject::connect(items.zoomIn, &QAction::triggered, menu, [zoomBy] { zoomBy(1); });
+  QObject::connect(items.zoomOut, &QAction::triggered, menu, [zoomBy] { zoomBy(-1); });
+  QObject::connect(items.actualSize, &QAction::triggered, menu, [zoomBy] { zoomBy(0); });
+  return items;
+}
+
+void ZoomItems::show(int zoom, const QString& view) const {
+  zoomIn->setEnabled(zoom < kMaxZoom);
+  zoomOut->setEnabled(zoom > kMinZoom);
+  actualSize->setEnabled(zoom != 1);
+  for (QAction* action : {zoomIn, zoomOut, actualSize}) {
+    action->setStatusTip(QString("Zoom of %1: %2x").arg(view).arg(zoom));
+  }
+}
+
+}  // namespace tarvo

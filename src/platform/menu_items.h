@@ -1,0 +1,32 @@
+// Menu items both windows have: named items, File > Export Image with an
+// item a view, and the three zoom items of the View menu.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QAction;
+class QMenu;
+
+namespace tarvo {
+
+// An item with its object name.
+QAction* addNamedAction(QMenu* menu, const char* name, const QString& caption);
+
+// "Export &Image", with an item for each of the views `tarvo-cli export`
+// knows; `chosen` gets the view's number.
+QMenu* addExportImageMenu(QMenu* file, const std::function<void(int view)>& chosen);
+
+// Zoom In (Ctrl++ and Ctrl+=), Zoom Out (Ctrl+-) and Actual Size (Ctrl+0).
+// `zoomBy` gets +1 or -1, or 0 for Actual Size.
+struct ZoomItems {
+  QAction* zoomIn = nullptr;
+  QAction* zoomOut = nullptr;
+  QAction* actualSize = nullptr;
+
+  // Enables what can go on from `zoom` and names `view` in the tips.
+  void show(int zoom, const QString& view) const;
+};
+ZoomItems addZoomItems(QMenu* menu, const std::function<void(int step)>& zoomBy);
+
+}  // namespace tarvo
