@@ -261,7 +261,14 @@ void PictureSurface::keyPressEvent(QKeyEvent* event) {
 
 void PictureSurface::focusInEvent(QFocusEvent* event) {
   update();
-  emit focusEntered();
+  // Only the user's own choice: not the focus coming back when the window is
+  // activated or a menu closes, which would move the zoom items' view away
+  // from the one under the pointer.
+  const Qt::FocusReason reason = event->reason();
+  if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+      reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason) {
+    emit focusEntered();
+  }
   QWidget::focusInEvent(event);
 }
 

@@ -87,7 +87,7 @@ class PictureSurface : public QWidget, public SurfaceView {
   // The zoomed picture took another size: a zoom, or a screen of another
   // scale. The window places its controls again.
   void zoomedSizeChanged();
-  // The widget took the keyboard focus.
+  // The user gave the widget the keyboard focus (a click, Tab, a shortcut).
   void focusEntered();
 
  protected:

@@ -575,6 +575,19 @@ class FrmMainTest : public test::WindowFixture {
     child<QScrollBar>("vscrMetatiles")->setValue(0);
     click(table, 2 * 32 + 2, 32 + 2);  // pixels of the picture, at any zoom
     QCOMPARE(window->selectedMetatileNumber(), 18);
+    // The focus coming back to the table after a menu closed is not a
+    // choice of view; Tab into it is.
+    QTest::mouseMove(window->windowHandle(), inWindow(map, 100, 100));
+    table->clearFocus();
+    table->setFocus(Qt::PopupFocusReason);
+    action("menuViewZoomIn")->trigger();
+    QCOMPARE(window->mapZoom(), 2);
+    QCOMPARE(window->tableZoom(), 2);
+    table->clearFocus();
+    table->setFocus(Qt::TabFocusReason);
+    action("menuViewZoomIn")->trigger();
+    QCOMPARE(window->mapZoom(), 2);
+    QCOMPARE(window->tableZoom(), 3);
   }
 
   // The selected metatile is framed, the arrow keys move it when the table
