@@ -10,8 +10,10 @@
 #include "screens/grid_lines.h"
 #include "screens/map_blocks.h"
 #include "screens/map_editing.h"
+#include "screens/map_tools.h"
 #include "screens/metatile_picker.h"
 #include "screens/view_transform.h"
+#include "shell/edit_history.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"
 
@@ -256,6 +258,248 @@ TEST(MapBlocks, TheTextFormReadsBackAndRefusesAnythingElse) {
     EXPECT_NE(reason.find(why), std::string::npos) << text << ": " << reason;
     EXPECT_EQ(untouched, read);
   }
+}
+
+// The pointer as the window reports it, for the map tools.
+struct PointerStep {
+  enum Kind { Press, Move, Release, Tool, Escape } kind;
+  int x = 0;  // map pixels, or the tool for Tool
+  int y = 0;
+  int button = kLeftButton;  // held buttons for a move
+  int shift = 0;
+};
+
+struct ToolCase {
+  const char* name;
+  MapTool tool;
+  std::vector<PointerStep> steps;
+  const char* step;  // the one step's name, or nullptr for none
+};
+
+void run(MapTools& tools, const std::vector<PointerStep>& steps, std::uint8_t metatile) {
+  for (const PointerStep& at : steps) {
+    switch (at.kind) {
+      case PointerStep::Press:
+        tools.press(at.button, at.shift, at.x, at.y, metatile);
+        break;
+      case PointerStep::Move:
+        tools.move(at.button, at.x, at.y, true, metatile);
+        break;
+      case PointerStep::Release:
+        tools.release(at.button);
+        break;
+      case PointerStep::Tool:
+        tools.setTool(static_cast<MapTool>(at.x));
+        break;
+      case PointerStep::Escape:
+        tools.escape();
+        break;
+    }
+  }
+}
+
+// Every tool's action is one step of the history, named for the Edit menu;
+// undo and redo restore every byte.
+TEST(MapTools, EachActionIsOneStepThatUndoAndRedoRestore) {
+  using P = PointerStep;
+  const std::vector<ToolCase> cases{
+      {"brush drag",
+       MapTool::Brush,
+       {{P::Press, 5, 5}, {P::Move, 40, 5}, {P::Move, 80, 40}, {P::Release, 80, 40}},
+       kPutMetatileStep},
+      {"brush, right press mid-drag",
+       MapTool::Brush,
+       {{P::Press, 5, 5},
+        {P::Press, 40, 5, kRightButton},
+        {P::Release, 40, 5, kRightButton},
+        {P::Move, 40, 40},
+        {P::Release, 40, 40}},
+       kPutMetatileStep},
+      {"right press in Fill", MapTool::Fill, {{P::Press, 20, 20, kRightButton}}, kSubPaletteStep},
+      {"fill", MapTool::Fill, {{P::Press, 300, 300}, {P::Release, 300, 300}}, kFillStep},
+      {"sub-palette drag",
+       MapTool::SubPalette,
+       {{P::Press, 1, 1}, {P::Move, 700, 500}, {P::Release, 700, 500}},
+       kPaintSubPaletteStep},
+      {"tool key mid-drag",
+       MapTool::Brush,
+       {{P::Press, 5, 5},
+        {P::Move, 40, 5},
+        {P::Tool, int(MapTool::Fill)},
+        {P::Move, 80, 5},
+        {P::Release, 80, 5}},
+       kPutMetatileStep},
+      {"Esc mid-drag",
+       MapTool::SubPalette,
+       {{P::Press, 5, 5}, {P::Move, 40, 5}, {P::Escape}, {P::Move, 90, 5}, {P::Release, 90, 5}},
+       kPaintSubPaletteStep},
+      {"select",
+       MapTool::Select,
+       {{P::Press, 5, 5}, {P::Move, 200, 300}, {P::Release, 200, 300}},
+       nullptr},
+      {"pick", MapTool::Pick, {{P::Press, 5, 5}, {P::Release, 5, 5}}, nullptr},
+      {"alt press in Brush", MapTool::Brush, {{P::Press, 5, 5, kLeftButton, 4}}, nullptr},
+  };
+  for (const ToolCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ByteArray rom = test::randomBytes(rom::kMinImageSize, 5);
+    std::fill_n(rom.begin() + rom::kFieldMap.offset, 576, 9);  // one metatile everywhere
+    const ByteArray before = rom;
+    EditHistory history(rom);
+    MapTools tools(rom, history);
+    tools.setTool(c.tool);
+    tools.setSubPalette(2);
+    run(tools, c.steps, 40);
+    EXPECT_FALSE(tools.inGesture());
+    if (c.step == nullptr) {
+      EXPECT_EQ(history.size(), 0U);
+      EXPECT_EQ(rom, before);
+      continue;
+    }
+    ASSERT_EQ(history.size(), 1U);
+    EXPECT_EQ(history.undoName(), c.step);
+    const ByteArray after = rom;
+    EXPECT_NE(after, before);
+    history.undo();
+    EXPECT_EQ(rom, before);
+    history.redo();
+    EXPECT_EQ(rom, after);
+  }
+}
+
+TEST(MapTools, FillSelectAndDelete) {
+  ByteArray rom(rom::kMinImageSize, 0);
+  std::fill_n(rom.begin() + rom::kFieldMap.offset, 576, 9);
+  EditHistory history(rom);
+  MapTools tools(rom, history);
+  // One metatile everywhere: all 576 cells, one step.
+  tools.setTool(MapTool::Fill);
+  tools.press(kLeftButton, 0, 400, 400, 40);
+  tools.release(kLeftButton);
+  EXPECT_EQ(std::count(rom.begin() + rom::kFieldMap.offset,
+                       rom.begin() + rom::kFieldMap.offset + 576, 40),
+            576);
+  EXPECT_EQ(history.size(), 1U);
+  tools.press(kLeftButton, 0, 400, 400, 40);  // the same metatile: no step
+  EXPECT_EQ(history.size(), 1U);
+  // A selection dragged from the middle past the bottom-left corner stops at
+  // the field's edge, and adds no step.
+  tools.setTool(MapTool::Select);
+  tools.press(kLeftButton, 0, 100, 100, 40);
+  EXPECT_EQ(tools.selection(), (CellRect{3, 3, 1, 1}));
+  tools.move(kLeftButton, -50, 900, false, 40);
+  EXPECT_EQ(tools.selection(), (CellRect{0, 3, 4, 21}));
+  EXPECT_EQ(tools.statusText(), "Rectangle select: 0, 3 (4 x 21 cells)");
+  tools.release(kLeftButton);
+  // Esc during a drag gives back the selection before it; then clears it.
+  tools.press(kLeftButton, 0, 500, 500, 40);
+  EXPECT_TRUE(tools.escape());
+  EXPECT_EQ(tools.selection(), (CellRect{0, 3, 4, 21}));
+  // The fill stays inside the selection.
+  tools.setTool(MapTool::Fill);
+  tools.press(kLeftButton, 0, 40, 200, 7);
+  EXPECT_EQ(rom[mapByte(3, 23)], 7);
+  EXPECT_EQ(rom[mapByte(4, 23)], 40);
+  EXPECT_EQ(rom[mapByte(0, 2)], 40);
+  tools.press(kLeftButton, 0, 600, 600, 7);  // outside it: nothing
+  EXPECT_EQ(rom[mapByte(18, 18)], 40);
+  EXPECT_EQ(history.size(), 2U);
+  EXPECT_TRUE(tools.deleteSelection(5));
+  EXPECT_EQ(history.undoName(), kDeleteStep);
+  EXPECT_EQ(rom[mapByte(0, 3)], 5);
+  EXPECT_EQ(tools.copySelection()->metatiles, std::vector<std::uint8_t>(84, 5));
+  EXPECT_TRUE(tools.escape());
+  EXPECT_FALSE(tools.selection());
+  EXPECT_FALSE(tools.escape());
+  EXPECT_FALSE(tools.deleteSelection(5));
+  tools.selectAll();
+  EXPECT_EQ(tools.selection(), wholeField());
+}
+
+TEST(MapTools, PickAtTheCornersAndWithAltInEveryTool) {
+  ByteArray rom = test::randomBytes(rom::kMinImageSize, 8);
+  EditHistory history(rom);
+  MapTools tools(rom, history);
+  const ByteArray before = rom;
+  const std::pair<int, int> corners[] = {{0, 0}, {767, 0}, {0, 767}, {767, 767}};
+  for (const MapTool tool :
+       {MapTool::Pick, MapTool::Brush, MapTool::Select, MapTool::Fill, MapTool::SubPalette}) {
+    tools.setTool(tool);
+    for (const auto& [x, y] : corners) {
+      const auto result = tools.press(kLeftButton, tool == MapTool::Pick ? 0 : 4, x, y, 1);
+      tools.release(kLeftButton);
+      ASSERT_TRUE(result.picked);
+      EXPECT_EQ(*result.picked, rom[mapByte(x / 32, y / 32)]);
+    }
+    EXPECT_FALSE(tools.press(kLeftButton, 4, 768, 10, 1).picked);  // off the map
+  }
+  EXPECT_EQ(rom, before);
+  EXPECT_EQ(history.size(), 0U);
+}
+
+// The sub-palette brush sets every quadrant it enters: the four of one cell,
+// and a fast diagonal reported as two positions only.
+TEST(MapTools, TheSubPaletteBrushSetsEveryQuadrantEntered) {
+  struct Case {
+    std::vector<std::pair<int, int>> path;
+    int expectedQuadrants;
+  };
+  const Case cases[] = {
+      {{{40, 40}, {56, 40}, {56, 56}, {40, 56}}, 4},  // one cell's four
+      {{{8, 8}, {760, 760}}, 48 + 47},                // corner to corner in one move
+      {{{760, 8}, {8, 8}}, 48},                       // a row, right to left
+  };
+  for (const Case& c : cases) {
+    ByteArray rom(rom::kMinImageSize, 0);
+    EditHistory history(rom);
+    MapTools tools(rom, history);
+    tools.setTool(MapTool::SubPalette);
+    tools.setSubPalette(3);
+    tools.press(kLeftButton, 0, c.path.front().first, c.path.front().second, 0);
+    for (const auto& [x, y] : c.path) {
+      tools.move(kLeftButton, x, y, true, 0);
+    }
+    tools.release(kLeftButton);
+    int set = 0;
+    for (int qy = 0; qy < 48; ++qy) {
+      for (int qx = 0; qx < 48; ++qx) {
+        set += quadrantSubPalette(rom, qx, qy) == 3 ? 1 : 0;
+      }
+    }
+    EXPECT_EQ(set, c.expectedQuadrants);
+    EXPECT_EQ(history.size(), 1U);
+    for (const auto& [x, y] : c.path) {
+      EXPECT_EQ(quadrantSubPalette(rom, x / 16, y / 16), 3);
+    }
+  }
+}
+
+// A paste follows the pointer with its middle cell under it; every press
+// places it, one step each, until Esc.
+TEST(MapTools, APastePlacesItsBlockUntilEsc) {
+  ByteArray rom = test::randomBytes(rom::kMinImageSize, 12);
+  const MapBlock block = copyMapBlock(rom, CellRect{0, 0, 4, 3});
+  EditHistory history(rom);
+  MapTools tools(rom, history);
+  tools.setTool(MapTool::Fill);
+  tools.startPaste(block, MapCell{10, 10}, MapCell{0, 0});
+  EXPECT_EQ(tools.pastePreview(), (CellRect{8, 9, 4, 3}));
+  tools.startPaste(block, std::nullopt, MapCell{2, 5});
+  EXPECT_EQ(tools.pastePreview(), (CellRect{2, 5, 4, 3}));
+  EXPECT_TRUE(tools.move(0, 23 * 32 + 5, 0, true, 0).marksChanged);
+  EXPECT_EQ(tools.pastePreview(), (CellRect{21, 0, 3, 2}));  // clipped at the corner
+  EXPECT_EQ(tools.statusText(), "Paste: 21, 0 (3 x 2 cells)");
+  tools.press(kLeftButton, 0, 23 * 32 + 5, 0, 0);
+  tools.release(kLeftButton);
+  EXPECT_EQ(rom[mapByte(23, 1)], block.metatiles[2 * 4 + 2]);  // its top row is off the field
+  tools.press(kLeftButton, 0, 5 * 32, 5 * 32, 0);
+  EXPECT_EQ(rom[mapByte(3, 4)], block.metatiles[0]);
+  EXPECT_EQ(history.size(), 2U);
+  EXPECT_EQ(history.undoName(), kPasteStep);
+  EXPECT_TRUE(tools.escape());
+  EXPECT_FALSE(tools.pasting());
+  tools.press(kLeftButton, 0, 5 * 32, 5 * 32, 0);  // the fill tool again
+  EXPECT_EQ(history.undoName(), kFillStep);
 }
 
 TEST(MapEditor, ALeftPressWritesTheSelectedMetatileOnly) {

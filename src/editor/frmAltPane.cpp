@@ -430,8 +430,7 @@ void frmAltPane::showHistoryState(bool isModified) {
   setWindowModified(modified);
   menuEditUndo->setEnabled(history.canUndo());
   menuEditRedo->setEnabled(history.canRedo());
-  menuEditUndo->setStatusTip(QString::fromStdString(history.undoName()));
-  menuEditRedo->setStatusTip(QString::fromStdString(history.redoName()));
+  showUndoNames(menuEditUndo, menuEditRedo, history.undoName(), history.redoName());
 }
 
 void frmAltPane::showStatus(const std::string& text) {

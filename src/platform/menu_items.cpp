@@ -52,4 +52,17 @@ void ZoomItems::show(int zoom, const QString& view) const {
   }
 }
 
+void showUndoNames(QAction* undo, QAction* redo, const std::string& undoName,
+                   const std::string& redoName) {
+  const auto caption = [](const char* verb, const std::string& name) {
+    QString text = QString::fromStdString(name);
+    // A step's name shows as it is: "&&" is one "&".
+    return name.empty() ? QString(verb) : QString("%1 %2").arg(verb, text.replace("&", "&&"));
+  };
+  undo->setText(caption("&Undo", undoName));
+  redo->setText(caption("&Redo", redoName));
+  undo->setStatusTip(QString::fromStdString(undoName));
+  redo->setStatusTip(QString::fromStdString(redoName));
+}
+
 }  // namespace tarvo

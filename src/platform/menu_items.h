@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <functional>
+#include <string>
 
 class QAction;
 class QMenu;
@@ -27,6 +28,11 @@ struct ZoomItems {
   // Enables what can go on from `zoom` and names `view` in the tips.
   void show(int zoom, const QString& view) const;
 };
+// "&Undo Paste", "&Redo Fill": the Edit menu's items name the steps they
+// would take back or do again.
+void showUndoNames(QAction* undo, QAction* redo, const std::string& undoName,
+                   const std::string& redoName);
+
 ZoomItems addZoomItems(QMenu* menu, const std::function<void(int step)>& zoomBy);
 
 }  // namespace tarvo

@@ -134,6 +134,16 @@ void PictureSurface::updateMark(const std::optional<SurfaceMark>& mark) {
   }
 }
 
+void PictureSurface::setOverlay(const Surface* picture, QPoint at, SurfaceRect clip) {
+  if (picture == nullptr && overlay_ == nullptr) {
+    return;
+  }
+  overlay_ = picture;
+  overlayAt_ = at;
+  overlayClip_ = clip;
+  update();
+}
+
 void PictureSurface::paintEvent(QPaintEvent* event) {
   // The pixels are 0x00BBGGRR: in memory R, G, B, unused, which is RGBX8888.
   const QImage image(reinterpret_cast<const uchar*>(surface_.pixels()), surface_.width(),
@@ -157,6 +167,17 @@ void PictureSurface::paintEvent(QPaintEvent* event) {
   }
   painter.drawImage(picture, image);
   (void)event;
+  if (overlay_ != nullptr) {
+    const QImage over(reinterpret_cast<const uchar*>(overlay_->pixels()), overlay_->width(),
+                      overlay_->height(), overlay_->width() * 4, QImage::Format_RGBX8888);
+    const QRect clip(origin.x() + overlayClip_.x * k, origin.y() + overlayClip_.y * k,
+                     overlayClip_.width * k, overlayClip_.height * k);
+    painter.save();
+    painter.setClipRect(clip);
+    painter.setOpacity(0.75);
+    painter.drawImage(QRect(origin + overlayAt_ * k, over.size() * k), over);
+    painter.restore();
+  }
 
   const int line = std::max(1, static_cast<int>(std::lround(view.ratio)));
   for (const auto& mark : marks_) {

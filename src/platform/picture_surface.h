@@ -60,8 +60,12 @@ class PictureSurface : public QWidget, public SurfaceView {
 
   // Frames over the picture, in slots that the window names (the cell under
   // the pointer, a selection...); nothing clears a slot.
-  static constexpr int kMarkSlots = 3;
+  static constexpr int kMarkSlots = 4;
   void setMark(int slot, std::optional<SurfaceMark> mark);
+  // A picture shown over the view, see-through, with its top-left corner at
+  // pixel `at` of the surface; only its pixels within `clip` (in surface
+  // pixels) show. `picture` must outlive the overlay; nullptr removes it.
+  void setOverlay(const Surface* picture, QPoint at = {}, SurfaceRect clip = {});
 
   // The picture pixel under logical point `at` of the widget.
   QPoint pixelAt(QPointF at) const;
@@ -119,6 +123,9 @@ class PictureSurface : public QWidget, public SurfaceView {
   QPoint scroll_;
   int wheelSum_ = 0;  // Ctrl+wheel angle not yet a whole notch
   std::array<std::optional<SurfaceMark>, kMarkSlots> marks_{};
+  const Surface* overlay_ = nullptr;
+  QPoint overlayAt_;
+  SurfaceRect overlayClip_;
 };
 
 }  // namespace tarvo

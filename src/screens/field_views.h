@@ -8,6 +8,7 @@
 
 #include "gfx/tile_drawing.h"
 #include "screens/image_damage.h"
+#include "screens/map_blocks.h"
 #include "shell/palette.h"
 #include "shell/rom_image.h"
 
@@ -33,6 +34,10 @@ class FieldViews : public EditHistory::Listener {
   // Shows metatile `metatile` (0 to 132) enlarged on the preview.
   void selectMetatile(std::uint8_t metatile);
   std::uint8_t selectedMetatile() const { return selected_; }
+
+  // `block` as the field would show it at its top-left corner: the paste's
+  // preview and the clipboard's picture.
+  Surface blockPicture(const MapBlock& block) const;
 
   PaletteArray fieldPalette{};
   TilePixels tilePixels;

@@ -5,13 +5,43 @@ namespace tarvo {
 std::string keyboardAndMouseHelp() {
   return R"(MAIN WINDOW
 
-Field map
-  Left press or drag    put the selected metatile into each cell entered
-  Right press           next sub-palette (0, 1, 2, 3) for the 16 x 16 quadrant
-  Middle press          put the selected metatile into the cell
+Field map: tools (tool bar below the palette, or the Tools menu)
+  B  Brush              left press or drag: put the selected metatile into
+                        each cell entered (the tool at every start)
+  R  Rectangle select   left drag: select a rectangle of cells (a press
+                        selects one cell); a drag past the edge stops there
+  F  Fill               left press: the cells joined to the pressed one
+                        (side by side) that hold its metatile take the
+                        selected metatile; with a selection, only inside it
+  I  Pick               left press: select the cell's metatile in the table
+  P  Sub-palette brush  left press or drag: every 16 x 16 quadrant entered
+                        takes the chosen sub-palette
+  1, 2, 3, 4            choose sub-palette 0, 1, 2 or 3 for that brush
+  Alt+left press        pick, in every tool (if the desktop takes Alt+drag
+                        for itself, use I)
+  Right press           next sub-palette (0, 1, 2, 3) for the quadrant, in
+                        every tool
+  Middle press          put the selected metatile into the cell (Brush)
   Wheel                 scroll up and down; Shift+wheel: across
   Ctrl+wheel            zoom in or out about the pointer
-  The cell under the pointer is outlined, its quadrant marked.
+  The cell under the pointer is outlined, its quadrant marked; the
+  selection has a blue frame. The status bar's right end names the tool
+  and the selection's or paste's first cell and size.
+
+Selection, copy and paste (Edit menu)
+  Ctrl+A                select the whole field
+  Esc, Ctrl+Shift+A     cancel a paste or a selection drag, else deselect
+  Ctrl+C                copy the selection: its metatiles and the
+                        sub-palettes of its quadrants
+  Del                   fill the selection with the selected metatile
+  Ctrl+V                paste: the block follows the pointer, which holds
+                        its middle cell (for an even width or height, the
+                        cell right of or below the middle); each left press
+                        places it, the part beyond the field's edge dropped,
+                        until Esc or another tool
+  The clipboard holds the block as text too ("tarvo-field-block 1 COLUMNS
+  ROWS", see the README), so it can be kept in a file or pasted into a
+  second editor, and as a picture for image editors.
 
 Metatile table
   Left press            select the metatile to paint with

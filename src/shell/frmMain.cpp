@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include "editor/frmAltPane.h"
 #include "gfx/colors.h"
@@ -72,19 +73,22 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
 
   buildControls();
   buildMenus();
+  buildTools();
   enableMenus(false);
   enableViews(false);
   createGridLines();
   statusBar()->setObjectName("statusBar");
   setAcceptDrops(true);
+
   placeOnScreen(this, QSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() +
+                                              toolBar->sizeHint().height() +
                                               statusBar()->sizeHint().height()));
   restoreSettings();
   rom.history().addListener(this);
 }
 
 frmMain::~frmMain() {
-  mapStroke.reset();
+  mapTools.reset();
   rom.history().removeListener(this);
   if (altPane) {
     altPane->disconnect(this);
@@ -129,6 +133,11 @@ void frmMain::imageChanged(const std::vector<ByteRange>& ranges) {
   if (field.imageChanged(damage)) {
     showPalette();
   }
+  if (mapTools.pasting()) {
+    // The block's tiles or colours may have changed under the preview.
+    pastePicture = field.blockPicture(mapTools.pasteBlock());
+    showToolState();
+  }
   if (altPane) {
     altPane->imageChanged(damage);
   }
@@ -143,8 +152,7 @@ void frmMain::showHistoryState() {
   const bool loaded = rom.isLoaded();
   menuEditUndo->setEnabled(loaded && history.canUndo());
   menuEditRedo->setEnabled(loaded && history.canRedo());
-  menuEditUndo->setStatusTip(QString::fromStdString(history.undoName()));
-  menuEditRedo->setStatusTip(QString::fromStdString(history.redoName()));
+  showUndoNames(menuEditUndo, menuEditRedo, history.undoName(), history.redoName());
   setWindowModified(loaded && rom.isModified());
   if (altPane) {
     altPane->showHistoryState(loaded && rom.isModified());
@@ -425,7 +433,7 @@ void frmMain::buildMenus() {
   menuEditBatView = addAction(menuEdit, "menuEditBatView", "&Batter's View");
   menuEditBatView->setShortcut(QKeySequence("Ctrl+B"));
   menuEdit->addSeparator();
-  QAction* menuEditPreferences = addAction(menuEdit, "menuEditPreferences", "&Preferences...");
+  QAction* menuEditPreferences = addAction(menuEdit, "menuEditPreferences", "Pre&ferences...");
   connect(menuEditPreferences, &QAction::triggered, this, &frmMain::menuEditPreferences_Click);
 
   menuView = menuBar()->addMenu("&View");
@@ -486,8 +494,15 @@ void frmMain::enableMenus(bool enabled) {
   for (QAction* action : menuEdit->actions() + menuView->actions()) {
     action->setEnabled(enabled);
   }
+  menuTools->menuAction()->setEnabled(enabled);
+  for (QAction* action : menuTools->actions()) {
+    action->setEnabled(enabled);
+  }
+  toolBar->setEnabled(enabled);
+  subPaletteBar->setEnabled(enabled);
   showHistoryState();
   showZoomState();
+  showToolState();
 }
 
 void frmMain::enableViews(bool enabled) {
@@ -533,7 +548,8 @@ bool frmMain::loadRomFile(const QString& path) {
   }
   // The editor window shows the image it was opened on: it closes first.
   shutEditor();
-  mapStroke.reset();
+  mapTools.reset();
+  pastePicture.reset();
   rom.adopt(path.toStdString(), std::move(incoming));
   romPath = path;
   dialogDirectory = QFileInfo(path).absolutePath();
@@ -547,6 +563,7 @@ bool frmMain::loadRomFile(const QString& path) {
   enableViews(true);
   picMetaTable_MouseDown(0, 0, 0, 0);
   showHistoryState();
+  showToolState();
   settings::addRecentFile(QFileInfo(path).absoluteFilePath());
   settings::setLastFolder(dialogDirectory);
   showRecentFiles();
@@ -611,6 +628,7 @@ void frmMain::showPalette() {
     palette.setColor(QPalette::Window, QColor(redOf(colour), greenOf(colour), blueOf(colour)));
     lblnespal_edit[i]->setPalette(palette);
   }
+  showSubPaletteColours();
 }
 
 void frmMain::menuFileExportImage_Click(int view) {

@@ -13,13 +13,16 @@
 #include "platform/menu_items.h"
 #include "screens/field_views.h"
 #include "screens/map_editing.h"
+#include "screens/map_tools.h"
 #include "shell/edit_history.h"
 #include "shell/rom_document.h"
 
 class QAction;
+class QActionGroup;
 class QLabel;
 class QMenu;
 class QScrollBar;
+class QToolBar;
 
 namespace tarvo {
 
@@ -97,6 +100,11 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   const Surface& metatileTablePicture() const { return field.metaTableSurface; }
   const Surface& selectedMetatilePicture() const { return field.selMetaSurface; }
 
+  // The map tools, their selection and a paste under way.
+  const MapTools& tools() const { return mapTools; }
+  // Chooses a tool as its key or item does: a drag under way ends first.
+  void chooseTool(MapTool tool);
+
  signals:
   // The graphics editor window is asked for: mode `ap` (0 metatile editor,
   // 1 batter's view editor) at metatile `metaID`.
@@ -104,6 +112,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -122,6 +131,20 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void showHoverCell(int x, int y);
   void showSelectedMetatile();
   void picMetaTable_Arrow(int dx, int dy);
+  // Selects `metatile` and scrolls the table to show it.
+  void selectAndShowMetatile(int metatile);
+
+  // The tool bar, the Tools menu and the items of the Edit menu that work on
+  // the selection.
+  void buildTools();
+  // The selection's frame, the paste's preview and the tool in the status
+  // bar, after anything that may move them.
+  void showToolState();
+  // The sub-palette chooser's colours, from the field palette.
+  void showSubPaletteColours();
+  void menuEditCopy_Click();
+  void menuEditPaste_Click();
+  void menuEditDelete_Click();
   // The picture pixels the map's viewport shows.
   SurfaceRect visibleMapPixels() const;
   // After a scroll: the outline follows the pointer, which stood still.
@@ -185,10 +208,11 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QString romPath;
   QString dialogDirectory;
   std::uint8_t selectedMetatile = 0;
-  MapEditor mapEditor;  // holds curMapCol and curMapRow
   RomDocument rom{romImage};
-  // The edit of a left drag on the map, from the press to the release.
-  std::optional<Edit> mapStroke;
+  // The brush (which holds curMapCol and curMapRow) and the other tools.
+  MapTools mapTools{romImage, rom.history()};
+  // A paste's block as the field shows it, while the paste is under way.
+  std::optional<Surface> pastePicture;
   QPointer<frmAltPane> altPane;
 
   // The field palette, the decoded tiles (tilePixels), the four palette
@@ -233,6 +257,18 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QAction* menuViewQuadGrid = nullptr;
   ZoomItems zoomItems;
   QAction* menuHelpAbout = nullptr;
+  QMenu* menuTools = nullptr;
+  QActionGroup* toolGroup = nullptr;
+  std::array<QAction*, 5> toolActions{};  // in MapTool's order
+  std::array<QAction*, 4> subPaletteActions{};
+  QAction* menuEditCopy = nullptr;
+  QAction* menuEditPaste = nullptr;
+  QAction* menuEditDelete = nullptr;
+  QAction* menuEditSelectAll = nullptr;
+  QAction* menuEditDeselect = nullptr;
+  QToolBar* toolBar = nullptr;
+  QToolBar* subPaletteBar = nullptr;
+  QLabel* lblTool = nullptr;  // the status bar's tool and rectangle
 };
 
 }  // namespace tarvo

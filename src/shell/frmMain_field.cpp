@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QScrollBar>
+#include <QToolBar>
 
 #include "platform/clickable_label.h"
 #include "platform/clip_viewport.h"
@@ -75,36 +76,6 @@ void frmMain::menuViewMetaGrid_Click() {
   showLines(ln_metaSelH, menuViewMetaGrid->isChecked());
 }
 
-void frmMain::picMapRenderDest_MouseDown(int button, int, int x, int y) {
-  if (button == kLeftButton) {
-    // A stroke: one step from this press to the left button's release.
-    mapStroke.emplace(rom.history(), "Put metatile");
-    mapEditor.press(romImage, button, x, y, selectedMetatile);
-    mapStroke->flush();
-  } else {
-    // A step of its own, or part of the stroke a left drag has under way.
-    Edit edit(rom.history(), button == kRightButton ? "Change sub-palette" : "Put metatile");
-    mapEditor.press(romImage, button, x, y, selectedMetatile);
-  }
-  if (rom.isLoaded()) {
-    showStatus(mapStatus(romImage, x, y));
-  }
-  showHoverCell(x, y);
-}
-
-void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
-  lastZoomView = picMapRenderDest;
-  // A drag paints only cells in view; the status follows the pointer anyway.
-  if (mapStroke && mapPixelInView(x, y, visibleMapPixels()) &&
-      mapEditor.move(romImage, buttons, x, y, selectedMetatile)) {
-    mapStroke->flush();
-  }
-  if (rom.isLoaded()) {
-    showStatus(mapStatus(romImage, x, y));
-  }
-  showHoverCell(x, y);
-}
-
 SurfaceRect frmMain::visibleMapPixels() const {
   // The viewport's corners in the picture's pixels.
   const QPoint first =
@@ -112,13 +83,6 @@ SurfaceRect frmMain::visibleMapPixels() const {
   const QPoint last = picMapRenderDest->pixelAt(picMapRenderDest->mapFrom(
       picMapContainer, QPoint(picMapContainer->width() - 1, picMapContainer->height() - 1)));
   return {first.x(), first.y(), last.x() - first.x() + 1, last.y() - first.y() + 1};
-}
-
-void frmMain::picMapRenderDest_MouseUp(int button, int, int, int) {
-  mapEditor.release(button);
-  if (!mapEditor.inStroke()) {
-    mapStroke.reset();
-  }
 }
 
 void frmMain::picMetaTable_MouseDown(int, int, int x, int y) {
@@ -197,6 +161,10 @@ void frmMain::layoutControls() {
   for (std::size_t i = 0; i < lblnespal_edit.size(); ++i) {
     lblnespal_edit[i]->move(lblnespal_edit[i]->x(), (i < 16 ? 608 : 632) + dy);
   }
+  if (toolBar != nullptr) {
+    toolBar->setGeometry(552, 654 + dy, 249, 34);
+    subPaletteBar->setGeometry(552, 690 + dy, 249, 34);
+  }
   updateScrollRanges();
 }
 
@@ -240,7 +208,7 @@ PictureSurface* frmMain::zoomTarget() const {
 void frmMain::setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF> anchor) {
   zoom = clampZoom(zoom);
   lastZoomView = view;
-  if (zoom == view->zoom() || mapStroke) {
+  if (zoom == view->zoom() || mapTools.inGesture()) {
     return;  // not while a drag is under way: the cells would move under it
   }
   ClipViewport* container = view == picMapRenderDest ? picMapContainer : PicMetaContainer;
@@ -301,23 +269,7 @@ void frmMain::picMetaTable_Arrow(int dx, int dy) {
       (dx != 0 && next / 16 != selectedMetatile / 16)) {
     return;  // not past the table's edges, nor round to the next row
   }
-  picMetaTable_MouseDown(kLeftButton, 0, (next % 16) * 32, (next / 16) * 32);
-  // Keep the selection in sight.
-  const ViewTransform table = picMetaTable->transform();
-  const int row = table.logicalEdge(32);
-  const int rowsShown = std::max(1, PicMetaContainer->height() / row);
-  const int selectedRow = next / 16;
-  if (selectedRow < vscrMetatiles->value()) {
-    vscrMetatiles->setValue(selectedRow);
-  } else if (selectedRow >= vscrMetatiles->value() + rowsShown) {
-    vscrMetatiles->setValue(selectedRow - rowsShown + 1);
-  }
-  const int left = table.logicalEdge((next % 16) * 32);
-  if (left < hscrMetatiles->value()) {
-    hscrMetatiles->setValue(left);
-  } else if (left + row > hscrMetatiles->value() + PicMetaContainer->width()) {
-    hscrMetatiles->setValue(left + row - PicMetaContainer->width());
-  }
+  selectAndShowMetatile(next);
 }
 
 void frmMain::menuViewQuadGrid_Click() {

@@ -176,10 +176,10 @@ class FrmMainTest : public test::WindowFixture {
     QCOMPARE(window->windowTitle(), kTitle + " [demo.nes][*]");
     QCOMPARE(window->loadedPath(), demoPath);
     QCOMPARE(romImage, makeDemoRom());
-    // Every item but Undo and Redo, which wait for an edit, and the zooms
-    // that go below 1x.
-    const QStringList waiting{"menuEditUndo", "menuEditRedo", "menuViewZoomOut",
-                              "menuViewActualSize"};
+    // Every item but Undo and Redo, which wait for an edit, Copy and Delete,
+    // which wait for a selection, and the zooms that go below 1x.
+    const QStringList waiting{"menuEditUndo",    "menuEditRedo",    "menuEditCopy",
+                              "menuEditDelete",  "menuViewZoomOut", "menuViewActualSize"};
     // (A hidden item, a recent file not yet there, is disabled too.)
     for (QAction* item : window->findChildren<QAction*>()) {
       const QString name = item->objectName();

@@ -1,0 +1,132 @@
+// The main window's map tools: the brush (the default), rectangle select,
+// fill, pick and the sub-palette brush, and placing a pasted block. The window
+// hands presses, moves and releases over to it in map picture pixels, then
+// redraws; every change of the image goes through an Edit, so each action is
+// one step of the history.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "screens/map_blocks.h"
+#include "screens/map_editing.h"
+#include "shell/edit_history.h"
+
+namespace tarvo {
+
+enum class MapTool { Brush, Select, Fill, Pick, SubPalette };
+
+// "Brush", "Rectangle select", "Fill", "Pick", "Sub-palette brush".
+const char* mapToolName(MapTool tool);
+
+// Step names, as the Edit menu shows them after "Undo" and "Redo".
+inline constexpr const char* kPutMetatileStep = "Put Metatile";
+inline constexpr const char* kSubPaletteStep = "Change Sub-palette";
+inline constexpr const char* kPaintSubPaletteStep = "Paint Sub-palette";
+inline constexpr const char* kFillStep = "Fill";
+inline constexpr const char* kPasteStep = "Paste";
+inline constexpr const char* kDeleteStep = "Delete";
+
+class MapTools {
+ public:
+  // What a press or a move did besides writing bytes.
+  struct Result {
+    // A pick (the Pick tool, or Alt and the left button in any tool): the
+    // metatile to select.
+    std::optional<std::uint8_t> picked;
+    // The selection or the paste preview moved: draw their frames again.
+    bool marksChanged = false;
+  };
+
+  MapTools(ByteArray& rom, EditHistory& history) : rom_(rom), history_(history) {}
+
+  MapTool tool() const { return tool_; }
+  // Ends a gesture under way (a drag so far is one step) and a paste.
+  void setTool(MapTool tool);
+
+  // The sub-palette brush's sub-palette, 0 to 3.
+  int subPalette() const { return subPalette_; }
+  void setSubPalette(int subPalette);
+
+  // A press of `button` (1 left, 2 right, 4 middle) with `shift` held
+  // (1 Shift, 2 Ctrl, 4 Alt) at pixel (x, y) of the map picture. What the
+  // left button does is decided here and holds until its release: Alt picks
+  // in every tool, a paste under way places its block, else the tool acts.
+  // The right button steps the quadrant's sub-palette in every tool.
+  Result press(int button, int shift, int x, int y, std::uint8_t metatile);
+  // A move with `buttons` held; `inView` says whether the pixel is in the
+  // viewport: drags write only where the user can see.
+  Result move(int buttons, int x, int y, bool inView, std::uint8_t metatile);
+  void release(int button);
+  // Ends a gesture under way as its release would (a tool key, the window
+  // losing the focus): what it wrote so far stays, as one step.
+  void endGesture();
+  // A left drag is under way (zooms wait for its end).
+  bool inGesture() const { return gesture_ != Gesture::None; }
+
+  // Esc: cancels a selection drag (the selection is what it was before the
+  // press), else a paste, else ends a drag, else clears the selection.
+  // Returns whether anything changed.
+  bool escape();
+
+  // Selections are view state: they add no step to the history.
+  const std::optional<CellRect>& selection() const { return selection_; }
+  void selectAll();
+  void clearSelection();
+  // The selection's block, for Ctrl+C; nothing without a selection.
+  std::optional<MapBlock> copySelection() const;
+  // Delete: the selection filled with `metatile`, one step. Returns whether a
+  // byte changed.
+  bool deleteSelection(std::uint8_t metatile);
+
+  // Ctrl+V: `block` follows the pointer until Esc or another tool; every left
+  // press places it. The pointer's cell holds the block's middle cell (for
+  // an even width or height, the one right of or below the middle). Starts
+  // at `at`, the pointer's cell, when it is over the map, else with the
+  // block's top-left cell at `firstVisible`.
+  void startPaste(MapBlock block, std::optional<MapCell> at, MapCell firstVisible);
+  bool pasting() const { return paste_.has_value(); }
+  const MapBlock& pasteBlock() const { return *paste_; }
+  // The block's top-left cell, which may lie off the field.
+  int pasteColumn() const { return pasteColumn_; }
+  int pasteRow() const { return pasteRow_; }
+  // The cells a press would write: the preview shows exactly these.
+  CellRect pastePreview() const;
+
+  // The brush's last pressed cell (curMapCol, curMapRow).
+  MapCell current() const { return brush_.current(); }
+
+  // A new image: no gesture, selection or paste.
+  void reset();
+
+  // For the status bar: the tool's name and, while selecting or pasting, the
+  // rectangle's origin and size in cells ("Rectangle select: 3, 4 (5 x 2
+  // cells)").
+  std::string statusText() const;
+
+ private:
+  enum class Gesture { None, Brush, Select, SubPalette };
+
+  // Places the pasted block so that the pointer's cell holds its middle cell.
+  bool followPointer(int x, int y);
+  void paintQuadrants(int qx, int qy);
+
+  ByteArray& rom_;
+  EditHistory& history_;
+  MapTool tool_ = MapTool::Brush;
+  int subPalette_ = 0;
+  MapEditor brush_;
+  Gesture gesture_ = Gesture::None;
+  std::optional<Edit> stroke_;  // the left drag's step, from press to release
+  std::optional<CellRect> selection_;
+  std::optional<CellRect> selectionBefore_;  // while selecting: for Esc
+  MapCell anchor_{0, 0};                     // the selection drag's first cell
+  int lastQuadrantX_ = 0;                    // the sub-palette brush's last quadrant
+  int lastQuadrantY_ = 0;
+  std::optional<MapBlock> paste_;
+  int pasteColumn_ = 0;
+  int pasteRow_ = 0;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,310 @@
+// The main window's map tools: the tool bar and the Tools menu, the pointer
+// on the map, the selection, copy, paste and Delete.
+#include <QAction>
+#include <QActionGroup>
+#include <QCursor>
+#include <QEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "gfx/colors.h"
+#include "platform/block_clipboard.h"
+#include "platform/clip_viewport.h"
+#include "platform/menu_items.h"
+#include "platform/picture_surface.h"
+#include "screens/status_text.h"
+#include "shell/frmMain.h"
+#include "shell/rom_locations.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr int kSelectionSlot = 2;
+constexpr int kPasteSlot = 3;
+const QColor kSelectionFrame(64, 224, 255);
+const QColor kPasteFrame(255, 255, 255);
+
+struct ToolItem {
+  MapTool tool;
+  const char* name;
+  const char* caption;
+  const char* label;  // on the tool bar
+  const char* key;
+  const char* tip;
+};
+
+constexpr ToolItem kToolItems[] = {
+    {MapTool::Brush, "toolBrush", "&Brush", "Brush", "B",
+     "Brush (B): put the selected metatile into each cell entered"},
+    {MapTool::Select, "toolSelect", "&Rectangle Select", "Select", "R",
+     "Rectangle select (R): drag over cells; Ctrl+A the whole field, Esc clears"},
+    {MapTool::Fill, "toolFill", "&Fill", "Fill", "F",
+     "Fill (F): the connected cells of the pressed cell's metatile take the selected one"},
+    {MapTool::Pick, "toolPick", "&Pick", "Pick", "I",
+     "Pick (I): select the pressed cell's metatile; Alt+press picks in every tool"},
+    {MapTool::SubPalette, "toolSubPalette", "&Sub-palette Brush", "Sub-pal.", "P",
+     "Sub-palette brush (P): every quadrant entered takes the chosen sub-palette (1 to 4)"},
+};
+
+SurfaceRect pixelsOf(const CellRect& cells) {
+  return {cells.column * rom::kMetatileSide, cells.row * rom::kMetatileSide,
+          cells.columns * rom::kMetatileSide, cells.rows * rom::kMetatileSide};
+}
+
+}  // namespace
+
+void frmMain::buildTools() {
+  // The tool bar sits in the room below the palette, so that the window
+  // keeps its size and fits a screen 768 pixels high.
+  toolBar = new QToolBar("Tools", clientArea);
+  toolBar->setObjectName("toolBar");
+  toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  subPaletteBar = new QToolBar("Sub-palettes", clientArea);
+  subPaletteBar->setObjectName("subPaletteBar");
+  subPaletteBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  subPaletteBar->setIconSize(QSize(24, 12));
+  menuTools = new QMenu("&Tools", this);
+  menuTools->setObjectName("menuTools");
+  menuBar()->insertMenu(findChild<QMenu*>("menuHelp")->menuAction(), menuTools);
+
+  toolGroup = new QActionGroup(this);
+  toolGroup->setExclusive(true);
+  for (const ToolItem& item : kToolItems) {
+    QAction* action = addNamedAction(menuTools, item.name, item.caption);
+    action->setCheckable(true);
+    action->setShortcut(QKeySequence(item.key));
+    action->setToolTip(item.tip);
+    action->setStatusTip(item.tip);
+    action->setIconText(item.label);
+    toolGroup->addAction(action);
+    toolBar->addAction(action);
+    toolActions[static_cast<std::size_t>(item.tool)] = action;
+    connect(action, &QAction::triggered, this, [this, tool = item.tool] { chooseTool(tool); });
+  }
+  toolActions[0]->setChecked(true);
+
+  // The sub-palette brush's chooser: keys 1 to 4 for sub-palettes 0 to 3.
+  menuTools->addSeparator();
+  auto* subPaletteGroup = new QActionGroup(this);
+  for (int i = 0; i < 4; ++i) {
+    QAction* action =
+        addNamedAction(menuTools, "toolSubPaletteChoice", QString("Sub-palette &%1").arg(i));
+    action->setProperty("index", i);
+    action->setCheckable(true);
+    action->setShortcut(QKeySequence(QString::number(i + 1)));
+    action->setToolTip(QString("Sub-palette %1 for the sub-palette brush (%2)").arg(i).arg(i + 1));
+    subPaletteGroup->addAction(action);
+    subPaletteBar->addAction(action);
+    subPaletteActions[static_cast<std::size_t>(i)] = action;
+    connect(action, &QAction::triggered, this, [this, i] {
+      mapTools.setSubPalette(i);
+      showToolState();
+    });
+  }
+  subPaletteActions[0]->setChecked(true);
+  showSubPaletteColours();
+
+  // The Edit menu's items for the selection, before Tile Data.
+  QAction* before = menuEditTileData;
+  auto addEditItem = [&](const char* name, const QString& caption,
+                         const QList<QKeySequence>& keys) {
+    QAction* action = new QAction(caption, this);
+    action->setObjectName(name);
+    action->setShortcuts(keys);
+    menuEdit->insertAction(before, action);
+    return action;
+  };
+  menuEditCopy = addEditItem("menuEditCopy", "&Copy", {QKeySequence("Ctrl+C")});
+  menuEditPaste = addEditItem("menuEditPaste", "&Paste", {QKeySequence("Ctrl+V")});
+  menuEditDelete = addEditItem("menuEditDelete", "&Delete", {QKeySequence(Qt::Key_Delete)});
+  menuEditSelectAll = addEditItem("menuEditSelectAll", "Select &All", {QKeySequence("Ctrl+A")});
+  menuEditDeselect = addEditItem("menuEditDeselect", "Dese&lect",
+                                 {QKeySequence(Qt::Key_Escape), QKeySequence("Ctrl+Shift+A")});
+  menuEditDeselect->setStatusTip(
+      "Esc: cancels a paste or a selection drag, else clears the "
+      "selection");
+  menuEdit->insertSeparator(before);
+  connect(menuEditCopy, &QAction::triggered, this, &frmMain::menuEditCopy_Click);
+  connect(menuEditPaste, &QAction::triggered, this, &frmMain::menuEditPaste_Click);
+  connect(menuEditDelete, &QAction::triggered, this, &frmMain::menuEditDelete_Click);
+  connect(menuEditSelectAll, &QAction::triggered, this, [this] {
+    mapTools.selectAll();
+    showToolState();
+  });
+  connect(menuEditDeselect, &QAction::triggered, this, [this] {
+    if (mapTools.escape()) {
+      showToolState();
+    }
+  });
+
+  lblTool = new QLabel(this);
+  lblTool->setObjectName("lblTool");
+  statusBar()->addPermanentWidget(lblTool);
+  showToolState();
+}
+
+void frmMain::chooseTool(MapTool tool) {
+  mapTools.setTool(tool);
+  toolActions[static_cast<std::size_t>(tool)]->setChecked(true);
+  showToolState();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+  // A drag whose release this window will not see (another window took the
+  // pointer) ends here, as one step.
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && mapTools.inGesture()) {
+    mapTools.endGesture();
+    showToolState();
+  }
+  QMainWindow::changeEvent(event);
+}
+
+void frmMain::showSubPaletteColours() {
+  if (toolBar == nullptr) {
+    return;  // not built yet
+  }
+  for (int i = 0; i < 4; ++i) {
+    QPixmap swatch(24, 12);
+    QPainter painter(&swatch);
+    for (int c = 0; c < 4; ++c) {
+      const Color colour = paletteColor(field.fieldPalette[static_cast<std::size_t>(4 * i + c)]);
+      painter.fillRect(6 * c, 0, 6, 12, QColor(redOf(colour), greenOf(colour), blueOf(colour)));
+    }
+    painter.end();
+    QAction* action = subPaletteActions[static_cast<std::size_t>(i)];
+    action->setIcon(QIcon(swatch));
+    action->setIconText(QString::number(i));
+  }
+}
+
+void frmMain::showToolState() {
+  const std::optional<CellRect>& selection = mapTools.selection();
+  picMapRenderDest->setMark(
+      kSelectionSlot, selection ? std::optional<SurfaceMark>(
+                                      SurfaceMark{pixelsOf(*selection), kSelectionFrame, 2, false})
+                                : std::nullopt);
+  if (mapTools.pasting() && pastePicture) {
+    const CellRect area = mapTools.pastePreview();
+    picMapRenderDest->setOverlay(&*pastePicture,
+                                 QPoint(mapTools.pasteColumn() * rom::kMetatileSide,
+                                        mapTools.pasteRow() * rom::kMetatileSide),
+                                 pixelsOf(area));
+    picMapRenderDest->setMark(kPasteSlot, area.empty()
+                                              ? std::nullopt
+                                              : std::optional<SurfaceMark>(SurfaceMark{
+                                                    pixelsOf(area), kPasteFrame, 1, true}));
+  } else {
+    picMapRenderDest->setOverlay(nullptr);
+    picMapRenderDest->setMark(kPasteSlot, std::nullopt);
+  }
+  const bool hasSelection = rom.isLoaded() && selection.has_value();
+  menuEditCopy->setEnabled(hasSelection);
+  menuEditDelete->setEnabled(hasSelection);
+  menuEditPaste->setEnabled(rom.isLoaded());
+  menuEditSelectAll->setEnabled(rom.isLoaded());
+  menuEditDeselect->setEnabled(rom.isLoaded());
+  lblTool->setText(QString::fromStdString(mapTools.statusText()));
+}
+
+void frmMain::menuEditCopy_Click() {
+  const std::optional<MapBlock> block = mapTools.copySelection();
+  if (!block) {
+    statusBar()->showMessage("Select cells first: Rectangle select (R), or Ctrl+A", 5000);
+    return;
+  }
+  putOnClipboard(kFieldBlockMime, mapBlockText(*block), field.blockPicture(*block));
+  statusBar()->showMessage(QString("Copied %1 x %2 cells").arg(block->columns).arg(block->rows),
+                           5000);
+}
+
+void frmMain::menuEditPaste_Click() {
+  MapBlock block;
+  std::string reason;
+  if (!parseMapBlockText(clipboardText(kFieldBlockMime), block, &reason)) {
+    statusBar()->showMessage(
+        QString("The clipboard holds no field block (%1)").arg(QString::fromStdString(reason)),
+        8000);
+    return;
+  }
+  std::optional<MapCell> at;
+  if (picMapRenderDest->underMouse()) {
+    const QPoint pixel = picMapRenderDest->pixelAt(picMapRenderDest->mapFromGlobal(QCursor::pos()));
+    at = mapCellAt(pixel.x(), pixel.y());
+  }
+  const SurfaceRect visible = visibleMapPixels();
+  const MapCell first =
+      clampedMapCellAt(visible.x + rom::kMetatileSide - 1, visible.y + rom::kMetatileSide - 1);
+  pastePicture = field.blockPicture(block);
+  mapTools.startPaste(std::move(block), at, first);
+  showToolState();
+}
+
+void frmMain::menuEditDelete_Click() {
+  mapTools.deleteSelection(selectedMetatile);
+}
+
+void frmMain::picMapRenderDest_MouseDown(int button, int shift, int x, int y) {
+  const MapTools::Result result = mapTools.press(button, shift, x, y, selectedMetatile);
+  if (result.picked) {
+    selectAndShowMetatile(*result.picked);
+  }
+  if (rom.isLoaded()) {
+    showStatus(mapStatus(romImage, x, y));
+  }
+  showHoverCell(x, y);
+  showToolState();
+}
+
+void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
+  lastZoomView = picMapRenderDest;
+  // A drag writes only cells in view; the status follows the pointer anyway.
+  const MapTools::Result result =
+      mapTools.move(buttons, x, y, mapPixelInView(x, y, visibleMapPixels()), selectedMetatile);
+  if (rom.isLoaded()) {
+    showStatus(mapStatus(romImage, x, y));
+  }
+  showHoverCell(x, y);
+  if (result.marksChanged) {
+    showToolState();
+  }
+}
+
+void frmMain::picMapRenderDest_MouseUp(int button, int, int, int) {
+  mapTools.release(button);
+  showToolState();
+}
+
+void frmMain::selectAndShowMetatile(int metatile) {
+  if (metatile < 0 || metatile >= rom::kMetatileCount) {
+    // A map byte beyond the table names no metatile to paint with.
+    statusBar()->showMessage(QString("Cell holds %1, beyond the metatile table").arg(metatile),
+                             5000);
+    return;
+  }
+  picMetaTable_MouseDown(kLeftButton, 0, (metatile % 16) * 32, (metatile / 16) * 32);
+  // Keep the selection in sight.
+  const ViewTransform table = picMetaTable->transform();
+  const int row = table.logicalEdge(32);
+  const int rowsShown = std::max(1, PicMetaContainer->height() / row);
+  const int selectedRow = metatile / 16;
+  if (selectedRow < vscrMetatiles->value()) {
+    vscrMetatiles->setValue(selectedRow);
+  } else if (selectedRow >= vscrMetatiles->value() + rowsShown) {
+    vscrMetatiles->setValue(selectedRow - rowsShown + 1);
+  }
+  const int left = table.logicalEdge((metatile % 16) * 32);
+  if (left < hscrMetatiles->value()) {
+    hscrMetatiles->setValue(left);
+  } else if (left + row > hscrMetatiles->value() + PicMetaContainer->width()) {
+    hscrMetatiles->setValue(left + row - PicMetaContainer->width());
+  }
+}
+
+}  // namespace tarvo
