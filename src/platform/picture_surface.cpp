@@ -135,10 +135,16 @@ void PictureSurface::updateMark(const std::optional<SurfaceMark>& mark) {
 }
 
 void PictureSurface::setOverlay(const Surface* picture, QPoint at, SurfaceRect clip) {
-  if (picture == nullptr && overlay_ == nullptr) {
+  if (picture == nullptr && overlay_.isNull()) {
     return;
   }
-  overlay_ = picture;
+  // A copy with opaque pixels: drawn see-through, the unused byte of the
+  // surface's pixels would count as their alpha.
+  overlay_ = picture == nullptr
+                 ? QImage()
+                 : QImage(reinterpret_cast<const uchar*>(picture->pixels()), picture->width(),
+                          picture->height(), picture->width() * 4, QImage::Format_RGBX8888)
+                       .convertToFormat(QImage::Format_RGB32);
   overlayAt_ = at;
   overlayClip_ = clip;
   update();
@@ -167,9 +173,8 @@ void PictureSurface::paintEvent(QPaintEvent* event) {
   }
   painter.drawImage(picture, image);
   (void)event;
-  if (overlay_ != nullptr) {
-    const QImage over(reinterpret_cast<const uchar*>(overlay_->pixels()), overlay_->width(),
-                      overlay_->height(), overlay_->width() * 4, QImage::Format_RGBX8888);
+  if (!overlay_.isNull()) {
+    const QImage& over = overlay_;
     const QRect clip(origin.x() + overlayClip_.x * k, origin.y() + overlayClip_.y * k,
                      overlayClip_.width * k, overlayClip_.height * k);
     painter.save();

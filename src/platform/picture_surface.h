@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QWidget>
 #include <array>
 #include <optional>
@@ -64,7 +65,7 @@ class PictureSurface : public QWidget, public SurfaceView {
   void setMark(int slot, std::optional<SurfaceMark> mark);
   // A picture shown over the view, see-through, with its top-left corner at
   // pixel `at` of the surface; only its pixels within `clip` (in surface
-  // pixels) show. `picture` must outlive the overlay; nullptr removes it.
+  // pixels) show. The overlay is a copy; nullptr removes it.
   void setOverlay(const Surface* picture, QPoint at = {}, SurfaceRect clip = {});
 
   // The picture pixel under logical point `at` of the widget.
@@ -123,7 +124,7 @@ class PictureSurface : public QWidget, public SurfaceView {
   QPoint scroll_;
   int wheelSum_ = 0;  // Ctrl+wheel angle not yet a whole notch
   std::array<std::optional<SurfaceMark>, kMarkSlots> marks_{};
-  const Surface* overlay_ = nullptr;
+  QImage overlay_;
   QPoint overlayAt_;
   SurfaceRect overlayClip_;
 };

@@ -80,9 +80,12 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
   statusBar()->setObjectName("statusBar");
   setAcceptDrops(true);
 
-  placeOnScreen(this, QSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() +
-                                              toolBar->sizeHint().height() +
-                                              statusBar()->sizeHint().height()));
+  // The menu bar's height at the window's width: narrower, it would wrap.
+  const int menuHeight = std::max(menuBar()->heightForWidth(kClientWidth), 0);
+  placeOnScreen(
+      this, QSize(kClientWidth, kClientHeight +
+                                    (menuHeight > 0 ? menuHeight : menuBar()->sizeHint().height()) +
+                                    statusBar()->sizeHint().height()));
   restoreSettings();
   rom.history().addListener(this);
 }
@@ -376,6 +379,7 @@ void frmMain::buildControls() {
     showStatus(pickerStatus(x, y));
   });
   connect(picMapRenderDest, &PictureSurface::left, this, [this] {
+    pointerCell.reset();
     showStatus({});
     showHoverCell(-1, -1);
   });

@@ -213,6 +213,8 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   MapTools mapTools{romImage, rom.history()};
   // A paste's block as the field shows it, while the paste is under way.
   std::optional<Surface> pastePicture;
+  // The map pixel under the pointer, while it is over the map.
+  std::optional<MapCell> pointerCell;
   QPointer<frmAltPane> altPane;
 
   // The field palette, the decoded tiles (tilePixels), the four palette

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -12,6 +13,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "gfx/colors.h"
 #include "platform/block_clipboard.h"
@@ -49,7 +51,7 @@ constexpr ToolItem kToolItems[] = {
      "Fill (F): the connected cells of the pressed cell's metatile take the selected one"},
     {MapTool::Pick, "toolPick", "&Pick", "Pick", "I",
      "Pick (I): select the pressed cell's metatile; Alt+press picks in every tool"},
-    {MapTool::SubPalette, "toolSubPalette", "&Sub-palette Brush", "Sub-pal.", "P",
+    {MapTool::SubPalette, "toolSubPalette", "&Sub-palette Brush", "Sub-palette", "P",
      "Sub-palette brush (P): every quadrant entered takes the chosen sub-palette (1 to 4)"},
 };
 
@@ -66,10 +68,17 @@ void frmMain::buildTools() {
   toolBar = new QToolBar("Tools", clientArea);
   toolBar->setObjectName("toolBar");
   toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  toolBar->setMovable(false);
   subPaletteBar = new QToolBar("Sub-palettes", clientArea);
   subPaletteBar->setObjectName("subPaletteBar");
-  subPaletteBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  subPaletteBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
   subPaletteBar->setIconSize(QSize(24, 12));
+  subPaletteBar->setMovable(false);
+  for (QToolBar* bar : {toolBar, subPaletteBar}) {
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->layout()->setSpacing(1);
+    bar->setStyleSheet("QToolButton { padding: 1px 2px; }");
+  }
   menuTools = new QMenu("&Tools", this);
   menuTools->setObjectName("menuTools");
   menuBar()->insertMenu(findChild<QMenu*>("menuHelp")->menuAction(), menuTools);
@@ -84,11 +93,16 @@ void frmMain::buildTools() {
     action->setStatusTip(item.tip);
     action->setIconText(item.label);
     toolGroup->addAction(action);
-    toolBar->addAction(action);
+    // The sub-palette brush sits beside its chooser.
+    (item.tool == MapTool::SubPalette ? subPaletteBar : toolBar)->addAction(action);
     toolActions[static_cast<std::size_t>(item.tool)] = action;
     connect(action, &QAction::triggered, this, [this, tool = item.tool] { chooseTool(tool); });
   }
   toolActions[0]->setChecked(true);
+  if (auto* button = qobject_cast<QToolButton*>(subPaletteBar->widgetForAction(
+          toolActions[static_cast<std::size_t>(MapTool::SubPalette)]))) {
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  }
 
   // The sub-palette brush's chooser: keys 1 to 4 for sub-palettes 0 to 3.
   menuTools->addSeparator();
@@ -180,7 +194,6 @@ void frmMain::showSubPaletteColours() {
     painter.end();
     QAction* action = subPaletteActions[static_cast<std::size_t>(i)];
     action->setIcon(QIcon(swatch));
-    action->setIconText(QString::number(i));
   }
 }
 
@@ -233,16 +246,11 @@ void frmMain::menuEditPaste_Click() {
         8000);
     return;
   }
-  std::optional<MapCell> at;
-  if (picMapRenderDest->underMouse()) {
-    const QPoint pixel = picMapRenderDest->pixelAt(picMapRenderDest->mapFromGlobal(QCursor::pos()));
-    at = mapCellAt(pixel.x(), pixel.y());
-  }
   const SurfaceRect visible = visibleMapPixels();
   const MapCell first =
       clampedMapCellAt(visible.x + rom::kMetatileSide - 1, visible.y + rom::kMetatileSide - 1);
   pastePicture = field.blockPicture(block);
-  mapTools.startPaste(std::move(block), at, first);
+  mapTools.startPaste(std::move(block), pointerCell, first);
   showToolState();
 }
 
@@ -264,6 +272,7 @@ void frmMain::picMapRenderDest_MouseDown(int button, int shift, int x, int y) {
 
 void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
   lastZoomView = picMapRenderDest;
+  pointerCell = mapCellAt(x, y);
   // A drag writes only cells in view; the status follows the pointer anyway.
   const MapTools::Result result =
       mapTools.move(buttons, x, y, mapPixelInView(x, y, visibleMapPixels()), selectedMetatile);

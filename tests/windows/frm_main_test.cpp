@@ -3,21 +3,26 @@
 // routing, on the offscreen platform.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QWheelEvent>
 #include <cmath>
 #include <filesystem>
 
 #include "demo/demo_rom.h"
+#include "platform/block_clipboard.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
+#include "screens/map_blocks.h"
 #include "screens/map_editing.h"
 #include "screens/view_transform.h"
 #include "screens/views.h"
@@ -178,8 +183,8 @@ class FrmMainTest : public test::WindowFixture {
     QCOMPARE(romImage, makeDemoRom());
     // Every item but Undo and Redo, which wait for an edit, Copy and Delete,
     // which wait for a selection, and the zooms that go below 1x.
-    const QStringList waiting{"menuEditUndo",    "menuEditRedo",    "menuEditCopy",
-                              "menuEditDelete",  "menuViewZoomOut", "menuViewActualSize"};
+    const QStringList waiting{"menuEditUndo",   "menuEditRedo",    "menuEditCopy",
+                              "menuEditDelete", "menuViewZoomOut", "menuViewActualSize"};
     // (A hidden item, a recent file not yet there, is disabled too.)
     for (QAction* item : window->findChildren<QAction*>()) {
       const QString name = item->objectName();
@@ -660,6 +665,137 @@ class FrmMainTest : public test::WindowFixture {
         }
       }
     }
+  }
+
+  // The map tools through Qt's routing, at every zoom: the keys choose
+  // them; Alt+press picks in every tool; a selection dragged past the edge
+  // stops there; Ctrl+C puts three forms on the clipboard, the picture as
+  // the map shows the cells; a paste holds its middle cell under the pointer
+  // and writes the cells its preview shows.
+  void theMapToolsAtEveryZoom() {
+    QVERIFY(loadDemo());
+    auto* map = child<PictureSurface>("picMapRenderDest");
+    auto mapAt = [](int column, int row) {
+      return int{romImage[static_cast<std::size_t>(rom::kFieldMap.offset + row * 24 + column)]};
+    };
+    const std::pair<Qt::Key, MapTool> keys[] = {{Qt::Key_R, MapTool::Select},
+                                                {Qt::Key_F, MapTool::Fill},
+                                                {Qt::Key_I, MapTool::Pick},
+                                                {Qt::Key_P, MapTool::SubPalette},
+                                                {Qt::Key_B, MapTool::Brush}};
+    int zoomsTried = 0;
+    for (const int zoom : {1, 2, 3}) {
+      window->setViewZoom(map, zoom);
+      child<QScrollBar>("vscrMap")->setValue(0);
+      child<QScrollBar>("hscrMap")->setValue(0);
+      const QRect used = map->widgetRectOf({0, 0, 6 * 32, 5 * 32});
+      if (used.right() >= child("picMapContainer")->width() ||
+          used.bottom() >= child("picMapContainer")->height()) {
+        continue;  // a small screen at a large scale: the cells used are out of view
+      }
+      ++zoomsTried;
+      const ByteArray before = romImage;
+      for (const auto& [key, tool] : keys) {
+        QTest::keyClick(window.get(), key);
+        QCOMPARE(window->tools().tool(), tool);
+        child<QScrollBar>("vscrMetatiles")->setValue(0);  // a pick scrolls the table
+        pickMetatile((mapAt(5, 3) + 1) % 16);             // another than the cell's
+        press(map, 5 * 32 + 3, 3 * 32 + 3, Qt::LeftButton, Qt::AltModifier);
+        release(map, 5 * 32 + 3, 3 * 32 + 3);
+        QCOMPARE(int{window->selectedMetatileNumber()}, mapAt(5, 3));
+        QCOMPARE(romImage, before);
+      }
+      QTest::keyClick(window.get(), Qt::Key_3);
+      QCOMPARE(window->tools().subPalette(), 2);
+      QCOMPARE(romImage, before);
+      QVERIFY(!window->document().history().canUndo());  // picks add no step
+
+      QTest::keyClick(window.get(), Qt::Key_R);
+      press(map, 3 * 32 + 5, 3 * 32 + 5);
+      moveTo(map, -40, 4 * 32 + 5);  // past the left edge
+      release(map, -40, 4 * 32 + 5);
+      const CellRect selected{0, 3, 4, 2};
+      QCOMPARE(*window->tools().selection(), selected);
+      QVERIFY(child<QLabel>("lblTool")->text().contains("0, 3 (4 x 2 cells)"));
+      QApplication::clipboard()->clear();
+      action("menuEditCopy")->trigger();
+      const QMimeData* data = QApplication::clipboard()->mimeData();
+      QVERIFY(data->hasFormat(kFieldBlockMime));
+      const MapBlock block = copyMapBlock(romImage, selected);
+      QCOMPARE(data->text().toStdString(), mapBlockText(block));
+      const QImage picture = QApplication::clipboard()->image();
+      QCOMPARE(picture.size(), QSize(128, 64));
+      for (int y = 0; y < 64; y += 3) {
+        for (int x = 0; x < 128; x += 5) {
+          const Color shown = window->mapPicture().pixel(x, 3 * 32 + y);
+          QCOMPARE(picture.pixel(x, y), qRgb(redOf(shown), greenOf(shown), blueOf(shown)));
+        }
+      }
+      moveTo(map, 4 * 32 + 9, 3 * 32 + 9);
+      action("menuEditPaste")->trigger();
+      QCOMPARE(window->tools().pastePreview(), (CellRect{2, 2, 4, 2}));
+      moveTo(map, 32 + 9, 32 + 9);  // the block's left column off the field
+      QCOMPARE(window->tools().pastePreview(), (CellRect{0, 0, 3, 2}));
+      click(map, 32 + 9, 32 + 9);
+      for (int row = 0; row < 24; ++row) {
+        for (int column = 0; column < 24; ++column) {
+          const bool written = column < 3 && row < 2;
+          const int expected =
+              written ? block.metatiles[static_cast<std::size_t>(row * 4 + column + 1)]
+                      : before[static_cast<std::size_t>(rom::kFieldMap.offset + row * 24 + column)];
+          QCOMPARE(mapAt(column, row), expected);
+        }
+      }
+      QCOMPARE(action("menuEditUndo")->text(), QString("&Undo Paste"));
+      QTest::keyClick(window.get(), Qt::Key_Escape);  // the paste ends
+      QVERIFY(!window->tools().pasting());
+      QTest::keyClick(window.get(), Qt::Key_Escape);  // the selection goes
+      QVERIFY(!window->tools().selection());
+      action("menuEditUndo")->trigger();
+      QCOMPARE(romImage, before);
+      expectEveryViewFresh();
+    }
+    if (zoomsTried == 0) {
+      QSKIP("the map's viewport is smaller than the cells this test uses");
+    }
+  }
+
+  // A block copied in one editor pastes into another through its text
+  // alone, as from a second running editor or a text file.
+  void aBlockPastesIntoAnotherEditorThroughItsText() {
+    QVERIFY(loadDemo());
+    QTest::keyClick(window.get(), Qt::Key_R);
+    auto* map = child<PictureSurface>("picMapRenderDest");
+    press(map, 10 * 32, 5 * 32);
+    moveTo(map, 13 * 32, 7 * 32);
+    release(map, 13 * 32, 7 * 32);
+    action("menuEditCopy")->trigger();
+    const QString text = QApplication::clipboard()->text();
+    const MapBlock copied = copyMapBlock(romImage, {10, 5, 4, 3});
+
+    // The other editor, on another image.
+    window.reset();
+    ByteArray other = makeDemoRom();
+    std::fill_n(other.begin() + rom::kFieldMap.offset, 576, 7);
+    std::fill_n(other.begin() + rom::kFieldAttributeMap.offset, 576, 0);
+    test::writeFile(*dir / "other.nes", other);
+    window = std::make_unique<frmMain>(*dialogs);
+    window->show();
+    QVERIFY(window->loadRomFile(pathIn("other.nes")));
+    dialogs->messages.clear();
+    auto* data = new QMimeData;
+    data->setText(text);
+    QApplication::clipboard()->setMimeData(data);
+    map = child<PictureSurface>("picMapRenderDest");
+    moveTo(map, 5 * 32 + 1, 5 * 32 + 1);
+    action("menuEditPaste")->trigger();
+    click(map, 5 * 32 + 1, 5 * 32 + 1);
+    QCOMPARE(copyMapBlock(romImage, {3, 4, 4, 3}), copied);
+    // Text that is no block is refused, with the reason in the status bar.
+    QApplication::clipboard()->setText("tarvo-field-block 1 25 1\n");
+    action("menuEditPaste")->trigger();
+    QVERIFY(window->statusBar()->currentMessage().startsWith("The clipboard holds no field block"));
+    QCOMPARE(window->document().history().size(), std::size_t{1});
   }
 
   // Both windows open inside the screen, whatever its size and scale, and

@@ -104,8 +104,10 @@ class WindowFixture : public QObject {
     }
     return control->mapTo(control->window(), at);
   }
-  static void press(QWidget* control, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-    QTest::mousePress(control->window()->windowHandle(), button, {}, inWindow(control, x, y));
+  static void press(QWidget* control, int x, int y, Qt::MouseButton button = Qt::LeftButton,
+                    Qt::KeyboardModifiers modifiers = {}) {
+    QTest::mousePress(control->window()->windowHandle(), button, modifiers,
+                      inWindow(control, x, y));
   }
   static void release(QWidget* control, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
     QTest::mouseRelease(control->window()->windowHandle(), button, {}, inWindow(control, x, y));

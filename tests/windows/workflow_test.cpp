@@ -63,11 +63,27 @@ class WorkflowTest : public test::WindowFixture {
   // edited ones, and every view follows.
   void everyKindOfEditUndoesAndRedoes_data() {
     QTest::addColumn<QString>("edit");
-    for (const char* edit :
-         {"map press", "map stroke", "map stroke with a right click",
-          "map stroke with a middle click", "sub-palette", "pixel stroke", "shift left",
-          "shift right", "shift up", "shift down", "flip h", "flip v", "rotate", "tile copy",
-          "metatile placement", "batter's view placement"}) {
+    for (const char* edit : {"map press",
+                             "map stroke",
+                             "map stroke with a right click",
+                             "map stroke with a middle click",
+                             "sub-palette",
+                             "pixel stroke",
+                             "shift left",
+                             "shift right",
+                             "shift up",
+                             "shift down",
+                             "flip h",
+                             "flip v",
+                             "rotate",
+                             "tile copy",
+                             "metatile placement",
+                             "batter's view placement",
+                             "fill",
+                             "sub-palette brush",
+                             "delete",
+                             "paste",
+                             "tool chosen mid-drag"}) {
       QTest::newRow(edit) << QString(edit);
     }
   }
@@ -153,6 +169,59 @@ class WorkflowTest : public test::WindowFixture {
          }},
         {"metatile placement", [&] { click(altChild("pic_4x4metatile"), 100, 10); }},
         {"batter's view placement", [&] { click(altChild("picBatView"), 100, 50); }},
+        // The map tools, chosen as their keys and items choose them.
+        {"fill",
+         [&] {
+           action("toolFill")->trigger();
+           click(map, 300, 300);
+         }},
+        {"sub-palette brush",
+         [&] {
+           action("toolSubPalette")->trigger();
+           member<QAction>(
+               "toolSubPaletteChoice",
+               1 + romImage[static_cast<std::size_t>(rom::kFieldAttributeMap.offset)] % 3)
+               ->trigger();
+           press(map, 5, 5);
+           moveTo(map, 700, 500);
+           release(map, 700, 500);
+         }},
+        {"delete",
+         [&] {
+           action("toolSelect")->trigger();
+           press(map, 5, 5);
+           moveTo(map, 100, 70);
+           release(map, 100, 70);
+           action("menuEditDelete")->trigger();
+           QCOMPARE(int{romImage[static_cast<std::size_t>(rom::kFieldMap.offset + 2 * 24 + 3)]},
+                    metatile);
+         }},
+        {"paste",
+         [&] {
+           action("toolSelect")->trigger();
+           press(map, 300, 300);
+           moveTo(map, 400, 350);
+           release(map, 400, 350);
+           action("menuEditCopy")->trigger();
+           action("menuEditPaste")->trigger();
+           moveTo(map, 40, 40);
+           click(map, 40, 40);
+           action("menuEditDeselect")->trigger();  // Esc: the paste ends
+           QVERIFY(!window->tools().pasting());
+         }},
+        // A tool's key during a drag ends the drag: one step, and the moves
+        // after it paint nothing.
+        {"tool chosen mid-drag",
+         [&] {
+           press(map, 5, 5);
+           moveTo(map, 40, 5);
+           action("toolFill")->trigger();
+           moveTo(map, 72, 5);
+           release(map, 72, 5);
+           QCOMPARE(int{romImage[static_cast<std::size_t>(rom::kFieldMap.offset + 1)]}, metatile);
+           QVERIFY(romImage[static_cast<std::size_t>(rom::kFieldMap.offset + 2)] !=
+                   static_cast<std::uint8_t>(metatile));
+         }},
     };
     edits.at(edit)();
     const ByteArray after = romImage;
