@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "screens/grid_lines.h"
@@ -235,28 +236,65 @@ TEST(MapBlocks, TheTextFormReadsBackAndRefusesAnythingElse) {
   EXPECT_EQ(read.metatiles, (std::vector<std::uint8_t>{0x0A, 0xFF}));
   EXPECT_EQ(read.subPalettes, (std::vector<std::uint8_t>{0, 1, 2, 3, 3, 2, 1, 0}));
   ASSERT_TRUE(parseMapBlockText("tarvo-field-block 1 2 1\r\n0A ff\r\n0123\r\n3210", read));
-  const std::pair<std::string, std::string> refused[] = {
-      {"", "empty"},
-      {"tarvo-field-block 2 2 1\n0A ff\n0123\n3210\n", "first line"},
-      {"tarvo-field-block 1 2 1 5\n0A ff\n0123\n3210\n", "first line"},
-      {"tarvo-field-block 1 +2 1\n0A ff\n0123\n3210\n", "first line"},
-      {"tarvo-field-block 1 0 1\n\n\n\n", "1 to 24"},
-      {"tarvo-field-block 1 25 1\n", "1 to 24"},
-      {"tarvo-field-block 1 2 -1\n", "1 to 24"},
-      {"tarvo-field-block 1 99999999999 1\n", "first line"},
-      {"tarvo-field-block 1 2 1\n0A\n0123\n3210\n", "Metatile row 1"},
-      {"tarvo-field-block 1 2 1\n0A fg\n0123\n3210\n", "Metatile row 1"},
-      {"tarvo-field-block 1 2 1\n0A,ff\n0123\n3210\n", "Metatile row 1"},
-      {"tarvo-field-block 1 2 1\n0A ff\n0124\n3210\n", "Sub-palette row 1"},
-      {"tarvo-field-block 1 2 1\n0A ff\n0123\n", "Sub-palette row 2"},
-      {"tarvo-field-block 1 2 1\n0A ff\n0123\n3210\nmore\n", "goes on"},
+  // The batter's view's blocks and tiles have text forms of the same kind.
+  for (const CellRect& cells :
+       {CellRect{0, 0, 1, 1}, CellRect{5, 6, 7, 3}, CellRect{0, 0, 32, 30}}) {
+    const NameTableBlock block = copyNameTableBlock(rom, cells);
+    ASSERT_EQ(block.tiles.size(), static_cast<std::size_t>(cells.columns * cells.rows));
+    NameTableBlock back;
+    ASSERT_TRUE(parseNameTableBlockText(nameTableBlockText(block), back));
+    EXPECT_EQ(back, block);
+  }
+  TileBytes tile{};
+  std::copy_n(rom.begin() + 100, tile.size(), tile.begin());
+  TileBytes tileBack{};
+  ASSERT_TRUE(parseTileText(tileText(tile), tileBack));
+  EXPECT_EQ(tileBack, tile);
+  EXPECT_EQ(tileText(TileBytes{0xAB, 1}),
+            "tarvo-tile 1\nAB 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n");
+
+  enum Form { Map, NameTable, Tile };
+  const std::string tileRow = "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F";
+  const std::tuple<Form, std::string, std::string> refused[] = {
+      {Map, "", "empty"},
+      {Map, "tarvo-field-block 2 2 1\n0A ff\n0123\n3210\n", "first line"},
+      {Map, "tarvo-field-block 1 2 1 5\n0A ff\n0123\n3210\n", "first line"},
+      {Map, "tarvo-field-block 1 +2 1\n0A ff\n0123\n3210\n", "first line"},
+      {Map, "tarvo-field-block 1 0 1\n\n\n\n", "1 to 24"},
+      {Map, "tarvo-field-block 1 25 1\n", "1 to 24"},
+      {Map, "tarvo-field-block 1 2 -1\n", "1 to 24"},
+      {Map, "tarvo-field-block 1 99999999999 1\n", "first line"},
+      {Map, "tarvo-field-block 1 2 1\n0A\n0123\n3210\n", "Metatile row 1"},
+      {Map, "tarvo-field-block 1 2 1\n0A fg\n0123\n3210\n", "Metatile row 1"},
+      {Map, "tarvo-field-block 1 2 1\n0A,ff\n0123\n3210\n", "Metatile row 1"},
+      {Map, "tarvo-field-block 1 2 1\n0A ff\n0124\n3210\n", "Sub-palette row 1"},
+      {Map, "tarvo-field-block 1 2 1\n0A ff\n0123\n", "Sub-palette row 2"},
+      {Map, "tarvo-field-block 1 2 1\n0A ff\n0123\n3210\nmore\n", "goes on"},
+      {Map, "tarvo-name-table-block 1 1 1\n0A\n", "first line"},
+      {NameTable, "tarvo-field-block 1 1 1\n0A\n0000\n", "first line"},
+      {NameTable, "tarvo-name-table-block 1 33 1\n", "1 to 32 columns and 1 to 30 rows"},
+      {NameTable, "tarvo-name-table-block 1 1 31\n", "1 to 32 columns and 1 to 30 rows"},
+      {NameTable, "tarvo-name-table-block 1 2 1\n0A\n", "Tile row 1"},
+      {NameTable, "tarvo-name-table-block 1 1 2\n0A\n", "Tile row 2"},
+      {NameTable, "tarvo-name-table-block 1 1 1\n0A\n0B\n", "goes on"},
+      {Tile, "tarvo-tile 2\n" + tileRow + "\n", "first line"},
+      {Tile, "tarvo-tile 1\n00 01\n", "Byte row 1"},
+      {Tile, "tarvo-tile 1\n", "Byte row 1"},
+      {Tile, "tarvo-tile 1\n" + tileRow + "\nx\n", "goes on"},
   };
-  for (const auto& [text, why] : refused) {
+  for (const auto& [form, text, why] : refused) {
     std::string reason;
     MapBlock untouched = read;
-    EXPECT_FALSE(parseMapBlockText(text, untouched, &reason)) << text;
+    NameTableBlock cells;
+    TileBytes bytes{};
+    const bool parsed = form == Map         ? parseMapBlockText(text, untouched, &reason)
+                        : form == NameTable ? parseNameTableBlockText(text, cells, &reason)
+                                            : parseTileText(text, bytes, &reason);
+    EXPECT_FALSE(parsed) << text;
     EXPECT_NE(reason.find(why), std::string::npos) << text << ": " << reason;
     EXPECT_EQ(untouched, read);
+    EXPECT_EQ(cells, NameTableBlock{});
+    EXPECT_EQ(bytes, TileBytes{});
   }
 }
 

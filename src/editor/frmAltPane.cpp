@@ -121,9 +121,14 @@ frmAltPane::frmAltPane(EditHistory& editHistory, UserDialogs& userDialogs, QWidg
   setAttribute(Qt::WA_DeleteOnClose);
   buildControls();
   buildMenus();
+  buildTools();
   statusBar()->setObjectName("statusBar");  // before the size is taken: it takes a line
-  placeOnScreen(this, QSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() +
-                                              statusBar()->sizeHint().height()));
+  // The menu bar's height at the window's width: narrower, it would wrap.
+  const int menuHeight = std::max(menuBar()->heightForWidth(kClientWidth), 0);
+  placeOnScreen(
+      this, QSize(kClientWidth, kClientHeight +
+                                    (menuHeight > 0 ? menuHeight : menuBar()->sizeHint().height()) +
+                                    statusBar()->sizeHint().height()));
   restoreSettings();
 }
 
@@ -148,7 +153,7 @@ void frmAltPane::restoreSettings() {
 }
 
 frmAltPane::~frmAltPane() {
-  paintStroke.reset();
+  paneTools.reset();
   // The picture widgets go before the surfaces they show, which are members.
   delete takeCentralWidget();
 }
@@ -295,10 +300,16 @@ void frmAltPane::buildControls() {
   connect(pic_4x4metatile, &PictureSurface::moved, this, [this](int, int, int x, int y) {
     showStatus(metatileCellStatus(romImage, tiles.selMeta(), x, y));
   });
-  connect(picBatView, &PictureSurface::moved, this,
-          [this](int, int, int x, int y) { showStatus(batViewStatus(romImage, x, y)); });
+  connect(picBatView, &PictureSurface::moved, this, &frmAltPane::picBatView_MouseMove);
+  connect(picBatView, &PictureSurface::released, this, [this](int button, int, int, int) {
+    paneTools.batViewRelease(button);
+    showToolState();
+  });
   for (PictureSurface* view : {picPatternTable, picSelectedTile, pic_4x4metatile, picBatView}) {
-    connect(view, &PictureSurface::left, this, [this] { showStatus({}); });
+    connect(view, &PictureSurface::left, this, [this] {
+      pointerCell.reset();
+      showStatus({});
+    });
   }
   connect(cmdPrevPal, &QPushButton::clicked, this, &frmAltPane::cmdPrevPal_Click);
   connect(cmdNextPal, &QPushButton::clicked, this, &frmAltPane::cmdNextPal_Click);
@@ -357,7 +368,7 @@ void frmAltPane::buildMenus() {
   menuFileClose->setShortcut(QKeySequence("Ctrl+W"));
   connect(menuFileClose, &QAction::triggered, this, &QWidget::close);
 
-  QMenu* menuEdit = menuBar()->addMenu("&Edit");
+  menuEdit = menuBar()->addMenu("&Edit");
   menuEdit->setObjectName("menuEdit");
   menuEditUndo = addAction(menuEdit, "menuEditUndo", "&Undo");
   menuEditUndo->setShortcuts({QKeySequence("Ctrl+Z")});
@@ -391,7 +402,15 @@ void frmAltPane::buildMenus() {
 }
 
 void frmAltPane::initGUI(int ap, int metaID) {
+  paneTools.reset();
+  pastePicture.reset();
   tiles.initGUI(ap, metaID);
+  // A rectangle selection is for the batter's view.
+  toolActions[static_cast<std::size_t>(PaneTool::Select)]->setEnabled(tiles.paneMode() == 1);
+  if (tiles.paneMode() == 0 && paneTools.tool() == PaneTool::Select) {
+    chooseTool(PaneTool::Brush);
+  }
+  showToolState();
   if (tiles.showUnused() != menuViewShowUnused->isChecked()) {
     tiles.setShowUnused(menuViewShowUnused->isChecked());
   }
@@ -418,6 +437,11 @@ void frmAltPane::initGUI(int ap, int metaID) {
 
 void frmAltPane::imageChanged(const ImageDamage& damage) {
   tiles.imageChanged(damage);
+  if (paneTools.pasting()) {
+    // The block's tiles or colours may have changed under the preview.
+    pastePicture = blockPicture(paneTools.pasteBlock());
+    showToolState();
+  }
   if (tiles.paneMode() == 0 ? damage.fieldPalette : damage.batViewPalette) {
     showSubPalette();
   } else if (damage.mapCells.any() || damage.metatiles.any() || damage.batViewCells.any()) {
@@ -482,26 +506,21 @@ void frmAltPane::picPatternTable_MouseUp(int, int, int x, int y) {
   tiles.patternTableRelease(x, y);
 }
 
-void frmAltPane::picSelectedTile_MouseDown(int button, int, int x, int y) {
-  // A stroke: one step from the first press to the release.
-  if (!paintStroke) {
-    paintStroke.emplace(history, "Paint");
+void frmAltPane::picSelectedTile_MouseDown(int button, int shift, int x, int y) {
+  paneTools.tilePress(button, shift, x, y);
+  if ((shift & 4) != 0) {
+    showLabels();  // Alt took the pixel's colour as a pen
   }
-  tiles.pixelPress(button, x, y);
-  paintStroke->flush();
   showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
 }
 
 void frmAltPane::picSelectedTile_MouseMove(int buttons, int, int x, int y) {
-  if (paintStroke && tiles.pixelMove(buttons, x, y)) {
-    paintStroke->flush();
-  }
+  paneTools.tileMove(buttons, x, y);
   showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
 }
 
 void frmAltPane::picSelectedTile_MouseUp(int, int, int, int) {
-  tiles.pixelRelease();
-  paintStroke.reset();
+  paneTools.tileRelease();
 }
 
 void frmAltPane::lblnespal_tEdit_MouseDown(int index, int button) {
@@ -540,11 +559,12 @@ void frmAltPane::pic_4x4metatile_MouseDown(int, int, int x, int y) {
   showStatus(metatileCellStatus(romImage, tiles.selMeta(), x, y));
 }
 
-void frmAltPane::picBatView_MouseDown(int, int, int x, int y) {
-  {
-    Edit edit(history, "Place tile in batter's view");
-    tiles.batViewPress(x, y);
+void frmAltPane::picBatView_MouseDown(int button, int shift, int x, int y) {
+  const PaneTools::Result result = paneTools.batViewPress(button, shift, x, y);
+  if (result.picked) {
+    showLabels();
   }
+  showToolState();
   showStatus(batViewStatus(romImage, x, y));
 }
 
@@ -573,7 +593,7 @@ void frmAltPane::Form_Unload() {
     return;
   }
   unloaded_ = true;
-  paintStroke.reset();
+  paneTools.reset();
   emit unloaded(tiles.paneMode());
 }
 
@@ -738,7 +758,7 @@ void frmAltPane::setViewZoom(PictureSurface* view, int zoom, std::optional<QPoin
   lastZoomView = view;
   // Not while a stroke or a tile's drag is under way: the picture would
   // move under the pointer.
-  if (zoom != view->zoom() && !paintStroke && !tiles.tileDrag()) {
+  if (zoom != view->zoom() && !paneTools.inGesture() && !tiles.tileDrag()) {
     const QPointF at = anchor ? *anchor : QPointF(view->width() / 2.0, view->height() / 2.0);
     const ViewTransform before = view->transform();
     const double pixelX = (at.x() + before.scrollX) * before.ratio / before.devicePerPixel();

@@ -9,13 +9,16 @@
 #include <optional>
 #include <vector>
 
+#include "editor/pane_tools.h"
 #include "editor/tile_editor.h"
 #include "platform/menu_items.h"
 #include "shell/edit_history.h"
 
 class QAction;
+class QActionGroup;
 class QGroupBox;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QScrollBar;
 
@@ -43,6 +46,7 @@ class frmAltPane : public QMainWindow {
   void redrawAll();
 
   const TileEditor& editor() const { return tiles; }
+  const PaneTools& tools() const { return paneTools; }
 
   // Bytes of the image changed, by an edit of either window or an undo: the
   // views and labels show what that touches.
@@ -73,6 +77,7 @@ class frmAltPane : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void buildControls();
@@ -115,15 +120,39 @@ class frmAltPane : public QMainWindow {
   void menuEditImportTiles_Click();
   void menuViewShowUnused_Click();
 
+  // The Tools menu and the Edit menu's items for copy and paste.
+  void buildTools();
+  void chooseTool(PaneTool tool);
+  // The selection's frame and the paste's preview on the batter's view, and
+  // the tool in the status bar.
+  void showToolState();
+  void picBatView_MouseMove(int buttons, int shift, int x, int y);
+  // `block` as the batter's view would show it at its top-left corner.
+  Surface blockPicture(const NameTableBlock& block) const;
+  void menuEditCopy_Click();
+  void menuEditPaste_Click();
+
   TileEditor tiles;
   EditHistory& history;
-  // The edit of a paint stroke on the enlarged tile, from press to release.
-  std::optional<Edit> paintStroke;
+  PaneTools paneTools{tiles, romImage, history};
+  // A paste's block as the batter's view shows it, while the paste is under
+  // way; the batter's view cell under the pointer.
+  std::optional<Surface> pastePicture;
+  std::optional<CellRect> pointerCell;
   UserDialogs& dialogs;
   QLabel* lblTileUsage = nullptr;
   QAction* menuViewShowUnused = nullptr;
   QAction* menuEditUndo = nullptr;
   QAction* menuEditRedo = nullptr;
+  QMenu* menuEdit = nullptr;
+  QMenu* menuTools = nullptr;
+  std::array<QAction*, 3> toolActions{};  // in PaneTool's order
+  QAction* menuEditCopy = nullptr;
+  QAction* menuEditPaste = nullptr;
+  QAction* menuEditDelete = nullptr;
+  QAction* menuEditSelectAll = nullptr;
+  QAction* menuEditDeselect = nullptr;
+  QLabel* lblTool = nullptr;
 
   QGroupBox* fraPatTbl = nullptr;
   QGroupBox* fraMetaEdit = nullptr;

@@ -251,6 +251,69 @@ void TileEditor::pixelRelease() {
   penDown_ = false;
 }
 
+bool TileEditor::pixelFill(int button, int x, int y) {
+  if (!inside(picSelectedTile, x, y) || button == 0) {
+    return false;
+  }
+  const std::size_t first = static_cast<std::size_t>(selTile_) * rom::kTilePixels;
+  const std::uint8_t pen = static_cast<std::uint8_t>(button == 1 ? leftColor_ : rightColor_);
+  const std::uint8_t pressed =
+      editTiles_[first + static_cast<std::size_t>((y / kPixelCell) * 8 + x / kPixelCell)];
+  if (pressed == pen) {
+    return false;
+  }
+  const std::vector<bool> region = floodRegion(
+      8, 8, x / kPixelCell, y / kPixelCell,
+      [&](int px, int py) {
+        return editTiles_[first + static_cast<std::size_t>(py * 8 + px)] == pressed;
+      },
+      [](int, int) { return true; });
+  for (std::size_t i = 0; i < region.size(); ++i) {
+    if (region[i]) {
+      editTiles_[first + i] = pen;
+    }
+  }
+  storeEditedTile(selTile_);
+  return true;
+}
+
+bool TileEditor::pixelPick(int button, int x, int y) {
+  if (!inside(picSelectedTile, x, y) || button == 0) {
+    return false;
+  }
+  const std::uint8_t colour =
+      editTiles_[static_cast<std::size_t>(selTile_) * rom::kTilePixels +
+                 static_cast<std::size_t>((y / kPixelCell) * 8 + x / kPixelCell)];
+  (button == 1 ? leftColor_ : rightColor_) = colour;
+  return true;
+}
+
+TileBytes TileEditor::selectedTileBytes() const {
+  TileBytes bytes{};
+  const std::int64_t offset = bank().offset + std::int64_t{selTile_} * rom::kTileBytes;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const std::size_t at = static_cast<std::size_t>(offset) + i;
+    bytes[i] = at < image().size() ? image()[at] : 0;
+  }
+  return bytes;
+}
+
+bool TileEditor::setSelectedTileBytes(const TileBytes& bytes) {
+  const std::int64_t offset = bank().offset + std::int64_t{selTile_} * rom::kTileBytes;
+  if (offset + rom::kTileBytes > static_cast<std::int64_t>(image().size())) {
+    return false;
+  }
+  bool changed = false;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    std::uint8_t& byte = image()[static_cast<std::size_t>(offset) + i];
+    changed |= byte != bytes[i];
+    byte = bytes[i];
+  }
+  // The decoded copy follows at once, as after a paint.
+  decodeTile(image(), offset, editTiles_, selTile_);
+  return changed;
+}
+
 void TileEditor::swatchPress(int k, int button) {
   if (k < 0 || k > 3) {
     return;

@@ -19,6 +19,7 @@
 #include "gfx/chr_codec.h"
 #include "gfx/tile_drawing.h"
 #include "screens/image_damage.h"
+#include "screens/map_blocks.h"
 #include "shell/edit_history.h"
 #include "shell/palette.h"
 #include "shell/rom_image.h"
@@ -83,6 +84,19 @@ class TileEditor : public EditHistory::Listener {
   bool pixelPress(int button, int x, int y);
   bool pixelMove(int buttons, int x, int y);
   void pixelRelease();
+
+  // The fill tool: the pixels of the selected tile joined side by side to the
+  // pressed one that share its colour take the pen of `button`. Returns
+  // whether a pixel changed.
+  bool pixelFill(int button, int x, int y);
+  // Alt and a press: the pressed pixel's colour becomes the pen of `button`.
+  // Returns whether a pixel was pressed.
+  bool pixelPick(int button, int x, int y);
+
+  // The selected tile's 16 bytes as the image holds them, and putting
+  // others in their place (a paste). Setting returns whether a byte changed.
+  TileBytes selectedTileBytes() const;
+  bool setSelectedTileBytes(const TileBytes& bytes);
 
   // A press on swatch k (0 to 3) sets the left pen (button 1) or the right pen.
   void swatchPress(int k, int button);

@@ -73,7 +73,11 @@ Pattern table
   Wheel, Shift+wheel    scroll when zoomed; Ctrl+wheel: zoom about the pointer
 
 Enlarged tile
-  Left or right press and drag   paint with the left or right pen
+  Left or right press and drag   paint with the left or right pen (Brush)
+  F, then a press       fill: the pixels joined side by side to the pressed
+                        one that share its colour take that button's pen
+  B                     back to the brush
+  Alt+press             take the pixel's colour as that button's pen
   Arrows around it      shift the tile one pixel; the buttons below mirror
                         and turn it
 
@@ -88,7 +92,23 @@ Metatile (metatile editor)
 
 Batter's view (batter's view editor)
   Left press            put the selected tile into the name table's cell
+                        (Brush, B)
+  F, then a press       fill: the cells joined to the pressed one that hold
+                        its tile take the selected tile
+  R, then a drag        select a rectangle of cells (Ctrl+A: all of them)
+  Alt+press             select the cell's tile
+  Ctrl+C                copy the selection (without one: the selected tile)
+  Ctrl+V                paste a copied block: it follows the pointer, which
+                        holds its middle cell; each left press places it
+                        until Esc
+  Del                   fill the selection with the selected tile
+  Esc, Ctrl+Shift+A     cancel a paste or a selection drag, else deselect
   Ctrl+wheel            zoom about the pointer
+
+Tiles
+  Ctrl+C                copy the selected tile's 16 bytes (as text
+                        "tarvo-tile 1" and a picture too)
+  Ctrl+V                paste a copied tile onto the selected tile
 
 Keys
   Ctrl+S  Save Rom       Ctrl+E  Export the window's tiles     Ctrl+W  Close

@@ -158,15 +158,19 @@ MapBlock copyMapBlock(const ByteArray& rom, const CellRect& cells) {
   return block;
 }
 
-CellRect pasteArea(const MapBlock& block, int column, int row) {
+CellRect clipToGrid(int columns, int rows, int column, int row, int gridColumns, int gridRows) {
   const int left = std::max(column, 0);
   const int top = std::max(row, 0);
-  const int right = std::min(column + block.columns, rom::kMapColumns);
-  const int bottom = std::min(row + block.rows, rom::kMapRows);
+  const int right = std::min(column + columns, gridColumns);
+  const int bottom = std::min(row + rows, gridRows);
   if (right <= left || bottom <= top) {
     return {};
   }
   return {left, top, right - left, bottom - top};
+}
+
+CellRect pasteArea(const MapBlock& block, int column, int row) {
+  return clipToGrid(block.columns, block.rows, column, row, rom::kMapColumns, rom::kMapRows);
 }
 
 bool pasteMapBlock(ByteArray& rom, const MapBlock& block, int column, int row) {
@@ -236,19 +240,27 @@ bool floodFillMap(ByteArray& rom, MapCell start, std::uint8_t metatile,
   return changed;
 }
 
-std::string mapBlockText(const MapBlock& block) {
-  std::string text = "tarvo-field-block 1 " + std::to_string(block.columns) + " " +
-                     std::to_string(block.rows) + "\n";
-  for (int r = 0; r < block.rows; ++r) {
-    for (int c = 0; c < block.columns; ++c) {
+namespace {
+
+// Rows of two-digit hexadecimal numbers, spaces between.
+void appendHexRows(std::string& text, const std::uint8_t* values, int columns, int rows) {
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
       char hex[4];
-      std::snprintf(hex, sizeof hex, "%02X",
-                    block.metatiles[static_cast<std::size_t>(r * block.columns + c)]);
+      std::snprintf(hex, sizeof hex, "%02X", values[r * columns + c]);
       text += (c == 0 ? "" : " ");
       text += hex;
     }
     text += "\n";
   }
+}
+
+}  // namespace
+
+std::string mapBlockText(const MapBlock& block) {
+  std::string text = "tarvo-field-block 1 " + std::to_string(block.columns) + " " +
+                     std::to_string(block.rows) + "\n";
+  appendHexRows(text, block.metatiles.data(), block.columns, block.rows);
   for (int qy = 0; qy < 2 * block.rows; ++qy) {
     for (int qx = 0; qx < 2 * block.columns; ++qx) {
       text += static_cast<char>(
@@ -298,51 +310,71 @@ int hexDigit(char c) {
 
 }  // namespace
 
-bool parseMapBlockText(std::string_view text, MapBlock& block, std::string* reason) {
-  std::size_t at = 0;
-  std::string_view line;
-  if (!nextLine(text, at, line)) {
-    return fail(reason, "The text is empty");
-  }
-  // "tarvo-field-block 1 COLUMNS ROWS", nothing more.
-  constexpr std::string_view kHeader = "tarvo-field-block 1 ";
-  int columns = 0;
-  int rows = 0;
-  bool headerRead = line.substr(0, kHeader.size()) == kHeader;
-  if (headerRead) {
+namespace {
+
+// "KIND 1 COLUMNS ROWS", nothing more, with 1 to `most...` columns and rows.
+bool readHeader(std::string_view line, std::string_view kind, int mostColumns, int mostRows,
+                int& columns, int& rows, std::string* reason) {
+  const std::string header = std::string(kind) + " 1 ";
+  bool read = line.substr(0, header.size()) == header;
+  if (read) {
     const char* end = line.data() + line.size();
-    const auto first = std::from_chars(line.data() + kHeader.size(), end, columns);
-    headerRead = first.ec == std::errc() && first.ptr < end && *first.ptr == ' ';
-    if (headerRead) {
+    const auto first = std::from_chars(line.data() + header.size(), end, columns);
+    read = first.ec == std::errc() && first.ptr < end && *first.ptr == ' ';
+    if (read) {
       const auto second = std::from_chars(first.ptr + 1, end, rows);
-      headerRead = second.ec == std::errc() && second.ptr == end;
+      read = second.ec == std::errc() && second.ptr == end;
     }
   }
-  if (!headerRead) {
-    return fail(reason, "The first line is not \"tarvo-field-block 1 COLUMNS ROWS\"");
+  if (!read) {
+    return fail(reason, "The first line is not \"" + std::string(kind) + " 1 COLUMNS ROWS\"");
   }
-  if (columns < 1 || rows < 1 || columns > rom::kMapColumns || rows > rom::kMapRows) {
-    return fail(reason, "A block has 1 to 24 columns and rows");
+  if (columns < 1 || rows < 1 || columns > mostColumns || rows > mostRows) {
+    return fail(reason, "A block has 1 to " + std::to_string(mostColumns) + " columns and 1 to " +
+                            std::to_string(mostRows) + " rows");
   }
-  MapBlock read;
-  read.columns = columns;
-  read.rows = rows;
+  return true;
+}
+
+// `rows` lines of `columns` two-digit hexadecimal numbers, spaces between;
+// `what` names a row in the reason ("Metatile row 2").
+bool readHexRows(std::string_view text, std::size_t& at, int columns, int rows,
+                 std::vector<std::uint8_t>& out, const std::string& what, std::string* reason) {
+  std::string_view line;
   for (int r = 0; r < rows; ++r) {
+    const std::string name = what + " row " + std::to_string(r + 1);
     if (!nextLine(text, at, line) || line.size() != static_cast<std::size_t>(3 * columns - 1)) {
-      return fail(reason, "Metatile row " + std::to_string(r + 1) + " does not hold " +
-                              std::to_string(columns) + " numbers");
+      return fail(reason, name + " does not hold " + std::to_string(columns) + " numbers");
     }
     for (int c = 0; c < columns; ++c) {
       const std::size_t i = static_cast<std::size_t>(3 * c);
       const int high = hexDigit(line[i]);
       const int low = hexDigit(line[i + 1]);
       if (high < 0 || low < 0 || (c + 1 < columns && line[i + 2] != ' ')) {
-        return fail(reason, "Metatile row " + std::to_string(r + 1) +
-                                " holds something other than two-digit hexadecimal numbers");
+        return fail(reason, name + " holds something other than two-digit hexadecimal numbers");
       }
-      read.metatiles.push_back(static_cast<std::uint8_t>(high * 16 + low));
+      out.push_back(static_cast<std::uint8_t>(high * 16 + low));
     }
   }
+  return true;
+}
+
+}  // namespace
+
+bool parseMapBlockText(std::string_view text, MapBlock& block, std::string* reason) {
+  std::size_t at = 0;
+  std::string_view line;
+  if (!nextLine(text, at, line)) {
+    return fail(reason, "The text is empty");
+  }
+  MapBlock read;
+  if (!readHeader(line, "tarvo-field-block", rom::kMapColumns, rom::kMapRows, read.columns,
+                  read.rows, reason) ||
+      !readHexRows(text, at, read.columns, read.rows, read.metatiles, "Metatile", reason)) {
+    return false;
+  }
+  const int columns = read.columns;
+  const int rows = read.rows;
   for (int qy = 0; qy < 2 * rows; ++qy) {
     if (!nextLine(text, at, line) || line.size() != static_cast<std::size_t>(2 * columns)) {
       return fail(reason, "Sub-palette row " + std::to_string(qy + 1) + " does not hold " +
@@ -360,6 +392,122 @@ bool parseMapBlockText(std::string_view text, MapBlock& block, std::string* reas
     return fail(reason, "The text goes on after the block");
   }
   block = std::move(read);
+  return true;
+}
+
+namespace {
+
+bool hasNameTable(const ByteArray& rom) {
+  return rom.size() >= static_cast<std::size_t>(rom::kBatViewNameTable.end());
+}
+
+std::size_t nameTableIndex(int column, int row) {
+  return static_cast<std::size_t>(rom::kBatViewNameTable.offset + row * rom::kBatViewColumns +
+                                  column);
+}
+
+}  // namespace
+
+CellRect nameTablePasteArea(const NameTableBlock& block, int column, int row) {
+  return clipToGrid(block.columns, block.rows, column, row, rom::kBatViewColumns,
+                    rom::kBatViewRows);
+}
+
+NameTableBlock copyNameTableBlock(const ByteArray& rom, const CellRect& cells) {
+  NameTableBlock block;
+  const CellRect whole{0, 0, rom::kBatViewColumns, rom::kBatViewRows};
+  if (!hasNameTable(rom) || cells.empty() || !whole.contains(cells.column, cells.row) ||
+      !whole.contains(cells.column + cells.columns - 1, cells.row + cells.rows - 1)) {
+    return block;
+  }
+  block.columns = cells.columns;
+  block.rows = cells.rows;
+  for (int r = 0; r < cells.rows; ++r) {
+    for (int c = 0; c < cells.columns; ++c) {
+      block.tiles.push_back(rom[nameTableIndex(cells.column + c, cells.row + r)]);
+    }
+  }
+  return block;
+}
+
+bool pasteNameTableBlock(ByteArray& rom, const NameTableBlock& block, int column, int row) {
+  const CellRect area = nameTablePasteArea(block, column, row);
+  if (!hasNameTable(rom) || area.empty() ||
+      block.tiles.size() != static_cast<std::size_t>(block.columns * block.rows)) {
+    return false;
+  }
+  bool changed = false;
+  for (int r = area.row; r < area.row + area.rows; ++r) {
+    for (int c = area.column; c < area.column + area.columns; ++c) {
+      changed |= writeByte(
+          rom[nameTableIndex(c, r)],
+          block.tiles[static_cast<std::size_t>((r - row) * block.columns + (c - column))]);
+    }
+  }
+  return changed;
+}
+
+bool fillNameTableCells(ByteArray& rom, const CellRect& cells, std::uint8_t tile) {
+  const CellRect area = clipToGrid(cells.columns, cells.rows, cells.column, cells.row,
+                                   rom::kBatViewColumns, rom::kBatViewRows);
+  if (!hasNameTable(rom) || area.empty()) {
+    return false;
+  }
+  bool changed = false;
+  for (int r = area.row; r < area.row + area.rows; ++r) {
+    for (int c = area.column; c < area.column + area.columns; ++c) {
+      changed |= writeByte(rom[nameTableIndex(c, r)], tile);
+    }
+  }
+  return changed;
+}
+
+std::string nameTableBlockText(const NameTableBlock& block) {
+  std::string text = "tarvo-name-table-block 1 " + std::to_string(block.columns) + " " +
+                     std::to_string(block.rows) + "\n";
+  appendHexRows(text, block.tiles.data(), block.columns, block.rows);
+  return text;
+}
+
+bool parseNameTableBlockText(std::string_view text, NameTableBlock& block, std::string* reason) {
+  std::size_t at = 0;
+  std::string_view line;
+  if (!nextLine(text, at, line)) {
+    return fail(reason, "The text is empty");
+  }
+  NameTableBlock read;
+  if (!readHeader(line, "tarvo-name-table-block", rom::kBatViewColumns, rom::kBatViewRows,
+                  read.columns, read.rows, reason) ||
+      !readHexRows(text, at, read.columns, read.rows, read.tiles, "Tile", reason)) {
+    return false;
+  }
+  if (at < text.size()) {
+    return fail(reason, "The text goes on after the block");
+  }
+  block = std::move(read);
+  return true;
+}
+
+std::string tileText(const TileBytes& bytes) {
+  std::string text = "tarvo-tile 1\n";
+  appendHexRows(text, bytes.data(), static_cast<int>(bytes.size()), 1);
+  return text;
+}
+
+bool parseTileText(std::string_view text, TileBytes& bytes, std::string* reason) {
+  std::size_t at = 0;
+  std::string_view line;
+  if (!nextLine(text, at, line) || line != "tarvo-tile 1") {
+    return fail(reason, "The first line is not \"tarvo-tile 1\"");
+  }
+  std::vector<std::uint8_t> read;
+  if (!readHexRows(text, at, static_cast<int>(bytes.size()), 1, read, "Byte", reason)) {
+    return false;
+  }
+  if (at < text.size()) {
+    return fail(reason, "The text goes on after the tile");
+  }
+  std::copy(read.begin(), read.end(), bytes.begin());
   return true;
 }
 

@@ -3,6 +3,7 @@
 // clipped to the field, filling, and the block's plain-text form.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -74,6 +75,10 @@ std::vector<std::pair<int, int>> cellsAlong(int x0, int y0, int x1, int y1);
 // The block under `cells` (which must lie on the field).
 MapBlock copyMapBlock(const ByteArray& rom, const CellRect& cells);
 
+// The part of a block of `columns` x `rows` cells with its top-left cell at
+// (column, row) that lies on a grid of gridColumns x gridRows cells.
+CellRect clipToGrid(int columns, int rows, int column, int row, int gridColumns, int gridRows);
+
 // The cells a paste of `block` with its top-left cell at (column, row)
 // writes: the part over the field's edge is dropped. The preview shows these
 // cells and the paste writes these, and no others.
@@ -104,5 +109,34 @@ std::string mapBlockText(const MapBlock& block);
 // Reads that form strictly: 1 to 24 columns and rows, every line as above,
 // nothing after. On failure says why in `reason`.
 bool parseMapBlockText(std::string_view text, MapBlock& block, std::string* reason = nullptr);
+
+// A copied block of batter's view cells: their tile numbers, row-major.
+struct NameTableBlock {
+  int columns = 0;
+  int rows = 0;
+  std::vector<std::uint8_t> tiles;
+  friend bool operator==(const NameTableBlock&, const NameTableBlock&) = default;
+};
+
+// As for map blocks, on the batter's view's 32 x 30 cells: the block under
+// `cells` (which must lie on the name table), the cells a paste at (column,
+// row) writes, the paste, and Delete's fill; writes return whether a byte
+// changed.
+NameTableBlock copyNameTableBlock(const ByteArray& rom, const CellRect& cells);
+CellRect nameTablePasteArea(const NameTableBlock& block, int column, int row);
+bool pasteNameTableBlock(ByteArray& rom, const NameTableBlock& block, int column, int row);
+bool fillNameTableCells(ByteArray& rom, const CellRect& cells, std::uint8_t tile);
+
+// Its text form: "tarvo-name-table-block 1 COLUMNS ROWS", then ROWS lines of
+// COLUMNS tile numbers as for map blocks; 1 to 32 columns and 1 to 30 rows.
+std::string nameTableBlockText(const NameTableBlock& block);
+bool parseNameTableBlockText(std::string_view text, NameTableBlock& block,
+                             std::string* reason = nullptr);
+
+// A tile's 16 bytes as the image holds them, as text: "tarvo-tile 1", then
+// one line of 16 two-digit hexadecimal numbers.
+using TileBytes = std::array<std::uint8_t, 16>;
+std::string tileText(const TileBytes& bytes);
+bool parseTileText(std::string_view text, TileBytes& bytes, std::string* reason = nullptr);
 
 }  // namespace tarvo

@@ -13,11 +13,6 @@ namespace {
 constexpr int kAlt = 4;
 constexpr int kQuadrantSide = rom::kMetatileSide / 2;
 
-std::string rectText(const CellRect& cells) {
-  return std::to_string(cells.column) + ", " + std::to_string(cells.row) + " (" +
-         std::to_string(cells.columns) + " x " + std::to_string(cells.rows) + " cells)";
-}
-
 }  // namespace
 
 const char* mapToolName(MapTool tool) {
@@ -38,7 +33,7 @@ const char* mapToolName(MapTool tool) {
 
 void MapTools::setTool(MapTool tool) {
   endGesture();
-  paste_.reset();
+  cells_.stopPaste();
   tool_ = tool;
 }
 
@@ -59,18 +54,18 @@ MapTools::Result MapTools::press(int button, int shift, int x, int y, std::uint8
     endGesture();  // a press without the release of the one before
   }
   const std::optional<MapCell> cell = mapCellAt(x, y);
-  if ((shift & kAlt) != 0 || (tool_ == MapTool::Pick && !paste_)) {
+  if ((shift & kAlt) != 0 || (tool_ == MapTool::Pick && !pasting())) {
     if (cell) {
       result.picked = rom_[static_cast<std::size_t>(rom::kFieldMap.offset) +
                            static_cast<std::size_t>(cell->row * rom::kMapColumns + cell->column)];
     }
     return result;
   }
-  if (paste_) {
+  if (pasting()) {
     if (cell) {
-      result.marksChanged = followPointer(x, y);
+      result.marksChanged = cells_.followPointer(x, y);
       Edit edit(history_, kPasteStep);
-      pasteMapBlock(rom_, *paste_, pasteColumn_, pasteRow_);
+      pasteMapBlock(rom_, paste_, pasteColumn(), pasteRow());
     }
     return result;
   }
@@ -83,15 +78,13 @@ MapTools::Result MapTools::press(int button, int shift, int x, int y, std::uint8
       break;
     case MapTool::Select:
       gesture_ = Gesture::Select;
-      selectionBefore_ = selection_;
-      anchor_ = clampedMapCellAt(x, y);
-      selection_ = spanCells(anchor_, anchor_);
+      cells_.pressSelect(x, y);
       result.marksChanged = true;
       break;
     case MapTool::Fill:
       if (cell) {
         Edit edit(history_, kFillStep);
-        floodFillMap(rom_, *cell, metatile, selection_);
+        floodFillMap(rom_, *cell, metatile, selection());
       }
       break;
     case MapTool::SubPalette:
@@ -112,8 +105,8 @@ MapTools::Result MapTools::press(int button, int shift, int x, int y, std::uint8
 
 MapTools::Result MapTools::move(int buttons, int x, int y, bool inView, std::uint8_t metatile) {
   Result result;
-  if (paste_ && gesture_ == Gesture::None) {
-    result.marksChanged = followPointer(x, y);
+  if (pasting() && gesture_ == Gesture::None) {
+    result.marksChanged = cells_.followPointer(x, y);
     return result;
   }
   switch (gesture_) {
@@ -124,12 +117,9 @@ MapTools::Result MapTools::move(int buttons, int x, int y, bool inView, std::uin
         stroke_->flush();
       }
       break;
-    case Gesture::Select: {
-      const CellRect next = spanCells(anchor_, clampedMapCellAt(x, y));
-      result.marksChanged = selection_ != next;
-      selection_ = next;
+    case Gesture::Select:
+      result.marksChanged = cells_.moveSelect(x, y);
       break;
-    }
     case Gesture::SubPalette:
       if (inView && buttons == kLeftButton && mapCellAt(x, y)) {
         paintQuadrants(x / kQuadrantSide, y / kQuadrantSide);
@@ -164,101 +154,79 @@ void MapTools::endGesture() {
   brush_.release(kLeftButton);
   stroke_.reset();
   gesture_ = Gesture::None;
-  selectionBefore_.reset();
+  cells_.endDrag();
 }
 
 bool MapTools::escape() {
   if (gesture_ == Gesture::Select) {
-    selection_ = selectionBefore_;
+    cells_.cancelDrag();
     endGesture();
     return true;
   }
-  if (paste_) {
-    paste_.reset();
+  if (pasting()) {
+    cells_.stopPaste();
     return true;
   }
   if (gesture_ != Gesture::None) {
     endGesture();
     return true;
   }
-  if (selection_) {
-    selection_.reset();
+  if (selection()) {
+    cells_.clear();
     return true;
   }
   return false;
 }
 
 void MapTools::selectAll() {
-  selection_ = wholeField();
+  cells_.selectAll();
 }
 
 void MapTools::clearSelection() {
-  selection_.reset();
+  cells_.clear();
 }
 
 std::optional<MapBlock> MapTools::copySelection() const {
-  if (!selection_ || rom_.size() < static_cast<std::size_t>(rom::kFieldAttributeMap.end())) {
+  if (!selection() || rom_.size() < static_cast<std::size_t>(rom::kFieldAttributeMap.end())) {
     return std::nullopt;
   }
-  return copyMapBlock(rom_, *selection_);
+  return copyMapBlock(rom_, *selection());
 }
 
 bool MapTools::deleteSelection(std::uint8_t metatile) {
-  if (!selection_) {
+  if (!selection()) {
     return false;
   }
   Edit edit(history_, kDeleteStep);
-  return fillCells(rom_, *selection_, metatile);
+  return fillCells(rom_, *selection(), metatile);
 }
 
 void MapTools::startPaste(MapBlock block, std::optional<MapCell> at, MapCell firstVisible) {
   endGesture();
   paste_ = std::move(block);
+  std::optional<CellRect> cell;
   if (at) {
-    pasteColumn_ = at->column - paste_->columns / 2;
-    pasteRow_ = at->row - paste_->rows / 2;
-  } else {
-    pasteColumn_ = firstVisible.column;
-    pasteRow_ = firstVisible.row;
+    cell = CellRect{at->column, at->row, 1, 1};
   }
-}
-
-bool MapTools::followPointer(int x, int y) {
-  const std::optional<MapCell> cell = mapCellAt(x, y);
-  if (!cell) {
-    return false;  // the block stays where the pointer left the field
-  }
-  const int column = cell->column - paste_->columns / 2;
-  const int row = cell->row - paste_->rows / 2;
-  const bool moved = column != pasteColumn_ || row != pasteRow_;
-  pasteColumn_ = column;
-  pasteRow_ = row;
-  return moved;
-}
-
-CellRect MapTools::pastePreview() const {
-  return paste_ ? pasteArea(*paste_, pasteColumn_, pasteRow_) : CellRect{};
+  cells_.startPaste(paste_.columns, paste_.rows, cell,
+                    CellRect{firstVisible.column, firstVisible.row, 1, 1});
 }
 
 void MapTools::reset() {
   endGesture();
-  selection_.reset();
-  paste_.reset();
+  cells_.clear();
+  cells_.stopPaste();
 }
 
 std::string MapTools::statusText() const {
-  if (paste_) {
-    const CellRect area = pastePreview();
-    return area.empty() ? std::string("Paste: off the field") : "Paste: " + rectText(area);
+  if (pasting()) {
+    return cells_.statusText();
   }
   std::string text = mapToolName(tool_);
   if (tool_ == MapTool::SubPalette) {
     text += " " + std::to_string(subPalette_);
   }
-  if (selection_) {
-    text += ": " + rectText(*selection_);
-  }
-  return text;
+  return text + cells_.statusText();
 }
 
 }  // namespace tarvo

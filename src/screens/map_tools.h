@@ -9,9 +9,11 @@
 #include <optional>
 #include <string>
 
+#include "screens/grid_selection.h"
 #include "screens/map_blocks.h"
 #include "screens/map_editing.h"
 #include "shell/edit_history.h"
+#include "shell/rom_locations.h"
 
 namespace tarvo {
 
@@ -71,7 +73,7 @@ class MapTools {
   bool escape();
 
   // Selections are view state: they add no step to the history.
-  const std::optional<CellRect>& selection() const { return selection_; }
+  const std::optional<CellRect>& selection() const { return cells_.selection(); }
   void selectAll();
   void clearSelection();
   // The selection's block, for Ctrl+C; nothing without a selection.
@@ -86,13 +88,13 @@ class MapTools {
   // at `at`, the pointer's cell, when it is over the map, else with the
   // block's top-left cell at `firstVisible`.
   void startPaste(MapBlock block, std::optional<MapCell> at, MapCell firstVisible);
-  bool pasting() const { return paste_.has_value(); }
-  const MapBlock& pasteBlock() const { return *paste_; }
+  bool pasting() const { return cells_.pasting(); }
+  const MapBlock& pasteBlock() const { return paste_; }
   // The block's top-left cell, which may lie off the field.
-  int pasteColumn() const { return pasteColumn_; }
-  int pasteRow() const { return pasteRow_; }
+  int pasteColumn() const { return cells_.pasteColumn(); }
+  int pasteRow() const { return cells_.pasteRow(); }
   // The cells a press would write: the preview shows exactly these.
-  CellRect pastePreview() const;
+  CellRect pastePreview() const { return cells_.pasteArea(); }
 
   // The brush's last pressed cell (curMapCol, curMapRow).
   MapCell current() const { return brush_.current(); }
@@ -108,8 +110,6 @@ class MapTools {
  private:
   enum class Gesture { None, Brush, Select, SubPalette };
 
-  // Places the pasted block so that the pointer's cell holds its middle cell.
-  bool followPointer(int x, int y);
   void paintQuadrants(int qx, int qy);
 
   ByteArray& rom_;
@@ -119,14 +119,10 @@ class MapTools {
   MapEditor brush_;
   Gesture gesture_ = Gesture::None;
   std::optional<Edit> stroke_;  // the left drag's step, from press to release
-  std::optional<CellRect> selection_;
-  std::optional<CellRect> selectionBefore_;  // while selecting: for Esc
-  MapCell anchor_{0, 0};                     // the selection drag's first cell
-  int lastQuadrantX_ = 0;                    // the sub-palette brush's last quadrant
+  GridSelection cells_{rom::kMapColumns, rom::kMapRows, rom::kMetatileSide};
+  MapBlock paste_;         // while pasting
+  int lastQuadrantX_ = 0;  // the sub-palette brush's last quadrant
   int lastQuadrantY_ = 0;
-  std::optional<MapBlock> paste_;
-  int pasteColumn_ = 0;
-  int pasteRow_ = 0;
 };
 
 }  // namespace tarvo

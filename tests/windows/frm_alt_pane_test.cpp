@@ -1,6 +1,8 @@
 // The graphics editor window, opened from the real main window and driven
 // through Qt's routing on the offscreen platform.
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -173,6 +175,83 @@ class FrmAltPaneTest : public test::WindowFixture {
     QCOMPARE(grid->maximum(), 255);
     QCOMPARE(grid->pageStep(), 8);
     QCOMPARE(altAction("menuViewShowGrid")->text().remove('&'), QString("Show Grid"));
+  }
+
+  // The window's tools through Qt's routing, at every zoom: the keys choose
+  // them; on the batter's view a drag selects, a copied block pastes with
+  // its middle cell under the pointer and Alt+press picks a tile; on the
+  // enlarged tile F fills and Alt+press takes a pen's colour.
+  void theToolsAtEveryZoom() {
+    openEditor(1);
+    alt()->resize(640, 760);
+    QTRY_COMPARE(altChild("clientArea")->width(), 640);
+    auto* view = altChild<PictureSurface>("picBatView");
+    auto cellAt = [](int column, int row) -> std::uint8_t& {
+      return romImage[static_cast<std::size_t>(rom::kBatViewNameTable.offset + row * 32 + column)];
+    };
+    QVERIFY(altAction("toolSelect")->isEnabled());
+    int zoomsTried = 0;
+    for (const int zoom : {1, 2, 3}) {
+      alt()->setViewZoom(view, zoom);
+      altChild<QScrollBar>("hscrBatView")->setValue(0);
+      altChild<QScrollBar>("vscrBatView")->setValue(0);
+      const QRect used = view->widgetRectOf({0, 0, 14 * 8, 8 * 8});
+      if (used.right() >= view->width() || used.bottom() >= view->height()) {
+        continue;  // a small screen at a large scale
+      }
+      ++zoomsTried;
+      const ByteArray before = romImage;
+      QTest::keyClick(alt(), Qt::Key_R);
+      QCOMPARE(alt()->tools().tool(), PaneTool::Select);
+      press(view, 1 * 8 + 2, 1 * 8 + 2);
+      moveTo(view, 4 * 8 + 2, 2 * 8 + 2);
+      release(view, 4 * 8 + 2, 2 * 8 + 2);
+      QCOMPARE(*alt()->tools().selection(), (CellRect{1, 1, 4, 2}));
+      QVERIFY(altChild<QLabel>("lblTool")->text().contains("1, 1 (4 x 2 cells)"));
+      const NameTableBlock block = copyNameTableBlock(romImage, {1, 1, 4, 2});
+      altAction("menuEditCopy")->trigger();
+      QCOMPARE(QApplication::clipboard()->text().toStdString(), nameTableBlockText(block));
+      moveTo(view, 10 * 8 + 3, 5 * 8 + 3);
+      altAction("menuEditPaste")->trigger();
+      QCOMPARE(alt()->tools().pastePreview(), (CellRect{8, 4, 4, 2}));
+      QVERIFY(copyNameTableBlock(romImage, {8, 4, 4, 2}) != block);
+      click(view, 10 * 8 + 3, 5 * 8 + 3);
+      for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 4; ++column) {
+          QCOMPARE(cellAt(8 + column, 4 + row),
+                   block.tiles[static_cast<std::size_t>(row * 4 + column)]);
+        }
+      }
+      QCOMPARE(altAction("menuEditUndo")->text(), QString("&Undo Paste"));
+      QTest::keyClick(alt(), Qt::Key_Escape);
+      QVERIFY(!alt()->tools().pasting());
+      QTest::keyClick(alt(), Qt::Key_Escape);
+      QVERIFY(!alt()->tools().selection());
+      press(view, 13 * 8 + 1, 7 * 8 + 1, Qt::LeftButton, Qt::AltModifier);
+      release(view, 13 * 8 + 1, 7 * 8 + 1);
+      QCOMPARE(int{editor().selTile()}, int{cellAt(13, 7)});
+      altAction("menuEditUndo")->trigger();
+      QCOMPARE(romImage, before);
+    }
+    QVERIFY(zoomsTried > 0);
+    expectEveryViewFresh();
+
+    // The enlarged tile: F fills, Alt+press takes a pen.
+    auto* tile = altChild("picSelectedTile");
+    selectTile(0x30);
+    QTest::keyClick(alt(), Qt::Key_F);
+    choosePen(3 - editor().editTiles()[0x30 * 64]);
+    const int pen = editor().leftColor();
+    click(tile, 2, 2);
+    QCOMPARE(int{editor().editTiles()[0x30 * 64]}, pen);
+    QTest::keyClick(alt(), Qt::Key_B);
+    press(tile, 2, 2, Qt::RightButton, Qt::AltModifier);
+    release(tile, 2, 2, Qt::RightButton);
+    QCOMPARE(editor().rightColor(), pen);
+    expectEveryViewFresh();
+    // In the metatile editor the selection has nothing to work on.
+    openEditor(0);
+    QVERIFY(!altAction("toolSelect")->isEnabled());
   }
 
   void aDoubleClickInThePickerOpensAtThatMetatile() {

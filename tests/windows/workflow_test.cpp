@@ -83,7 +83,12 @@ class WorkflowTest : public test::WindowFixture {
                              "sub-palette brush",
                              "delete",
                              "paste",
-                             "tool chosen mid-drag"}) {
+                             "tool chosen mid-drag",
+                             "tile fill",
+                             "tile paste",
+                             "batter's view fill",
+                             "batter's view delete",
+                             "batter's view paste"}) {
       QTest::newRow(edit) << QString(edit);
     }
   }
@@ -104,11 +109,17 @@ class WorkflowTest : public test::WindowFixture {
       ++metatile;
     }
     pickMetatile(metatile);
-    const bool inBatView = edit == "batter's view placement" || edit == "tile copy";
+    const bool inBatView = edit.startsWith("batter's view") || edit == "tile copy";
     openEditor(inBatView ? 1 : 0);
     selectTile(0x21);
     choosePen(3);
     const ByteArray before = romImage;
+    auto tileBytesOf = [](int tile) {
+      TileBytes bytes{};
+      std::copy_n(romImage.begin() + rom::kFieldChrBank.offset + tile * rom::kTileBytes,
+                  bytes.size(), bytes.begin());
+      return bytes;
+    };
     const std::map<QString, std::function<void()>> edits{
         {"map press", [&] { click(map, 40, 70); }},
         {"map stroke",
@@ -208,6 +219,51 @@ class WorkflowTest : public test::WindowFixture {
            click(map, 40, 40);
            action("menuEditDeselect")->trigger();  // Esc: the paste ends
            QVERIFY(!window->tools().pasting());
+         }},
+        // The editor window's tools.
+        {"tile fill",
+         [&] {
+           altAction("toolFill")->trigger();
+           click(altChild("picSelectedTile"), 70, 70);
+         }},
+        {"tile paste",
+         [&] {
+           altAction("menuEditCopy")->trigger();
+           const TileBytes copied = editor().selectedTileBytes();
+           int other = 0x22;
+           while (tileBytesOf(other) == copied) {
+             ++other;
+           }
+           selectTile(other);
+           altAction("menuEditPaste")->trigger();
+           QCOMPARE(editor().selectedTileBytes(), copied);
+         }},
+        {"batter's view fill",
+         [&] {
+           altAction("toolFill")->trigger();
+           click(altChild("picBatView"), 100, 50);
+         }},
+        {"batter's view delete",
+         [&] {
+           altAction("toolSelect")->trigger();
+           press(altChild("picBatView"), 20, 20);
+           moveTo(altChild("picBatView"), 90, 60);
+           release(altChild("picBatView"), 90, 60);
+           QCOMPARE(*alt()->tools().selection(), (CellRect{2, 2, 10, 6}));
+           altAction("menuEditDelete")->trigger();
+         }},
+        {"batter's view paste",
+         [&] {
+           altAction("toolSelect")->trigger();
+           press(altChild("picBatView"), 100, 100);
+           moveTo(altChild("picBatView"), 150, 130);
+           release(altChild("picBatView"), 150, 130);
+           altAction("menuEditCopy")->trigger();
+           altAction("menuEditPaste")->trigger();
+           moveTo(altChild("picBatView"), 20, 20);
+           click(altChild("picBatView"), 20, 20);
+           altAction("menuEditDeselect")->trigger();
+           QVERIFY(!alt()->tools().pasting());
          }},
         // A tool's key during a drag ends the drag: one step, and the moves
         // after it paint nothing.
