@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "demo/demo_rom.h"
+#include "editor/pane_tools.h"
 #include "editor/tile_editor.h"
 #include "gfx/png_image.h"
 #include "screens/batview_renderer.h"
@@ -15,6 +16,7 @@
 #include "screens/field_views.h"
 #include "screens/map_blocks.h"
 #include "screens/map_editing.h"
+#include "screens/map_tools.h"
 #include "screens/metatile_picker.h"
 #include "screens/status_text.h"
 #include "screens/tile_usage.h"
@@ -176,7 +178,6 @@ void edits(const std::uint8_t* data, std::size_t size) {
   ByteArray rom = demo();
   const ByteArray& loaded = demo();
   EditHistory history(rom);
-  MapEditor map;
   // Both windows' pictures, kept in step through the history as the windows
   // keep theirs.
   FieldViews views(rom);
@@ -185,10 +186,10 @@ void edits(const std::uint8_t* data, std::size_t size) {
   editor.initGUI(in.byte() & 1, in.byte());
   history.addListener(&views);
   history.addListener(&editor);
-  // The edits of a drag on the map and of a paint stroke, from press to
-  // release, as the windows hold them.
-  std::optional<Edit> mapStroke;
-  std::optional<Edit> paintStroke;
+  // The windows' tools, which hold the edits of drags and strokes from press
+  // to release.
+  MapTools map(rom, history);
+  PaneTools pane(editor, rom, history);
 
   // Where the step's edit may write: the cell, tile or block it names.
   struct Range {
@@ -206,67 +207,56 @@ void edits(const std::uint8_t* data, std::size_t size) {
   auto allowTile = [&](int tile) {
     allowed.push_back({editor.bank().offset + tile * rom::kTileBytes, rom::kTileBytes});
   };
+  // The map tools other than a plain brush press write anywhere on the field.
+  auto allowMapTool = [&](int x, int y) {
+    if (map.tool() == MapTool::Brush && !map.pasting()) {
+      allowMapCell(x, y);
+    } else {
+      allowed.push_back({rom::kFieldMap.offset, rom::kFieldMap.length});
+      allowed.push_back({rom::kFieldAttributeMap.offset, rom::kFieldAttributeMap.length});
+    }
+  };
 
   for (int step = 0; step < 40 && !in.done(); ++step) {
     const ByteArray before = rom;
     allowed.clear();
     bool anyEditable = false;  // an undo or redo may touch any editable byte
-    switch (in.byte() % 18) {
+    switch (in.byte() % 20) {
       case 0: {  // a press on the map: the left button begins a stroke
         const int button = in.byte() % 8;
         const int x = in.coordinate(768);
         const int y = in.coordinate(768);
-        allowMapCell(x, y);
-        const std::uint8_t metatile = in.byte() % rom::kMetatileCount;
-        if (button == kLeftButton) {
-          mapStroke.emplace(history, "Put metatile");
-          map.press(rom, button, x, y, metatile);
-          mapStroke->flush();
-        } else {
-          Edit edit(history, "map");
-          map.press(rom, button, x, y, metatile);
-        }
+        allowMapTool(x, y);
+        map.press(button, 0, x, y, in.byte() % rom::kMetatileCount);
         break;
       }
       case 1: {
         const int buttons = in.byte() % 8;
         const int x = in.coordinate(768);
         const int y = in.coordinate(768);
-        allowMapCell(x, y);
-        if (mapStroke && map.move(rom, buttons, x, y, in.byte() % rom::kMetatileCount)) {
-          mapStroke->flush();
-        }
+        allowMapTool(x, y);
+        map.move(buttons, x, y, true, in.byte() % rom::kMetatileCount);
         break;
       }
       case 2:  // the left button's release ends a stroke
         map.release(in.byte() % 8);
-        if (!map.inStroke()) {
-          mapStroke.reset();
-        }
         break;
       case 3: {
         const int button = in.byte() % 8;
         const int x = in.coordinate(128);
-        if (!paintStroke) {
-          paintStroke.emplace(history, "Paint");
-        }
         allowTile(editor.selTile());
-        editor.pixelPress(button, x, in.coordinate(128));
-        paintStroke->flush();
+        pane.tilePress(button, 0, x, in.coordinate(128));
         break;
       }
       case 4: {
         const int buttons = in.byte() % 8;
         const int x = in.coordinate(128);
         allowTile(editor.selTile());
-        if (paintStroke && editor.pixelMove(buttons, x, in.coordinate(128))) {
-          paintStroke->flush();
-        }
+        pane.tileMove(buttons, x, in.coordinate(128));
         break;
       }
       case 5:
-        editor.pixelRelease();
-        paintStroke.reset();
+        pane.tileRelease();
         break;
       case 6: {
         const int k = in.byte() % 6 - 1;  // -1 and 4 are no swatches
@@ -358,7 +348,87 @@ void edits(const std::uint8_t* data, std::size_t size) {
         editor.setShowUnused((how & 1) != 0);
         break;
       }
+      case 17: {  // the map tools' choices, the selection, copy, paste and Delete
+        const std::uint8_t how = in.byte();
+        const int x = in.coordinate(768);
+        const int y = in.coordinate(768);
+        allowMapTool(x, y);
+        allowed.push_back({rom::kFieldMap.offset, rom::kFieldMap.length});
+        switch (how % 8) {
+          case 0:
+            map.setTool(static_cast<MapTool>((how >> 3) % 5));
+            map.setSubPalette(how >> 6);
+            break;
+          case 1:
+            map.escape();
+            break;
+          case 2:
+            (how & 8) != 0 ? map.selectAll() : map.clearSelection();
+            break;
+          case 3:
+            map.deleteSelection(in.byte() % rom::kMetatileCount);
+            break;
+          case 4:
+            if (const auto block = map.copySelection()) {
+              map.startPaste(*block, mapCellAt(x, y), MapCell{0, 0});
+            }
+            break;
+          case 5:  // Alt and a press: a pick, whatever the tool
+            map.press(kLeftButton, 4, x, y, 0);
+            break;
+          default:
+            map.endGesture();  // a tool key or the focus lost mid-drag
+            break;
+        }
+        break;
+      }
+      case 18: {  // the editor window's tools on the batter's view
+        const std::uint8_t how = in.byte();
+        const int x = in.coordinate(256);
+        const int y = in.coordinate(240);
+        allowed.push_back({rom::kBatViewNameTable.offset, rom::kBatViewNameTable.length});
+        allowTile(editor.selTile());
+        switch (how % 8) {
+          case 0:
+            pane.setTool(static_cast<PaneTool>((how >> 3) % 3));
+            break;
+          case 1:
+            pane.batViewPress(1 + (how >> 3) % 4, (how >> 5) & 4, x, y);
+            break;
+          case 2:
+            pane.batViewMove(kLeftButton, x, y);
+            break;
+          case 3:
+            pane.batViewRelease(kLeftButton);
+            break;
+          case 4:
+            pane.escape();
+            break;
+          case 5:
+            if ((how & 8) != 0) {
+              pane.selectAll();
+            } else {
+              pane.deleteSelection();
+            }
+            break;
+          case 6:
+            if (const auto block = pane.copySelection()) {
+              pane.startPaste(*block, CellRect{x / 8, y / 8, 1, 1}, CellRect{});
+            }
+            break;
+          default: {
+            TileBytes bytes{};
+            for (std::uint8_t& b : bytes) {
+              b = in.byte();
+            }
+            pane.pasteTile(bytes);
+            break;
+          }
+        }
+        break;
+      }
       default: {  // another opening: another mode or metatile
+        pane.reset();
         const int mode = in.byte() & 1;
         editor.initGUI(mode, in.byte());
         editor.metatileRefresh(in.coordinate(rom::kMetatileCount));
@@ -389,10 +459,8 @@ void edits(const std::uint8_t* data, std::size_t size) {
   }
 
   // Undo everything, do it all again, and undo it again.
-  map.release(kLeftButton);
-  editor.pixelRelease();
-  mapStroke.reset();
-  paintStroke.reset();
+  map.endGesture();
+  pane.endGesture();
   const ByteArray last = rom;
   std::size_t undone = 0;
   while (history.undo()) {
@@ -449,6 +517,29 @@ void mapBlockText(const std::uint8_t* data, std::size_t size) {
   const int column = static_cast<int>(data[0] % 64) - 32;
   const int row = static_cast<int>(data[1] % 64) - 32;
   const std::string_view text(reinterpret_cast<const char*>(data + 2), size - 2);
+  // The batter's view's blocks and tiles are read by the same rules.
+  NameTableBlock cells;
+  std::string why;
+  if (parseNameTableBlockText(text, cells, &why)) {
+    NameTableBlock again;
+    FUZZ_CHECK(parseNameTableBlockText(nameTableBlockText(cells), again) && again == cells);
+    ByteArray rom = demo();
+    pasteNameTableBlock(rom, cells, column, row);
+    const CellRect area = nameTablePasteArea(cells, column, row);
+    for (std::size_t i = 0; i < rom.size(); ++i) {
+      const auto cell = static_cast<std::int32_t>(i) - rom::kBatViewNameTable.offset;
+      const bool inArea = cell >= 0 && cell < rom::kBatViewNameTable.length &&
+                          area.contains(cell % rom::kBatViewColumns, cell / rom::kBatViewColumns);
+      FUZZ_CHECK(inArea || rom[i] == demo()[i]);
+    }
+  } else {
+    FUZZ_CHECK(!why.empty());
+  }
+  TileBytes tile{};
+  if (parseTileText(text, tile)) {
+    TileBytes again{};
+    FUZZ_CHECK(parseTileText(tileText(tile), again) && again == tile);
+  }
   MapBlock block;
   std::string reason;
   if (!parseMapBlockText(text, block, &reason)) {

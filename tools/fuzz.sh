@@ -23,6 +23,8 @@ done
 
 # A starting block: two bytes of place, then the text of a 2 x 1 block.
 printf '\x22\x21tarvo-field-block 1 2 1\n0A ff\n0123\n3210\n' >"$starts/map_block_text/block"
+printf '\x3f\x01tarvo-name-table-block 1 2 1\n0A ff\n' >"$starts/map_block_text/cells"
+printf '\x00\x00tarvo-tile 1\n00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n' >"$starts/map_block_text/tile"
 
 declare -A max_len=([rom_views]=131072 [edits]=600 [png_import]=65536 [patch_apply]=8192 [map_block_text]=4096)
 status=0
