@@ -427,7 +427,7 @@ TEST(MapTools, FillSelectAndDelete) {
   EXPECT_EQ(tools.selection(), (CellRect{3, 3, 1, 1}));
   tools.move(kLeftButton, -50, 900, false, 40);
   EXPECT_EQ(tools.selection(), (CellRect{0, 3, 4, 21}));
-  EXPECT_EQ(tools.statusText(), "Rectangle select: 0, 3 (4 x 21 cells)");
+  EXPECT_EQ(tools.statusText(), "Select 0, 3: 4 x 21");
   tools.release(kLeftButton);
   // Esc during a drag gives back the selection before it; then clears it.
   tools.press(kLeftButton, 0, 500, 500, 40);
@@ -526,7 +526,7 @@ TEST(MapTools, APastePlacesItsBlockUntilEsc) {
   EXPECT_EQ(tools.pastePreview(), (CellRect{2, 5, 4, 3}));
   EXPECT_TRUE(tools.move(0, 23 * 32 + 5, 0, true, 0).marksChanged);
   EXPECT_EQ(tools.pastePreview(), (CellRect{21, 0, 3, 2}));  // clipped at the corner
-  EXPECT_EQ(tools.statusText(), "Paste: 21, 0 (3 x 2 cells)");
+  EXPECT_EQ(tools.statusText(), "Paste 21, 0: 3 x 2");
   tools.press(kLeftButton, 0, 23 * 32 + 5, 0, 0);
   tools.release(kLeftButton);
   EXPECT_EQ(rom[mapByte(23, 1)], block.metatiles[2 * 4 + 2]);  // its top row is off the field

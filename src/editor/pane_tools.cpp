@@ -28,7 +28,7 @@ const char* paneToolName(PaneTool tool) {
     case PaneTool::Fill:
       return "Fill";
     case PaneTool::Select:
-      return "Rectangle select";
+      return "Select";
   }
   return "";
 }
@@ -202,7 +202,8 @@ std::string PaneTools::statusText() const {
   if (pasting()) {
     return cells_.statusText();
   }
-  return paneToolName(tool_) + cells_.statusText();
+  const std::string name = paneToolName(tool_);
+  return tool_ == PaneTool::Select ? name + cells_.statusText() : name;
 }
 
 }  // namespace tarvo

@@ -17,7 +17,7 @@ namespace tarvo {
 
 enum class PaneTool { Brush, Fill, Select };
 
-// "Brush", "Fill", "Rectangle select".
+// "Brush", "Fill", "Select".
 const char* paneToolName(PaneTool tool);
 
 // Step names, as the Edit menu shows them.
@@ -85,7 +85,8 @@ class PaneTools {
   // Another mode or a new image: no gesture, selection or paste.
   void reset();
 
-  // The tool, and while selecting or pasting the rectangle in cells.
+  // The tool, and while selecting or pasting the rectangle in cells:
+  // "Select 12, 18: 9 x 6".
   std::string statusText() const;
 
  private:

@@ -83,16 +83,16 @@ CellRect GridSelection::pasteArea() const {
 }
 
 std::string GridSelection::rectText(const CellRect& cells) {
-  return std::to_string(cells.column) + ", " + std::to_string(cells.row) + " (" +
-         std::to_string(cells.columns) + " x " + std::to_string(cells.rows) + " cells)";
+  return std::to_string(cells.column) + ", " + std::to_string(cells.row) + ": " +
+         std::to_string(cells.columns) + " x " + std::to_string(cells.rows);
 }
 
 std::string GridSelection::statusText() const {
   if (pasting_) {
     const CellRect area = pasteArea();
-    return area.empty() ? std::string("Paste: off the edge") : "Paste: " + rectText(area);
+    return "Paste " + (area.empty() ? std::string("off the edge") : rectText(area));
   }
-  return selection_ ? ": " + rectText(*selection_) : std::string();
+  return selection_ ? " " + rectText(*selection_) : std::string();
 }
 
 }  // namespace tarvo

@@ -50,10 +50,11 @@ class GridSelection {
   // The block's cells on the grid: the part over the edge is dropped.
   CellRect pasteArea() const;
 
-  // "3, 4 (5 x 2 cells)".
+  // "3, 4: 5 x 2", a rectangle's first cell and size in cells.
   static std::string rectText(const CellRect& cells);
-  // While pasting "Paste: " and the paste's cells; else the selection's
-  // cells after ": ", or nothing.
+  // For the status bar, which the pointer's text shares: while pasting
+  // "Paste 3, 4: 5 x 2" (the cells a press writes); else the selection after
+  // a space, or nothing.
   std::string statusText() const;
 
  private:

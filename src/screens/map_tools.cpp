@@ -20,7 +20,7 @@ const char* mapToolName(MapTool tool) {
     case MapTool::Brush:
       return "Brush";
     case MapTool::Select:
-      return "Rectangle select";
+      return "Select";
     case MapTool::Fill:
       return "Fill";
     case MapTool::Pick:
@@ -224,9 +224,11 @@ std::string MapTools::statusText() const {
   }
   std::string text = mapToolName(tool_);
   if (tool_ == MapTool::SubPalette) {
-    text += " " + std::to_string(subPalette_);
+    text += " (" + std::to_string(subPalette_) + ")";
   }
-  return text + cells_.statusText();
+  // The selection's cells with the tool that makes it: the bar is shared
+  // with the pointer's text, which is long.
+  return tool_ == MapTool::Select ? text + cells_.statusText() : text;
 }
 
 }  // namespace tarvo

@@ -19,7 +19,8 @@ namespace tarvo {
 
 enum class MapTool { Brush, Select, Fill, Pick, SubPalette };
 
-// "Brush", "Rectangle select", "Fill", "Pick", "Sub-palette brush".
+// "Brush", "Select", "Fill", "Pick", "Sub-palette brush", as the tool bar
+// names them.
 const char* mapToolName(MapTool tool);
 
 // Step names, as the Edit menu shows them after "Undo" and "Redo".
@@ -102,9 +103,9 @@ class MapTools {
   // A new image: no gesture, selection or paste.
   void reset();
 
-  // For the status bar: the tool's name and, while selecting or pasting, the
-  // rectangle's origin and size in cells ("Rectangle select: 3, 4 (5 x 2
-  // cells)").
+  // For the status bar: the tool's name and, with the Select tool or while
+  // pasting, the rectangle's origin and size in cells ("Select 3, 4: 5 x 2",
+  // "Paste 0, 0: 3 x 2", "Sub-palette brush (2)").
   std::string statusText() const;
 
  private:

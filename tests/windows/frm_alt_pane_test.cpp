@@ -207,7 +207,7 @@ class FrmAltPaneTest : public test::WindowFixture {
       moveTo(view, 4 * 8 + 2, 2 * 8 + 2);
       release(view, 4 * 8 + 2, 2 * 8 + 2);
       QCOMPARE(*alt()->tools().selection(), (CellRect{1, 1, 4, 2}));
-      QVERIFY(altChild<QLabel>("lblTool")->text().contains("1, 1 (4 x 2 cells)"));
+      QCOMPARE(altChild<QLabel>("lblTool")->text(), QString("Select 1, 1: 4 x 2"));
       const NameTableBlock block = copyNameTableBlock(romImage, {1, 1, 4, 2});
       altAction("menuEditCopy")->trigger();
       QCOMPARE(QApplication::clipboard()->text().toStdString(), nameTableBlockText(block));
@@ -495,6 +495,12 @@ class FrmAltPaneTest : public test::WindowFixture {
   void theTileUsageLeavesTheStatusBarReadable() {
     QFETCH(int, mode);
     openEditor(mode);
+    // With the longest text the tool gives: the whole batter's view selected.
+    altAction("toolSelect")->trigger();
+    altAction("menuEditSelectAll")->trigger();
+    auto* tool = altChild<QLabel>("lblTool");
+    QVERIFY(tool->text().size() >= (mode == 1 ? 20 : 5));
+    QTRY_VERIFY(tool->width() >= tool->sizeHint().width());  // laid out
     QStatusBar* bar = alt()->statusBar();
     const rom::Location& bank = editor().bank();
     std::vector<std::string> texts{patternTableStatus(bank, 255, 255),

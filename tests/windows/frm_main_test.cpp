@@ -24,6 +24,7 @@
 #include "platform/picture_surface.h"
 #include "screens/map_blocks.h"
 #include "screens/map_editing.h"
+#include "screens/status_text.h"
 #include "screens/view_transform.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
@@ -716,7 +717,7 @@ class FrmMainTest : public test::WindowFixture {
       release(map, -40, 4 * 32 + 5);
       const CellRect selected{0, 3, 4, 2};
       QCOMPARE(*window->tools().selection(), selected);
-      QVERIFY(child<QLabel>("lblTool")->text().contains("0, 3 (4 x 2 cells)"));
+      QCOMPARE(child<QLabel>("lblTool")->text(), QString("Select 0, 3: 4 x 2"));
       QApplication::clipboard()->clear();
       action("menuEditCopy")->trigger();
       const QMimeData* data = QApplication::clipboard()->mimeData();
@@ -757,6 +758,28 @@ class FrmMainTest : public test::WindowFixture {
     }
     if (zoomsTried == 0) {
       QSKIP("the map's viewport is smaller than the cells this test uses");
+    }
+  }
+
+  // The tool's text leaves room for the longest text of the pointer.
+  void theStatusBarHoldsThePointerAndTheTool() {
+    QVERIFY(loadDemo());
+    action("menuEditSelectAll")->trigger();
+    auto* tool = child<QLabel>("lblTool");
+    const QString longest = QString::fromStdString(mapStatus(romImage, 767, 767));
+    for (const auto& [item, text] : {std::pair{"toolSubPalette", "Sub-palette brush (0)"},
+                                     std::pair{"toolSelect", "Select 0, 0: 24 x 24"}}) {
+      action(item)->trigger();
+      QCOMPARE(tool->text(), QString(text));
+      QTRY_VERIFY(tool->width() >= tool->sizeHint().width());  // laid out
+      QStatusBar* bar = window->statusBar();
+      int room = bar->contentsRect().width() - 8;  // the message's own margins
+      for (QWidget* child : bar->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible()) {
+          room -= child->width();
+        }
+      }
+      QVERIFY2(bar->fontMetrics().horizontalAdvance(longest) <= room, text);
     }
   }
 
