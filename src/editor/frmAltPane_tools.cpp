@@ -20,11 +20,6 @@ namespace tarvo {
 
 namespace {
 
-constexpr int kSelectionSlot = 2;
-constexpr int kPasteSlot = 3;
-const QColor kSelectionFrame(64, 224, 255);
-const QColor kPasteFrame(255, 255, 255);
-
 SurfaceRect pixelsOf(const CellRect& cells) {
   return {cells.column * rom::kTileSide, cells.row * rom::kTileSide, cells.columns * rom::kTileSide,
           cells.rows * rom::kTileSide};
@@ -76,27 +71,18 @@ void frmAltPane::buildTools() {
   }
   toolActions[0]->setChecked(true);
 
-  QAction* before = findChild<QAction*>("menuEditImportTiles");
-  auto addEditItem = [&](const char* name, const QString& caption,
-                         const QList<QKeySequence>& keys) {
-    auto* action = new QAction(caption, this);
-    action->setObjectName(name);
-    action->setShortcuts(keys);
-    menuEdit->insertAction(before, action);
-    return action;
-  };
-  menuEditCopy = addEditItem("menuEditCopy", "&Copy", {QKeySequence("Ctrl+C")});
+  const SelectionItems edits =
+      addSelectionItems(menuEdit, findChild<QAction*>("menuEditImportTiles"));
+  menuEditCopy = edits.copy;
   menuEditCopy->setStatusTip(
       "Copies the batter's view's selection, or without one the selected tile's 16 bytes");
-  menuEditPaste = addEditItem("menuEditPaste", "&Paste", {QKeySequence("Ctrl+V")});
+  menuEditPaste = edits.paste;
   menuEditPaste->setStatusTip(
       "Pastes a tile onto the selected tile, or a block of the batter's "
       "view to place with the pointer");
-  menuEditDelete = addEditItem("menuEditDelete", "&Delete", {QKeySequence(Qt::Key_Delete)});
-  menuEditSelectAll = addEditItem("menuEditSelectAll", "Select &All", {QKeySequence("Ctrl+A")});
-  menuEditDeselect = addEditItem("menuEditDeselect", "Dese&lect",
-                                 {QKeySequence(Qt::Key_Escape), QKeySequence("Ctrl+Shift+A")});
-  menuEdit->insertSeparator(before);
+  menuEditDelete = edits.remove;
+  menuEditSelectAll = edits.selectAll;
+  menuEditDeselect = edits.deselect;
   connect(menuEditCopy, &QAction::triggered, this, &frmAltPane::menuEditCopy_Click);
   connect(menuEditPaste, &QAction::triggered, this, &frmAltPane::menuEditPaste_Click);
   connect(menuEditDelete, &QAction::triggered, this, [this] { paneTools.deleteSelection(); });
@@ -134,23 +120,17 @@ void frmAltPane::changeEvent(QEvent* event) {
 
 void frmAltPane::showToolState() {
   const std::optional<CellRect>& selection = paneTools.selection();
-  picBatView->setMark(kSelectionSlot, selection
-                                          ? std::optional<SurfaceMark>(SurfaceMark{
-                                                pixelsOf(*selection), kSelectionFrame, 1, false})
-                                          : std::nullopt);
-  if (paneTools.pasting() && pastePicture) {
-    const CellRect area = paneTools.pastePreview();
-    picBatView->setOverlay(
-        &*pastePicture,
-        QPoint(paneTools.pasteColumn() * rom::kTileSide, paneTools.pasteRow() * rom::kTileSide),
-        pixelsOf(area));
-    picBatView->setMark(kPasteSlot, area.empty() ? std::nullopt
-                                                 : std::optional<SurfaceMark>(SurfaceMark{
-                                                       pixelsOf(area), kPasteFrame, 1, true}));
-  } else {
-    picBatView->setOverlay(nullptr);
-    picBatView->setMark(kPasteSlot, std::nullopt);
+  BlockMarks marks;
+  if (selection) {
+    marks.selection = pixelsOf(*selection);
   }
+  if (paneTools.pasting() && pastePicture) {
+    marks.paste = &*pastePicture;
+    marks.pasteAt =
+        QPoint(paneTools.pasteColumn() * rom::kTileSide, paneTools.pasteRow() * rom::kTileSide);
+    marks.pasteArea = pixelsOf(paneTools.pastePreview());
+  }
+  showBlockMarks(picBatView, marks);
   const bool batView = tiles.paneMode() == 1;
   menuEditDelete->setEnabled(batView && selection.has_value());
   menuEditSelectAll->setEnabled(batView);

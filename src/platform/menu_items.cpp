@@ -52,6 +52,27 @@ void ZoomItems::show(int zoom, const QString& view) const {
   }
 }
 
+SelectionItems addSelectionItems(QMenu* menu, QAction* before) {
+  auto add = [&](const char* name, const QString& caption, const QList<QKeySequence>& keys) {
+    auto* action = new QAction(caption, menu);
+    action->setObjectName(name);
+    action->setShortcuts(keys);
+    menu->insertAction(before, action);
+    return action;
+  };
+  SelectionItems items;
+  items.copy = add("menuEditCopy", "&Copy", {QKeySequence("Ctrl+C")});
+  items.paste = add("menuEditPaste", "&Paste", {QKeySequence("Ctrl+V")});
+  items.remove = add("menuEditDelete", "&Delete", {QKeySequence(Qt::Key_Delete)});
+  items.selectAll = add("menuEditSelectAll", "Select &All", {QKeySequence("Ctrl+A")});
+  items.deselect = add("menuEditDeselect", "Dese&lect",
+                       {QKeySequence(Qt::Key_Escape), QKeySequence("Ctrl+Shift+A")});
+  items.deselect->setStatusTip(
+      "Esc: cancels a paste or a selection drag, else clears the selection");
+  menu->insertSeparator(before);
+  return items;
+}
+
 void showUndoNames(QAction* undo, QAction* redo, const std::string& undoName,
                    const std::string& redoName) {
   const auto caption = [](const char* verb, const std::string& name) {

@@ -28,6 +28,18 @@ struct ZoomItems {
   // Enables what can go on from `zoom` and names `view` in the tips.
   void show(int zoom, const QString& view) const;
 };
+// The Edit menu's items for a selection: Copy (Ctrl+C), Paste (Ctrl+V),
+// Delete (Del), Select All (Ctrl+A) and Deselect (Esc, Ctrl+Shift+A), put
+// before `before` with a separator after them.
+struct SelectionItems {
+  QAction* copy = nullptr;
+  QAction* paste = nullptr;
+  QAction* remove = nullptr;
+  QAction* selectAll = nullptr;
+  QAction* deselect = nullptr;
+};
+SelectionItems addSelectionItems(QMenu* menu, QAction* before);
+
 // "&Undo Paste", "&Redo Fill": the Edit menu's items name the steps they
 // would take back or do again.
 void showUndoNames(QAction* undo, QAction* redo, const std::string& undoName,

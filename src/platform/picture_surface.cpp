@@ -328,4 +328,20 @@ void PictureSurface::surfaceRefreshed(const SurfaceRect& changed) {
   update(widgetRectOf(changed).adjusted(-1, -1, 1, 1));
 }
 
+void showBlockMarks(PictureSurface* view, const BlockMarks& marks) {
+  static const QColor kSelectionFrame(64, 224, 255);
+  static const QColor kPasteFrame(255, 255, 255);
+  constexpr int kSelectionSlot = 2;
+  constexpr int kPasteSlot = 3;
+  view->setMark(kSelectionSlot, marks.selection ? std::optional<SurfaceMark>(SurfaceMark{
+                                                      *marks.selection, kSelectionFrame, 2, false})
+                                                : std::nullopt);
+  const bool pasteShows =
+      marks.paste != nullptr && marks.pasteArea.width > 0 && marks.pasteArea.height > 0;
+  view->setOverlay(marks.paste, marks.pasteAt, marks.pasteArea);
+  view->setMark(kPasteSlot, pasteShows ? std::optional<SurfaceMark>(
+                                             SurfaceMark{marks.pasteArea, kPasteFrame, 1, true})
+                                       : std::nullopt);
+}
+
 }  // namespace tarvo

@@ -129,4 +129,16 @@ class PictureSurface : public QWidget, public SurfaceView {
   SurfaceRect overlayClip_;
 };
 
+// The marks of the tools over `view`: a selection's frame (in mark slot 2)
+// and a paste's see-through preview, `paste` with its top-left pixel at
+// `pasteAt`, shown within `pasteArea` with a dashed frame (slot 3). A mark
+// that is not given goes.
+struct BlockMarks {
+  std::optional<SurfaceRect> selection;
+  const Surface* paste = nullptr;
+  QPoint pasteAt;
+  SurfaceRect pasteArea;
+};
+void showBlockMarks(PictureSurface* view, const BlockMarks& marks);
+
 }  // namespace tarvo

@@ -28,11 +28,6 @@ namespace tarvo {
 
 namespace {
 
-constexpr int kSelectionSlot = 2;
-constexpr int kPasteSlot = 3;
-const QColor kSelectionFrame(64, 224, 255);
-const QColor kPasteFrame(255, 255, 255);
-
 struct ToolItem {
   MapTool tool;
   const char* name;
@@ -126,25 +121,12 @@ void frmMain::buildTools() {
   showSubPaletteColours();
 
   // The Edit menu's items for the selection, before Tile Data.
-  QAction* before = menuEditTileData;
-  auto addEditItem = [&](const char* name, const QString& caption,
-                         const QList<QKeySequence>& keys) {
-    QAction* action = new QAction(caption, this);
-    action->setObjectName(name);
-    action->setShortcuts(keys);
-    menuEdit->insertAction(before, action);
-    return action;
-  };
-  menuEditCopy = addEditItem("menuEditCopy", "&Copy", {QKeySequence("Ctrl+C")});
-  menuEditPaste = addEditItem("menuEditPaste", "&Paste", {QKeySequence("Ctrl+V")});
-  menuEditDelete = addEditItem("menuEditDelete", "&Delete", {QKeySequence(Qt::Key_Delete)});
-  menuEditSelectAll = addEditItem("menuEditSelectAll", "Select &All", {QKeySequence("Ctrl+A")});
-  menuEditDeselect = addEditItem("menuEditDeselect", "Dese&lect",
-                                 {QKeySequence(Qt::Key_Escape), QKeySequence("Ctrl+Shift+A")});
-  menuEditDeselect->setStatusTip(
-      "Esc: cancels a paste or a selection drag, else clears the "
-      "selection");
-  menuEdit->insertSeparator(before);
+  const SelectionItems items = addSelectionItems(menuEdit, menuEditTileData);
+  menuEditCopy = items.copy;
+  menuEditPaste = items.paste;
+  menuEditDelete = items.remove;
+  menuEditSelectAll = items.selectAll;
+  menuEditDeselect = items.deselect;
   connect(menuEditCopy, &QAction::triggered, this, &frmMain::menuEditCopy_Click);
   connect(menuEditPaste, &QAction::triggered, this, &frmMain::menuEditPaste_Click);
   connect(menuEditDelete, &QAction::triggered, this, &frmMain::menuEditDelete_Click);
@@ -199,24 +181,17 @@ void frmMain::showSubPaletteColours() {
 
 void frmMain::showToolState() {
   const std::optional<CellRect>& selection = mapTools.selection();
-  picMapRenderDest->setMark(
-      kSelectionSlot, selection ? std::optional<SurfaceMark>(
-                                      SurfaceMark{pixelsOf(*selection), kSelectionFrame, 2, false})
-                                : std::nullopt);
-  if (mapTools.pasting() && pastePicture) {
-    const CellRect area = mapTools.pastePreview();
-    picMapRenderDest->setOverlay(&*pastePicture,
-                                 QPoint(mapTools.pasteColumn() * rom::kMetatileSide,
-                                        mapTools.pasteRow() * rom::kMetatileSide),
-                                 pixelsOf(area));
-    picMapRenderDest->setMark(kPasteSlot, area.empty()
-                                              ? std::nullopt
-                                              : std::optional<SurfaceMark>(SurfaceMark{
-                                                    pixelsOf(area), kPasteFrame, 1, true}));
-  } else {
-    picMapRenderDest->setOverlay(nullptr);
-    picMapRenderDest->setMark(kPasteSlot, std::nullopt);
+  BlockMarks marks;
+  if (selection) {
+    marks.selection = pixelsOf(*selection);
   }
+  if (mapTools.pasting() && pastePicture) {
+    marks.paste = &*pastePicture;
+    marks.pasteAt = QPoint(mapTools.pasteColumn() * rom::kMetatileSide,
+                           mapTools.pasteRow() * rom::kMetatileSide);
+    marks.pasteArea = pixelsOf(mapTools.pastePreview());
+  }
+  showBlockMarks(picMapRenderDest, marks);
   const bool hasSelection = rom.isLoaded() && selection.has_value();
   menuEditCopy->setEnabled(hasSelection);
   menuEditDelete->setEnabled(hasSelection);
