@@ -1,6 +1,6 @@
 #!/bin/bash
-# Takes the README's screenshot: the editor in a real window under Xvfb, on
-# the demo ROM image, with the field grid shown.
+# Takes the README's screenshots: the editor in a real window under Xvfb, on
+# the demo ROM image, with the field grid, a selection and a paste shown.
 #   tools/screenshot.sh [FOLDER]      (run `make run` or `make test` first to build)
 # It writes main-window.png, editor-metatiles.png and editor-batview.png.
 set -euo pipefail
@@ -40,7 +40,14 @@ xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
   xdotool mousemove --window "$main" 400 420
   xdotool key ctrl+plus ctrl+g
   sleep 0.5
-  xdotool mousemove --window "$main" 430 440
+  # A selection copied, and its paste following the pointer.
+  xdotool key r
+  xdotool mousemove --window "$main" 790 120 mousedown 1
+  xdotool mousemove --window "$main" 900 200 mousemove --window "$main" 1000 330 mouseup 1
+  xdotool key ctrl+c ctrl+v
+  xdotool mousemove --window "$main" 380 420
+  sleep 0.5
+  xdotool mousemove --window "$main" 390 430
   sleep 0.5
   import -window "$main" "$shots/main-window.png"
   # Edit > Tile Data (Ctrl+T), then Edit > Batter'"'"'s View (Ctrl+B).
