@@ -21,7 +21,6 @@ Field map: tools (tool bar below the palette, or the Tools menu)
                         for itself, use I)
   Right press           next sub-palette (0, 1, 2, 3) for the quadrant, in
                         every tool
-  Middle press          put the selected metatile into the cell (Brush)
   Wheel                 scroll up and down; Shift+wheel: across
   Ctrl+wheel            zoom in or out about the pointer
   The cell under the pointer is outlined, its quadrant marked; the

@@ -699,8 +699,7 @@ class FrmMainTest : public test::WindowFixture {
       for (const auto& [key, tool] : keys) {
         QTest::keyClick(window.get(), key);
         QCOMPARE(window->tools().tool(), tool);
-        child<QScrollBar>("vscrMetatiles")->setValue(0);  // a pick scrolls the table
-        pickMetatile((mapAt(5, 3) + 1) % 16);             // another than the cell's
+        pickMetatile((mapAt(5, 3) + 1) % 16);  // another than the cell's
         press(map, 5 * 32 + 3, 3 * 32 + 3, Qt::LeftButton, Qt::AltModifier);
         release(map, 5 * 32 + 3, 3 * 32 + 3);
         QCOMPARE(int{window->selectedMetatileNumber()}, mapAt(5, 3));
@@ -752,6 +751,20 @@ class FrmMainTest : public test::WindowFixture {
       QVERIFY(!window->tools().pasting());
       QTest::keyClick(window.get(), Qt::Key_Escape);  // the selection goes
       QVERIFY(!window->tools().selection());
+      action("menuEditUndo")->trigger();
+      QCOMPARE(romImage, before);
+      // A tool's key during a brush drag ends the drag as one step.
+      QTest::keyClick(window.get(), Qt::Key_B);
+      pickMetatile((mapAt(0, 0) + 1) % 16);
+      const std::size_t steps = window->document().history().index();
+      press(map, 5, 5);
+      moveTo(map, 32 + 5, 5);
+      QTest::keyClick(window.get(), Qt::Key_F);
+      moveTo(map, 2 * 32 + 5, 5);
+      release(map, 2 * 32 + 5, 5);
+      QCOMPARE(window->document().history().index(), steps + 1);
+      QCOMPARE(mapAt(1, 0), int{window->selectedMetatileNumber()});
+      QCOMPARE(mapAt(2, 0), int{before[static_cast<std::size_t>(rom::kFieldMap.offset + 2)]});
       action("menuEditUndo")->trigger();
       QCOMPARE(romImage, before);
       expectEveryViewFresh();

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QObject>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -120,8 +121,10 @@ class WindowFixture : public QObject {
     release(control, x, y, button);
   }
 
-  // A press on a metatile of the main window's table.
+  // A press on a metatile of the main window's table, scrolled to its top
+  // (a pick on the map scrolls it).
   void pickMetatile(int metatile) {
+    child<QScrollBar>("vscrMetatiles")->setValue(0);
     click(child("picMetaTable"), (metatile % 16) * 32 + 3, (metatile / 16) * 32 + 3);
   }
   // The editor window opened from the main window in `mode` at `metatile`.
