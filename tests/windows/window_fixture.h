@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -121,10 +122,11 @@ class WindowFixture : public QObject {
     release(control, x, y, button);
   }
 
-  // A press on a metatile of the main window's table, scrolled to its top
-  // (a pick on the map scrolls it).
+  // A press on a metatile of the main window's table, scrolled first to
+  // show its row (a pick on the map scrolls the table): six rows show at 1x.
   void pickMetatile(int metatile) {
-    child<QScrollBar>("vscrMetatiles")->setValue(0);
+    auto* bar = child<QScrollBar>("vscrMetatiles");
+    bar->setValue(std::clamp(bar->value(), metatile / 16 - 5, metatile / 16));
     click(child("picMetaTable"), (metatile % 16) * 32 + 3, (metatile / 16) * 32 + 3);
   }
   // The editor window opened from the main window in `mode` at `metatile`.
