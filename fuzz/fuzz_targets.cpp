@@ -231,11 +231,15 @@ void edits(const std::uint8_t* data, std::size_t size) {
         break;
       }
       case 1: {
-        const int buttons = in.byte() % 8;
+        const std::uint8_t how = in.byte();
+        const int buttons = how % 8;
+        const bool inView = (how & 0x40) == 0;  // a drag writes nothing out of view
         const int x = in.coordinate(768);
         const int y = in.coordinate(768);
-        allowMapTool(x, y);
-        map.move(buttons, x, y, true, in.byte() % rom::kMetatileCount);
+        if (inView) {
+          allowMapTool(x, y);
+        }
+        map.move(buttons, x, y, inView, in.byte() % rom::kMetatileCount);
         break;
       }
       case 2:  // the left button's release ends a stroke

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "screens/grid_lines.h"
+#include "screens/grid_selection.h"
 #include "screens/map_blocks.h"
 #include "screens/map_editing.h"
 #include "screens/map_tools.h"
@@ -50,9 +51,24 @@ TEST(MapBlocks, SelectionsAreClampedToTheField) {
   for (const auto& [at, cell] : clamped) {
     EXPECT_EQ(clampedMapCellAt(at.first, at.second), cell) << at.first << "," << at.second;
   }
-  EXPECT_EQ(spanCells(MapCell{20, 3}, clampedMapCellAt(900, -5)), (CellRect{20, 0, 4, 4}));
-  EXPECT_EQ(spanCells(MapCell{5, 5}, MapCell{2, 9}), (CellRect{2, 5, 4, 5}));
-  EXPECT_EQ(spanCells(MapCell{7, 7}, MapCell{7, 7}), (CellRect{7, 7, 1, 1}));
+  // A drag from a press, in any direction, on both windows' grids.
+  struct Drag {
+    int columns, rows, side;
+    std::pair<int, int> from, to;
+    CellRect selected;
+  };
+  const Drag drags[] = {
+      {24, 24, 32, {20 * 32, 3 * 32}, {900, -5}, {20, 0, 4, 4}},
+      {24, 24, 32, {5 * 32 + 31, 5 * 32}, {2 * 32, 9 * 32 + 31}, {2, 5, 4, 5}},
+      {24, 24, 32, {7 * 32, 7 * 32}, {7 * 32 + 31, 7 * 32 + 31}, {7, 7, 1, 1}},
+      {32, 30, 8, {-3, 100}, {300, 300}, {0, 12, 32, 18}},
+  };
+  for (const Drag& drag : drags) {
+    GridSelection grid(drag.columns, drag.rows, drag.side);
+    grid.pressSelect(drag.from.first, drag.from.second);
+    grid.moveSelect(drag.to.first, drag.to.second);
+    EXPECT_EQ(*grid.selection(), drag.selected) << drag.to.first << "," << drag.to.second;
+  }
 }
 
 TEST(MapBlocks, FloodRegionsStayInsideTheirWalls) {
@@ -478,14 +494,22 @@ TEST(MapTools, PickAtTheCornersAndWithAltInEveryTool) {
 // The sub-palette brush sets every quadrant it enters: the four of one cell,
 // and a fast diagonal reported as two positions only.
 TEST(MapTools, TheSubPaletteBrushSetsEveryQuadrantEntered) {
+  struct Point {
+    int x, y;
+    bool inView = true;
+  };
   struct Case {
-    std::vector<std::pair<int, int>> path;
+    std::vector<Point> path;
     int expectedQuadrants;
   };
   const Case cases[] = {
       {{{40, 40}, {56, 40}, {56, 56}, {40, 56}}, 4},  // one cell's four
       {{{8, 8}, {760, 760}}, 48 + 47},                // corner to corner in one move
       {{{760, 8}, {8, 8}}, 48},                       // a row, right to left
+      // Off the field and back, or out of view and back: nothing on the
+      // way, the drag goes on where the pointer comes back.
+      {{{8, 8}, {-20, 300}, {8, 600}, {8, 616}}, 3},
+      {{{8, 8}, {300, 8, false}, {600, 8}}, 2},
   };
   for (const Case& c : cases) {
     ByteArray rom(rom::kMinImageSize, 0);
@@ -493,9 +517,9 @@ TEST(MapTools, TheSubPaletteBrushSetsEveryQuadrantEntered) {
     MapTools tools(rom, history);
     tools.setTool(MapTool::SubPalette);
     tools.setSubPalette(3);
-    tools.press(kLeftButton, 0, c.path.front().first, c.path.front().second, 0);
-    for (const auto& [x, y] : c.path) {
-      tools.move(kLeftButton, x, y, true, 0);
+    tools.press(kLeftButton, 0, c.path.front().x, c.path.front().y, 0);
+    for (const Point& at : c.path) {
+      tools.move(kLeftButton, at.x, at.y, at.inView, 0);
     }
     tools.release(kLeftButton);
     int set = 0;
@@ -506,10 +530,30 @@ TEST(MapTools, TheSubPaletteBrushSetsEveryQuadrantEntered) {
     }
     EXPECT_EQ(set, c.expectedQuadrants);
     EXPECT_EQ(history.size(), 1U);
-    for (const auto& [x, y] : c.path) {
-      EXPECT_EQ(quadrantSubPalette(rom, x / 16, y / 16), 3);
+    for (const Point& at : c.path) {
+      if (at.inView && at.x >= 0) {
+        EXPECT_EQ(quadrantSubPalette(rom, at.x / 16, at.y / 16), 3);
+      }
     }
   }
+}
+
+// Delete and a tile's paste during a drag end the drag first: two steps.
+TEST(MapTools, AnEditDuringADragIsAStepOfItsOwn) {
+  ByteArray rom(rom::kMinImageSize, 0);
+  EditHistory history(rom);
+  MapTools tools(rom, history);
+  tools.selectAll();
+  tools.press(kLeftButton, 0, 5, 5, 9);
+  tools.move(kLeftButton, 40, 5, true, 9);
+  EXPECT_TRUE(tools.deleteSelection(4));
+  EXPECT_FALSE(tools.inGesture());
+  tools.move(kLeftButton, 80, 5, true, 9);  // the drag is over
+  tools.release(kLeftButton);
+  ASSERT_EQ(history.size(), 2U);
+  EXPECT_EQ(history.steps()[0].name, kPutMetatileStep);
+  EXPECT_EQ(history.steps()[1].name, kDeleteStep);
+  EXPECT_EQ(rom[mapByte(2, 0)], 4);
 }
 
 // A paste follows the pointer with its middle cell under it; every press

@@ -334,12 +334,16 @@ void frmAltPane::buildControls() {
         view->setScroll({across->value(), down->value()});
       });
     }
-    connect(view, &PictureSurface::scrolled, this, [across = across, down = down](QPoint at) {
-      const QSignalBlocker blockAcross(across);
-      const QSignalBlocker blockDown(down);
-      across->setValue(at.x());
-      down->setValue(at.y());
-    });
+    connect(view, &PictureSurface::scrolled, this,
+            [this, view = view, across = across, down = down](QPoint at) {
+              const QSignalBlocker blockAcross(across);
+              const QSignalBlocker blockDown(down);
+              across->setValue(at.x());
+              down->setValue(at.y());
+              if (view == picBatView) {
+                followBatViewPointer();
+              }
+            });
     connect(view, &PictureSurface::zoomWheel, this, [this, view = view](int notches, QPointF at) {
       setViewZoom(view, view->zoom() + notches, at);
     });
@@ -437,8 +441,8 @@ void frmAltPane::initGUI(int ap, int metaID) {
 
 void frmAltPane::imageChanged(const ImageDamage& damage) {
   tiles.imageChanged(damage);
-  if (paneTools.pasting()) {
-    // The block's tiles or colours may have changed under the preview.
+  if (paneTools.pasting() && (damage.batViewPalette || damage.batViewTiles.any())) {
+    // The block's tiles or colours changed under the preview.
     pastePicture = blockPicture(paneTools.pasteBlock());
     showToolState();
   }
@@ -502,13 +506,13 @@ void frmAltPane::picPatternTable_MouseDown(int, int, int x, int y) {
 }
 
 void frmAltPane::picPatternTable_MouseUp(int, int, int x, int y) {
-  Edit edit(history, "Copy tile");
+  Edit edit(history, "Copy Tile");
   tiles.patternTableRelease(x, y);
 }
 
 void frmAltPane::picSelectedTile_MouseDown(int button, int shift, int x, int y) {
   paneTools.tilePress(button, shift, x, y);
-  if ((shift & 4) != 0) {
+  if ((shift & kAltKey) != 0) {
     showLabels();  // Alt took the pixel's colour as a pen
   }
   showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
@@ -540,8 +544,8 @@ void frmAltPane::cmdNextPal_Click() {
 
 void frmAltPane::tileButton_Click(TileOperation operation) {
   static constexpr const char* kNames[] = {
-      "Shift left",           "Shift right",          "Shift up", "Shift down",
-      "Mirror top to bottom", "Mirror left to right", "Rotate"};
+      "Shift Left",           "Shift Right",          "Shift Up", "Shift Down",
+      "Mirror Top to Bottom", "Mirror Left to Right", "Rotate"};
   Edit edit(history, kNames[static_cast<int>(operation)]);
   tiles.applyTileOperation(operation);
 }
@@ -553,7 +557,7 @@ void frmAltPane::hscr_meta_Change(int value) {
 
 void frmAltPane::pic_4x4metatile_MouseDown(int, int, int x, int y) {
   {
-    Edit edit(history, "Place tile in metatile");
+    Edit edit(history, "Place Tile in Metatile");
     tiles.metatilePress(x, y);
   }
   showStatus(metatileCellStatus(romImage, tiles.selMeta(), x, y));
@@ -611,7 +615,7 @@ void frmAltPane::lblnespal_tEdit_DblClick(int index) {
   if (chosen < 0) {
     return;
   }
-  Edit edit(history, "Change colour");
+  Edit edit(history, "Change Colour");
   tiles.setPaletteColour(index, static_cast<std::uint8_t>(chosen));
 }
 
@@ -631,7 +635,7 @@ void frmAltPane::menuEditImportTiles_Click() {
         QString("%1 was not imported.\n\n%2.").arg(name, QString::fromStdString(reason)));
     return;
   }
-  Edit edit(history, "Import tiles");
+  Edit edit(history, "Import Tiles");
   tiles.replaceBank(imported);
 }
 

@@ -127,6 +127,9 @@ class frmAltPane : public QMainWindow {
   // the tool in the status bar.
   void showToolState();
   void picBatView_MouseMove(int buttons, int shift, int x, int y);
+  // After a scroll: a paste's preview stays under the pointer, which stood
+  // still.
+  void followBatViewPointer();
   // `block` as the batter's view would show it at its top-left corner.
   Surface blockPicture(const NameTableBlock& block) const;
   void menuEditCopy_Click();

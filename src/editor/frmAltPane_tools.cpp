@@ -3,6 +3,7 @@
 // selection with copy, paste and Delete.
 #include <QAction>
 #include <QActionGroup>
+#include <QCursor>
 #include <QEvent>
 #include <QLabel>
 #include <QMenu>
@@ -138,11 +139,19 @@ void frmAltPane::showToolState() {
 }
 
 void frmAltPane::picBatView_MouseMove(int buttons, int, int x, int y) {
-  pointerCell = GridSelection(rom::kBatViewColumns, rom::kBatViewRows, rom::kTileSide).cellAt(x, y);
+  static const GridSelection grid(rom::kBatViewColumns, rom::kBatViewRows, rom::kTileSide);
+  pointerCell = grid.cellAt(x, y);
   if (paneTools.batViewMove(buttons, x, y).marksChanged) {
     showToolState();
   }
   showStatus(batViewStatus(romImage, x, y));
+}
+
+void frmAltPane::followBatViewPointer() {
+  if (paneTools.pasting() && picBatView->underMouse()) {
+    const QPoint at = picBatView->pixelAt(picBatView->mapFromGlobal(QCursor::pos()));
+    picBatView_MouseMove(0, 0, at.x(), at.y());
+  }
 }
 
 void frmAltPane::menuEditCopy_Click() {

@@ -6,20 +6,7 @@
 
 namespace tarvo {
 
-namespace {
-
-constexpr int kAlt = 4;
-
-std::size_t cellIndex(int column, int row) {
-  return static_cast<std::size_t>(rom::kBatViewNameTable.offset + row * rom::kBatViewColumns +
-                                  column);
-}
-
-bool hasNameTable(const ByteArray& rom) {
-  return rom.size() >= static_cast<std::size_t>(rom::kBatViewNameTable.end());
-}
-
-}  // namespace
+namespace {}  // namespace
 
 const char* paneToolName(PaneTool tool) {
   switch (tool) {
@@ -40,7 +27,7 @@ void PaneTools::setTool(PaneTool tool) {
 }
 
 void PaneTools::tilePress(int button, int shift, int x, int y) {
-  if ((shift & kAlt) != 0) {
+  if ((shift & kAltKey) != 0) {
     tiles_.pixelPick(button, x, y);
     return;
   }
@@ -72,11 +59,11 @@ void PaneTools::tileRelease() {
 PaneTools::Result PaneTools::batViewPress(int button, int shift, int x, int y) {
   Result result;
   const std::optional<CellRect> cell = cells_.cellAt(x, y);
-  if (!cell || !hasNameTable(rom_)) {
+  if (!cell) {
     return result;
   }
-  if ((shift & kAlt) != 0) {
-    result.picked = rom_[cellIndex(cell->column, cell->row)];
+  if ((shift & kAltKey) != 0) {
+    result.picked = nameTableTile(rom_, cell->column, cell->row);
     tiles_.selectTile(*result.picked);
     return result;
   }
@@ -96,23 +83,8 @@ PaneTools::Result PaneTools::batViewPress(int button, int shift, int x, int y) {
       break;
     }
     case PaneTool::Fill: {
-      const std::uint8_t pressed = rom_[cellIndex(cell->column, cell->row)];
-      const std::uint8_t tile = tiles_.selTile();
-      if (pressed == tile) {
-        break;
-      }
-      const std::vector<bool> region = floodRegion(
-          rom::kBatViewColumns, rom::kBatViewRows, cell->column, cell->row,
-          [&](int c, int r) { return rom_[cellIndex(c, r)] == pressed; },
-          [this](int c, int r) { return !selection() || selection()->contains(c, r); });
       Edit edit(history_, kFillStep);
-      for (int r = 0; r < rom::kBatViewRows; ++r) {
-        for (int c = 0; c < rom::kBatViewColumns; ++c) {
-          if (region[static_cast<std::size_t>(r * rom::kBatViewColumns + c)]) {
-            rom_[cellIndex(c, r)] = tile;
-          }
-        }
-      }
+      floodFillNameTable(rom_, cell->column, cell->row, tiles_.selTile(), selection());
       break;
     }
     case PaneTool::Select:
@@ -167,16 +139,18 @@ bool PaneTools::escape() {
 }
 
 std::optional<NameTableBlock> PaneTools::copySelection() const {
-  if (!selection() || !hasNameTable(rom_)) {
+  if (!selection()) {
     return std::nullopt;
   }
-  return copyNameTableBlock(rom_, *selection());
+  NameTableBlock block = copyNameTableBlock(rom_, *selection());
+  return block.columns > 0 ? std::optional<NameTableBlock>(std::move(block)) : std::nullopt;
 }
 
 bool PaneTools::deleteSelection() {
   if (!selection()) {
     return false;
   }
+  endGesture();  // a step of its own, not part of a stroke under way
   Edit edit(history_, kDeleteStep);
   return fillNameTableCells(rom_, *selection(), tiles_.selTile());
 }
@@ -188,6 +162,7 @@ void PaneTools::startPaste(NameTableBlock block, std::optional<CellRect> at, Cel
 }
 
 bool PaneTools::pasteTile(const TileBytes& bytes) {
+  endGesture();
   Edit edit(history_, kPasteTileStep);
   return tiles_.setSelectedTileBytes(bytes);
 }

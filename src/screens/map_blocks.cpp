@@ -57,12 +57,6 @@ MapCell clampedMapCellAt(int x, int y) {
   return MapCell{static_cast<std::int16_t>(column), static_cast<std::int16_t>(row)};
 }
 
-CellRect spanCells(MapCell a, MapCell b) {
-  const int left = std::min(a.column, b.column);
-  const int top = std::min(a.row, b.row);
-  return {left, top, std::max(a.column, b.column) - left + 1, std::max(a.row, b.row) - top + 1};
-}
-
 CellRect wholeField() {
   return {0, 0, rom::kMapColumns, rom::kMapRows};
 }
@@ -457,6 +451,35 @@ bool fillNameTableCells(ByteArray& rom, const CellRect& cells, std::uint8_t tile
   for (int r = area.row; r < area.row + area.rows; ++r) {
     for (int c = area.column; c < area.column + area.columns; ++c) {
       changed |= writeByte(rom[nameTableIndex(c, r)], tile);
+    }
+  }
+  return changed;
+}
+
+std::uint8_t nameTableTile(const ByteArray& rom, int column, int row) {
+  return hasNameTable(rom) ? rom[nameTableIndex(column, row)] : 0;
+}
+
+bool floodFillNameTable(ByteArray& rom, int column, int row, std::uint8_t tile,
+                        const std::optional<CellRect>& selection) {
+  if (!hasNameTable(rom) || column < 0 || row < 0 || column >= rom::kBatViewColumns ||
+      row >= rom::kBatViewRows) {
+    return false;
+  }
+  const std::uint8_t pressed = rom[nameTableIndex(column, row)];
+  if (pressed == tile) {
+    return false;
+  }
+  const std::vector<bool> region = floodRegion(
+      rom::kBatViewColumns, rom::kBatViewRows, column, row,
+      [&](int c, int r) { return rom[nameTableIndex(c, r)] == pressed; },
+      [&](int c, int r) { return !selection || selection->contains(c, r); });
+  bool changed = false;
+  for (int r = 0; r < rom::kBatViewRows; ++r) {
+    for (int c = 0; c < rom::kBatViewColumns; ++c) {
+      if (region[static_cast<std::size_t>(r * rom::kBatViewColumns + c)]) {
+        changed |= writeByte(rom[nameTableIndex(c, r)], tile);
+      }
     }
   }
   return changed;

@@ -35,9 +35,6 @@ struct CellRect {
 // up to the edge.
 MapCell clampedMapCellAt(int x, int y);
 
-// The rectangle with corners `a` and `b`, in any order, both included.
-CellRect spanCells(MapCell a, MapCell b);
-
 // The whole field, 24 x 24 cells.
 CellRect wholeField();
 
@@ -126,6 +123,14 @@ NameTableBlock copyNameTableBlock(const ByteArray& rom, const CellRect& cells);
 CellRect nameTablePasteArea(const NameTableBlock& block, int column, int row);
 bool pasteNameTableBlock(ByteArray& rom, const NameTableBlock& block, int column, int row);
 bool fillNameTableCells(ByteArray& rom, const CellRect& cells, std::uint8_t tile);
+// The tile of batter's view cell (column, row), which must lie on the name
+// table; 0 without one.
+std::uint8_t nameTableTile(const ByteArray& rom, int column, int row);
+// The fill tool there: the cells 4-connected to (column, row) that hold its
+// tile take `tile`, inside `selection` when there is one. Returns whether a
+// byte changed.
+bool floodFillNameTable(ByteArray& rom, int column, int row, std::uint8_t tile,
+                        const std::optional<CellRect>& selection);
 
 // Its text form: "tarvo-name-table-block 1 COLUMNS ROWS", then ROWS lines of
 // COLUMNS tile numbers as for map blocks; 1 to 32 columns and 1 to 30 rows.

@@ -16,6 +16,8 @@ namespace tarvo {
 inline constexpr int kLeftButton = 1;
 inline constexpr int kRightButton = 2;
 inline constexpr int kMiddleButton = 4;
+// The shift state the windows report: 1 Shift, 2 Ctrl, 4 Alt.
+inline constexpr int kAltKey = 4;
 
 struct MapCell {
   std::int16_t column;  // 0 to 23

@@ -10,7 +10,6 @@ namespace tarvo {
 
 namespace {
 
-constexpr int kAlt = 4;
 constexpr int kQuadrantSide = rom::kMetatileSide / 2;
 
 }  // namespace
@@ -54,7 +53,7 @@ MapTools::Result MapTools::press(int button, int shift, int x, int y, std::uint8
     endGesture();  // a press without the release of the one before
   }
   const std::optional<MapCell> cell = mapCellAt(x, y);
-  if ((shift & kAlt) != 0 || (tool_ == MapTool::Pick && !pasting())) {
+  if ((shift & kAltKey) != 0 || (tool_ == MapTool::Pick && !pasting())) {
     if (cell) {
       result.picked = rom_[static_cast<std::size_t>(rom::kFieldMap.offset) +
                            static_cast<std::size_t>(cell->row * rom::kMapColumns + cell->column)];
@@ -93,6 +92,7 @@ MapTools::Result MapTools::press(int button, int shift, int x, int y, std::uint8
         stroke_.emplace(history_, kPaintSubPaletteStep);
         lastQuadrantX_ = x / kQuadrantSide;
         lastQuadrantY_ = y / kQuadrantSide;
+        lastQuadrantKnown_ = true;
         setQuadrantSubPalette(rom_, lastQuadrantX_, lastQuadrantY_, subPalette_);
         stroke_->flush();
       }
@@ -123,6 +123,10 @@ MapTools::Result MapTools::move(int buttons, int x, int y, bool inView, std::uin
     case Gesture::SubPalette:
       if (inView && buttons == kLeftButton && mapCellAt(x, y)) {
         paintQuadrants(x / kQuadrantSide, y / kQuadrantSide);
+      } else {
+        // Out of view, off the field or another button: the pointer enters
+        // again wherever it comes back, with nothing painted on the way.
+        lastQuadrantKnown_ = false;
       }
       break;
   }
@@ -130,12 +134,17 @@ MapTools::Result MapTools::move(int buttons, int x, int y, bool inView, std::uin
 }
 
 void MapTools::paintQuadrants(int qx, int qy) {
-  if (qx == lastQuadrantX_ && qy == lastQuadrantY_) {
+  if (lastQuadrantKnown_ && qx == lastQuadrantX_ && qy == lastQuadrantY_) {
     return;
   }
-  // Every quadrant between the last one and this, however fast the drag.
-  for (const auto& [cx, cy] : cellsAlong(lastQuadrantX_, lastQuadrantY_, qx, qy)) {
-    setQuadrantSubPalette(rom_, cx, cy, subPalette_);
+  if (lastQuadrantKnown_) {
+    // Every quadrant between the last one and this, however fast the drag.
+    for (const auto& [cx, cy] : cellsAlong(lastQuadrantX_, lastQuadrantY_, qx, qy)) {
+      setQuadrantSubPalette(rom_, cx, cy, subPalette_);
+    }
+  } else {
+    setQuadrantSubPalette(rom_, qx, qy, subPalette_);
+    lastQuadrantKnown_ = true;
   }
   lastQuadrantX_ = qx;
   lastQuadrantY_ = qy;
@@ -197,6 +206,7 @@ bool MapTools::deleteSelection(std::uint8_t metatile) {
   if (!selection()) {
     return false;
   }
+  endGesture();  // a step of its own, not part of a drag under way
   Edit edit(history_, kDeleteStep);
   return fillCells(rom_, *selection(), metatile);
 }

@@ -124,6 +124,7 @@ class MapTools {
   MapBlock paste_;         // while pasting
   int lastQuadrantX_ = 0;  // the sub-palette brush's last quadrant
   int lastQuadrantY_ = 0;
+  bool lastQuadrantKnown_ = false;  // false after a move it skipped
 };
 
 }  // namespace tarvo

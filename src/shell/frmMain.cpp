@@ -136,8 +136,9 @@ void frmMain::imageChanged(const std::vector<ByteRange>& ranges) {
   if (field.imageChanged(damage)) {
     showPalette();
   }
-  if (mapTools.pasting()) {
-    // The block's tiles or colours may have changed under the preview.
+  if (mapTools.pasting() &&
+      (damage.fieldPalette || damage.fieldTiles.any() || damage.metatiles.any())) {
+    // The block's tiles or colours changed under the preview.
     pastePicture = field.blockPicture(mapTools.pasteBlock());
     showToolState();
   }
@@ -709,7 +710,7 @@ void frmMain::lblnespal_edit_DblClick(int index) {
   if (chosen < 0) {
     return;
   }
-  Edit edit(rom.history(), "Change colour");
+  Edit edit(rom.history(), "Change Colour");
   romImage[static_cast<std::size_t>(rom::kFieldPalette.offset + index)] =
       static_cast<std::uint8_t>(chosen);
 }

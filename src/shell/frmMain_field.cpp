@@ -291,6 +291,12 @@ void frmMain::followPointer() {
   if (picMapRenderDest->underMouse()) {
     const QPoint at = picMapRenderDest->pixelAt(picMapRenderDest->mapFromGlobal(QCursor::pos()));
     showHoverCell(at.x(), at.y());
+    pointerCell = mapCellAt(at.x(), at.y());
+    // A paste's preview stays under the pointer, where a press will put it.
+    if (mapTools.pasting() &&
+        mapTools.move(0, at.x(), at.y(), true, selectedMetatile).marksChanged) {
+      showToolState();
+    }
   }
 }
 

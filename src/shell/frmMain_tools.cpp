@@ -103,8 +103,8 @@ void frmMain::buildTools() {
   menuTools->addSeparator();
   auto* subPaletteGroup = new QActionGroup(this);
   for (int i = 0; i < 4; ++i) {
-    QAction* action =
-        addNamedAction(menuTools, "toolSubPaletteChoice", QString("Sub-palette &%1").arg(i));
+    QAction* action = addNamedAction(menuTools, "toolSubPaletteChoice",
+                                     QString("Sub-palette %1 (&%2)").arg(i).arg(i + 1));
     action->setProperty("index", i);
     action->setCheckable(true);
     action->setShortcut(QKeySequence(QString::number(i + 1)));

@@ -245,6 +245,7 @@ class FrmAltPaneTest : public test::WindowFixture {
     click(tile, 2, 2);
     QCOMPARE(int{editor().editTiles()[0x30 * 64]}, pen);
     QTest::keyClick(alt(), Qt::Key_B);
+    choosePen(pen == 0 ? 1 : 0, Qt::RightButton);  // another than the pixel's
     press(tile, 2, 2, Qt::RightButton, Qt::AltModifier);
     release(tile, 2, 2, Qt::RightButton);
     QCOMPARE(editor().rightColor(), pen);

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -772,6 +773,44 @@ class FrmMainTest : public test::WindowFixture {
     if (zoomsTried == 0) {
       QSKIP("the map's viewport is smaller than the cells this test uses");
     }
+  }
+
+  // A scroll moves the field under a still pointer: a paste's preview
+  // follows, and a press writes the cells it shows.
+  void aPastePreviewFollowsAScroll_data() {
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<int>("zoom");
+    QTest::newRow("down") << "vscrMap" << 1;
+    QTest::newRow("across, at 2x") << "hscrMap" << 2;
+  }
+  void aPastePreviewFollowsAScroll() {
+    QFETCH(QString, bar);
+    QFETCH(int, zoom);
+    QVERIFY(loadDemo());
+    auto* map = child<PictureSurface>("picMapRenderDest");
+    window->setViewZoom(map, zoom);
+    auto* scroll = child<QScrollBar>(bar.toUtf8().constData());
+    scroll->setValue(0);
+    action("toolSelect")->trigger();
+    press(map, 3 * 32 + 3, 3 * 32 + 3);
+    moveTo(map, 4 * 32 + 3, 4 * 32 + 3);
+    release(map, 4 * 32 + 3, 4 * 32 + 3);
+    action("menuEditCopy")->trigger();
+    const MapBlock block = copyMapBlock(romImage, {3, 3, 2, 2});
+    moveTo(map, 6 * 32 + 3, 6 * 32 + 3);
+    const QPoint still = inWindow(map, 6 * 32 + 3, 6 * 32 + 3);
+    action("menuEditPaste")->trigger();
+    QCOMPARE(window->tools().pastePreview(), (CellRect{5, 5, 2, 2}));
+    // Two cells on; the pointer stays where it was on the screen.
+    QCursor::setPos(window->mapToGlobal(still));
+    scroll->setValue(2 * 32 * zoom);
+    const QPoint pixel = map->pixelAt(map->mapFrom(window.get(), still));
+    const MapCell under = *mapCellAt(pixel.x(), pixel.y());
+    const CellRect preview = window->tools().pastePreview();
+    QCOMPARE(preview, (CellRect{under.column - 1, under.row - 1, 2, 2}));
+    QVERIFY(preview != (CellRect{5, 5, 2, 2}));
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, still);
+    QCOMPARE(copyMapBlock(romImage, preview), block);
   }
 
   // The tool's text leaves room for the longest text of the pointer.
