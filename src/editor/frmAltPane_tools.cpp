@@ -19,15 +19,6 @@
 
 namespace tarvo {
 
-namespace {
-
-SurfaceRect pixelsOf(const CellRect& cells) {
-  return {cells.column * rom::kTileSide, cells.row * rom::kTileSide, cells.columns * rom::kTileSide,
-          cells.rows * rom::kTileSide};
-}
-
-}  // namespace
-
 Surface frmAltPane::blockPicture(const NameTableBlock& block) const {
   ByteArray copy = romImage;
   pasteNameTableBlock(copy, block, 0, 0);
@@ -123,13 +114,13 @@ void frmAltPane::showToolState() {
   const std::optional<CellRect>& selection = paneTools.selection();
   BlockMarks marks;
   if (selection) {
-    marks.selection = pixelsOf(*selection);
+    marks.selection = pixelsOf(*selection, rom::kTileSide);
   }
   if (paneTools.pasting() && pastePicture) {
     marks.paste = &*pastePicture;
     marks.pasteAt =
         QPoint(paneTools.pasteColumn() * rom::kTileSide, paneTools.pasteRow() * rom::kTileSide);
-    marks.pasteArea = pixelsOf(paneTools.pastePreview());
+    marks.pasteArea = pixelsOf(paneTools.pastePreview(), rom::kTileSide);
   }
   showBlockMarks(picBatView, marks);
   const bool batView = tiles.paneMode() == 1;

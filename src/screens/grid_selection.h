@@ -7,9 +7,16 @@
 #include <optional>
 #include <string>
 
+#include "gfx/surface.h"
 #include "screens/map_blocks.h"
 
 namespace tarvo {
+
+// The pixels of `cells` on a picture of cells `cellSide` pixels square.
+constexpr SurfaceRect pixelsOf(const CellRect& cells, int cellSide) {
+  return {cells.column * cellSide, cells.row * cellSide, cells.columns * cellSide,
+          cells.rows * cellSide};
+}
 
 class GridSelection {
  public:

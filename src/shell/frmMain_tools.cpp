@@ -50,11 +50,6 @@ constexpr ToolItem kToolItems[] = {
      "Sub-palette brush (P): every quadrant entered takes the chosen sub-palette (1 to 4)"},
 };
 
-SurfaceRect pixelsOf(const CellRect& cells) {
-  return {cells.column * rom::kMetatileSide, cells.row * rom::kMetatileSide,
-          cells.columns * rom::kMetatileSide, cells.rows * rom::kMetatileSide};
-}
-
 }  // namespace
 
 void frmMain::buildTools() {
@@ -183,13 +178,13 @@ void frmMain::showToolState() {
   const std::optional<CellRect>& selection = mapTools.selection();
   BlockMarks marks;
   if (selection) {
-    marks.selection = pixelsOf(*selection);
+    marks.selection = pixelsOf(*selection, rom::kMetatileSide);
   }
   if (mapTools.pasting() && pastePicture) {
     marks.paste = &*pastePicture;
     marks.pasteAt = QPoint(mapTools.pasteColumn() * rom::kMetatileSide,
                            mapTools.pasteRow() * rom::kMetatileSide);
-    marks.pasteArea = pixelsOf(mapTools.pastePreview());
+    marks.pasteArea = pixelsOf(mapTools.pastePreview(), rom::kMetatileSide);
   }
   showBlockMarks(picMapRenderDest, marks);
   const bool hasSelection = rom.isLoaded() && selection.has_value();
