@@ -234,7 +234,9 @@ std::string MapTools::statusText() const {
   }
   std::string text = mapToolName(tool_);
   if (tool_ == MapTool::SubPalette) {
-    text += " (" + std::to_string(subPalette_) + ")";
+    text += " (";
+    text += std::to_string(subPalette_);
+    text += ")";
   }
   // The selection's cells with the tool that makes it: the bar is shared
   // with the pointer's text, which is long.
