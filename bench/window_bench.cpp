@@ -161,6 +161,48 @@ void BM_WindowRightPress(benchmark::State& state) {
 }
 BENCHMARK(BM_WindowRightPress)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
+// The fill tool over a field of one metatile: 576 cells, one step.
+void BM_WindowFillField(benchmark::State& state) {
+  Windows windows;
+  frmMain& window = *windows.window;
+  QWidget* map = windows.control(&window, "picMapRenderDest");
+  QWidget* picker = windows.control(&window, "picMetaTable");
+  auto item = [&](const char* name) { window.findChild<QAction*>(name)->trigger(); };
+  click(picker, QPoint(5 * 32 + 3, 3), Qt::LeftButton);
+  item("menuEditSelectAll");
+  item("menuEditDelete");  // metatile 5 everywhere
+  item("menuEditDeselect");
+  item("toolFill");
+  timeEach(
+      state, 2000,
+      [&](int) {
+        // The other of metatiles 5 and 6.
+        const int shown = romImage[static_cast<std::size_t>(rom::kFieldMap.offset)];
+        click(picker, QPoint((shown == 5 ? 6 : 5) * 32 + 3, 3), Qt::LeftButton);
+      },
+      [&](int) { click(map, QPoint(5, 5), Qt::LeftButton); });
+}
+BENCHMARK(BM_WindowFillField)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// A paste of the whole field following the pointer from cell to cell: the
+// preview and its frame move; nothing is written.
+void BM_WindowPasteFollowsPointer(benchmark::State& state) {
+  Windows windows;
+  frmMain& window = *windows.window;
+  QWidget* map = windows.control(&window, "picMapRenderDest");
+  for (const char* name : {"menuEditSelectAll", "menuEditCopy", "menuEditPaste"}) {
+    window.findChild<QAction*>(name)->trigger();
+  }
+  timeEach(
+      state, 200, [](int) {},
+      [&](int i) {
+        const int cell = i % 2 == 0 ? 5 : 6;
+        send(map, QEvent::MouseMove, Qt::NoButton, Qt::NoButton,
+             QPoint(cell * 32 + 5, cell * 32 + 5));
+      });
+}
+BENCHMARK(BM_WindowPasteFollowsPointer)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
 // Undo of a left drag across 100 cells, from the Edit menu's item.
 void BM_WindowUndoMapDrag(benchmark::State& state) {
   Windows windows;

@@ -444,6 +444,7 @@ void frmAltPane::imageChanged(const ImageDamage& damage) {
   if (paneTools.pasting() && (damage.batViewPalette || damage.batViewTiles.any())) {
     // The block's tiles or colours changed under the preview.
     pastePicture = blockPicture(paneTools.pasteBlock());
+    ++pastePictureVersion;
     showToolState();
   }
   if (tiles.paneMode() == 0 ? damage.fieldPalette : damage.batViewPalette) {

@@ -141,6 +141,7 @@ class frmAltPane : public QMainWindow {
   // A paste's block as the batter's view shows it, while the paste is under
   // way; the batter's view cell under the pointer.
   std::optional<Surface> pastePicture;
+  int pastePictureVersion = 0;  // one more each time it is drawn
   std::optional<CellRect> pointerCell;
   UserDialogs& dialogs;
   QLabel* lblTileUsage = nullptr;

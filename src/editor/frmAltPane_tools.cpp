@@ -118,6 +118,7 @@ void frmAltPane::showToolState() {
   }
   if (paneTools.pasting() && pastePicture) {
     marks.paste = &*pastePicture;
+    marks.pasteVersion = pastePictureVersion;
     marks.pasteAt =
         QPoint(paneTools.pasteColumn() * rom::kTileSide, paneTools.pasteRow() * rom::kTileSide);
     marks.pasteArea = pixelsOf(paneTools.pastePreview(), rom::kTileSide);
@@ -169,6 +170,7 @@ void frmAltPane::menuEditPaste_Click() {
     NameTableBlock block;
     if (parseNameTableBlockText(clipboardText(kNameTableBlockMime), block)) {
       pastePicture = blockPicture(block);
+      ++pastePictureVersion;
       const GridSelection grid(rom::kBatViewColumns, rom::kBatViewRows, rom::kTileSide);
       const QPoint first = picBatView->pixelAt(QPointF(0, 0));
       paneTools.startPaste(

@@ -134,20 +134,32 @@ void PictureSurface::updateMark(const std::optional<SurfaceMark>& mark) {
   }
 }
 
-void PictureSurface::setOverlay(const Surface* picture, QPoint at, SurfaceRect clip) {
-  if (picture == nullptr && overlay_.isNull()) {
+void PictureSurface::setOverlay(const Surface* picture, int version, QPoint at, SurfaceRect clip) {
+  if (picture == nullptr) {
+    if (overlaySource_ != nullptr) {
+      update(widgetRectOf(overlayClip_));
+      overlay_ = QImage();
+      overlaySource_ = nullptr;
+    }
     return;
   }
-  // A copy with opaque pixels: drawn see-through, the unused byte of the
-  // surface's pixels would count as their alpha.
-  overlay_ = picture == nullptr
-                 ? QImage()
-                 : QImage(reinterpret_cast<const uchar*>(picture->pixels()), picture->width(),
-                          picture->height(), picture->width() * 4, QImage::Format_RGBX8888)
-                       .convertToFormat(QImage::Format_RGB32);
+  const bool newPixels = picture != overlaySource_ || version != overlayVersion_;
+  if (!newPixels && at == overlayAt_ && clip == overlayClip_) {
+    return;
+  }
+  if (newPixels) {
+    // A copy with opaque pixels: drawn see-through, the unused byte of the
+    // surface's pixels would count as their alpha.
+    overlay_ = QImage(reinterpret_cast<const uchar*>(picture->pixels()), picture->width(),
+                      picture->height(), picture->width() * 4, QImage::Format_RGBX8888)
+                   .convertToFormat(QImage::Format_RGB32);
+  }
+  const QRect before = overlaySource_ != nullptr ? widgetRectOf(overlayClip_) : QRect();
+  overlaySource_ = picture;
+  overlayVersion_ = version;
   overlayAt_ = at;
   overlayClip_ = clip;
-  update();
+  update(before.united(widgetRectOf(clip)));
 }
 
 void PictureSurface::paintEvent(QPaintEvent* event) {
@@ -173,7 +185,7 @@ void PictureSurface::paintEvent(QPaintEvent* event) {
   }
   painter.drawImage(picture, image);
   (void)event;
-  if (!overlay_.isNull()) {
+  if (overlaySource_ != nullptr) {
     const QImage& over = overlay_;
     const QRect clip(origin.x() + overlayClip_.x * k, origin.y() + overlayClip_.y * k,
                      overlayClip_.width * k, overlayClip_.height * k);
@@ -338,7 +350,7 @@ void showBlockMarks(PictureSurface* view, const BlockMarks& marks) {
                                                 : std::nullopt);
   const bool pasteShows =
       marks.paste != nullptr && marks.pasteArea.width > 0 && marks.pasteArea.height > 0;
-  view->setOverlay(marks.paste, marks.pasteAt, marks.pasteArea);
+  view->setOverlay(marks.paste, marks.pasteVersion, marks.pasteAt, marks.pasteArea);
   view->setMark(kPasteSlot, pasteShows ? std::optional<SurfaceMark>(
                                              SurfaceMark{marks.pasteArea, kPasteFrame, 1, true})
                                        : std::nullopt);

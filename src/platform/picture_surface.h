@@ -65,8 +65,12 @@ class PictureSurface : public QWidget, public SurfaceView {
   void setMark(int slot, std::optional<SurfaceMark> mark);
   // A picture shown over the view, see-through, with its top-left corner at
   // pixel `at` of the surface; only its pixels within `clip` (in surface
-  // pixels) show. The overlay is a copy; nullptr removes it.
-  void setOverlay(const Surface* picture, QPoint at = {}, SurfaceRect clip = {});
+  // pixels) show; nullptr removes it. The overlay is a copy, taken again
+  // only when `picture` or `version` differs from the last call's: moving it
+  // costs no copy, and only what it leaves and enters is painted again.
+  void setOverlay(const Surface* picture, int version = 0, QPoint at = {}, SurfaceRect clip = {});
+  // The overlay's copy (null without one).
+  const QImage& overlay() const { return overlay_; }
 
   // The picture pixel under logical point `at` of the widget.
   QPoint pixelAt(QPointF at) const;
@@ -125,17 +129,21 @@ class PictureSurface : public QWidget, public SurfaceView {
   int wheelSum_ = 0;  // Ctrl+wheel angle not yet a whole notch
   std::array<std::optional<SurfaceMark>, kMarkSlots> marks_{};
   QImage overlay_;
+  const Surface* overlaySource_ = nullptr;
+  int overlayVersion_ = 0;
   QPoint overlayAt_;
   SurfaceRect overlayClip_;
 };
 
 // The marks of the tools over `view`: a selection's frame (in mark slot 2)
 // and a paste's see-through preview, `paste` with its top-left pixel at
-// `pasteAt`, shown within `pasteArea` with a dashed frame (slot 3). A mark
+// `pasteAt`, shown within `pasteArea` with a dashed frame (slot 3), as
+// setOverlay shows it. A mark
 // that is not given goes.
 struct BlockMarks {
   std::optional<SurfaceRect> selection;
   const Surface* paste = nullptr;
+  int pasteVersion = 0;  // one more each time the paste's pixels change
   QPoint pasteAt;
   SurfaceRect pasteArea;
 };

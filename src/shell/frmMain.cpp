@@ -140,6 +140,7 @@ void frmMain::imageChanged(const std::vector<ByteRange>& ranges) {
       (damage.fieldPalette || damage.fieldTiles.any() || damage.metatiles.any())) {
     // The block's tiles or colours changed under the preview.
     pastePicture = field.blockPicture(mapTools.pasteBlock());
+    ++pastePictureVersion;
     showToolState();
   }
   if (altPane) {

@@ -213,6 +213,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   MapTools mapTools{romImage, rom.history()};
   // A paste's block as the field shows it, while the paste is under way.
   std::optional<Surface> pastePicture;
+  int pastePictureVersion = 0;  // one more each time it is drawn
   // The map pixel under the pointer, while it is over the map.
   std::optional<MapCell> pointerCell;
   QPointer<frmAltPane> altPane;

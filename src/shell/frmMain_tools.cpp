@@ -182,6 +182,7 @@ void frmMain::showToolState() {
   }
   if (mapTools.pasting() && pastePicture) {
     marks.paste = &*pastePicture;
+    marks.pasteVersion = pastePictureVersion;
     marks.pasteAt = QPoint(mapTools.pasteColumn() * rom::kMetatileSide,
                            mapTools.pasteRow() * rom::kMetatileSide);
     marks.pasteArea = pixelsOf(mapTools.pastePreview(), rom::kMetatileSide);
@@ -220,6 +221,7 @@ void frmMain::menuEditPaste_Click() {
   const MapCell first =
       clampedMapCellAt(visible.x + rom::kMetatileSide - 1, visible.y + rom::kMetatileSide - 1);
   pastePicture = field.blockPicture(block);
+  ++pastePictureVersion;
   mapTools.startPaste(std::move(block), pointerCell, first);
   showToolState();
 }

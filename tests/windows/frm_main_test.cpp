@@ -811,6 +811,31 @@ class FrmMainTest : public test::WindowFixture {
     QVERIFY(preview != (CellRect{5, 5, 2, 2}));
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, still);
     QCOMPARE(copyMapBlock(romImage, preview), block);
+    // Another colour in the palette: the preview, still under way, shows it
+    // as the field does.
+    const auto region = [&] {
+      std::vector<Color> pixels;
+      for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+          pixels.push_back(window->mapPicture().pixel(3 * 32 + x, 3 * 32 + y));
+        }
+      }
+      return pixels;
+    };
+    const std::vector<Color> shownBefore = region();
+    const int subPalette = quadrantSubPalette(romImage, 6, 6);
+    for (int entry = 1; entry < 4; ++entry) {
+      dialogs->colourAnswers = {0x11 + entry};
+      doubleClick(member("lblnespal_edit", 4 * subPalette + entry));
+    }
+    QVERIFY(region() != shownBefore);  // the block's cells show the change
+    QVERIFY(window->tools().pasting());
+    for (int y = 0; y < 64; y += 7) {
+      for (int x = 0; x < 64; x += 5) {
+        const Color shown = window->mapPicture().pixel(3 * 32 + x, 3 * 32 + y);
+        QCOMPARE(map->overlay().pixel(x, y), qRgb(redOf(shown), greenOf(shown), blueOf(shown)));
+      }
+    }
   }
 
   // The tool's text leaves room for the longest text of the pointer.

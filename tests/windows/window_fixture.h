@@ -117,6 +117,11 @@ class WindowFixture : public QObject {
   static void moveTo(QWidget* control, int x, int y) {
     QTest::mouseMove(control->window()->windowHandle(), inWindow(control, x, y));
   }
+  // A double-click on a control that is no picture (a swatch).
+  static void doubleClick(QWidget* control) {
+    QTest::mouseDClick(control, Qt::LeftButton);
+    QTest::mouseRelease(control, Qt::LeftButton);
+  }
   static void click(QWidget* control, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
     press(control, x, y, button);
     release(control, x, y, button);

@@ -857,10 +857,6 @@ class WorkflowTest : public test::WindowFixture {
   // view of both windows shows it.
   void aSwatchDoubleClickChangesThePalette() {
     openEditor(1);
-    auto doubleClick = [](QWidget* swatch) {
-      QTest::mouseDClick(swatch, Qt::LeftButton);
-      QTest::mouseRelease(swatch, Qt::LeftButton);
-    };
     const ByteArray before = romImage;
     const auto field = static_cast<std::size_t>(rom::kFieldPalette.offset);
     dialogs->colourAnswers = {0x21};
