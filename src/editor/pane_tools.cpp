@@ -6,8 +6,6 @@
 
 namespace tarvo {
 
-namespace {}  // namespace
-
 const char* paneToolName(PaneTool tool) {
   switch (tool) {
     case PaneTool::Brush:

@@ -66,7 +66,6 @@ class PaneTools {
 
   const std::optional<CellRect>& selection() const { return cells_.selection(); }
   void selectAll() { cells_.selectAll(); }
-  void clearSelection() { cells_.clear(); }
   std::optional<NameTableBlock> copySelection() const;
   // Delete: the selection filled with the selected tile, one step.
   bool deleteSelection();

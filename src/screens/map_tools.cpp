@@ -196,10 +196,11 @@ void MapTools::clearSelection() {
 }
 
 std::optional<MapBlock> MapTools::copySelection() const {
-  if (!selection() || rom_.size() < static_cast<std::size_t>(rom::kFieldAttributeMap.end())) {
+  if (!selection()) {
     return std::nullopt;
   }
-  return copyMapBlock(rom_, *selection());
+  MapBlock block = copyMapBlock(rom_, *selection());
+  return block.columns > 0 ? std::optional<MapBlock>(std::move(block)) : std::nullopt;
 }
 
 bool MapTools::deleteSelection(std::uint8_t metatile) {

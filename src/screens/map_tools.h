@@ -97,9 +97,6 @@ class MapTools {
   // The cells a press would write: the preview shows exactly these.
   CellRect pastePreview() const { return cells_.pasteArea(); }
 
-  // The brush's last pressed cell (curMapCol, curMapRow).
-  MapCell current() const { return brush_.current(); }
-
   // A new image: no gesture, selection or paste.
   void reset();
 
