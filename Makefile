@@ -9,7 +9,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 
 # Debian 12 packages the build needs.
-PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev zlib1g-dev nettle-dev \
+PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev zlib1g-dev nettle-dev liblcms2-dev \
   qt6-base-dev desktop-file-utils groff-base appstream
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
