@@ -9,6 +9,7 @@
 #include "demo/demo_rom.h"
 #include "gfx/png_image.h"
 #include "screens/chr_import.h"
+#include "screens/picture_import.h"
 #include "screens/views.h"
 #include "shell/cli_patch.h"
 #include "shell/palette.h"
@@ -62,6 +63,24 @@ constexpr const char* kUsage =
     "                  picks between them if it is one of them, else the lower\n"
     "                  slot is taken. A picture that does not fit is refused,\n"
     "                  naming the first tiles at fault, and nothing is written.\n"
+    "  import-picture ROM.nes field|batview IN.png [--keep-palette]\n"
+    "                 [--shared-background] [--dither none|ordered]\n"
+    "                  Fit a picture to what the console can show and write it\n"
+    "                  into ROM.nes, in place: a 768 x 768 picture as the whole\n"
+    "                  field (its palette, each quadrant's sub-palette, the CHR\n"
+    "                  bank, the metatile table and the map), a 256 x 240\n"
+    "                  picture as the batter's view (sub-palette 0 of its\n"
+    "                  palette, its CHR bank and its name table). A picture\n"
+    "                  already within the limits comes back exactly; any other\n"
+    "                  is fitted with the least visible error, and the figures\n"
+    "                  of the fit are printed (PSNR, and the mean CIEDE2000\n"
+    "                  colour difference in CIELAB with a D65 white).\n"
+    "                  --keep-palette keeps the image's palette;\n"
+    "                  --shared-background (field only) gives the four\n"
+    "                  sub-palettes one first colour, as the console shows them;\n"
+    "                  --dither ordered mixes neighbouring colours in a 4 x 4\n"
+    "                  pattern (default none). A picture of the wrong size or\n"
+    "                  with see-through pixels is refused and nothing is written.\n"
     "  patch make ORIGINAL.nes EDITED.nes OUT.ips|OUT.bps\n"
     "                  Write the IPS or BPS patch (by OUT's extension) that turns\n"
     "                  ORIGINAL.nes into EDITED.nes.\n"
@@ -267,6 +286,66 @@ int importChrCommand(const std::vector<std::string>& args, std::ostream& out, st
   return kExitOk;
 }
 
+int importPictureCommand(const std::vector<std::string>& args, std::ostream& out,
+                         std::ostream& err) {
+  CommandLineWords words;
+  if (const auto status = cli::readCommandWords(
+          args, 1, {{"--keep-palette", false}, {"--shared-background", false}, {"--dither", true}},
+          words, out, err)) {
+    return *status;
+  }
+  const std::vector<std::string>& positional = words.operands;
+  if (positional.size() != 3) {
+    return cli::usageError(err, "import-picture takes ROM.nes, field or batview, and IN.png");
+  }
+  if (positional[1] != "field" && positional[1] != "batview") {
+    return cli::usageError(
+        err, "unknown target '" + positional[1] + "'; a picture is imported as field or batview");
+  }
+  const ImportTarget target =
+      positional[1] == "field" ? ImportTarget::Field : ImportTarget::BatView;
+  ImportOptions options;
+  options.keepPalette = words.has("--keep-palette");
+  options.sharedBackground = words.has("--shared-background");
+  if (options.sharedBackground && target == ImportTarget::BatView) {
+    return cli::usageError(err,
+                           "--shared-background is for the field: the batter's view has one "
+                           "sub-palette");
+  }
+  if (const auto dither = words.value("--dither")) {
+    if (*dither == "ordered") {
+      options.dither = Dither::Ordered;
+    } else if (*dither != "none") {
+      return cli::usageError(err, "--dither takes none or ordered, not '" + *dither + "'");
+    }
+  }
+  const std::string& romPath = positional[0];
+  const std::string& pngPath = positional[2];
+  if (const auto status = cli::refuseOverwritingInput(err, romPath, {pngPath})) {
+    return *status;
+  }
+  ByteArray image;
+  ByteArray png;
+  if (!cli::loadRomImage(err, romPath, image) ||
+      !cli::readInputFile(err, pngPath, kPictureLimit, png)) {
+    return kExitFailure;
+  }
+  std::vector<Color> pixels;
+  std::string reason;
+  if (!readImportPicture(png, target, pixels, &reason)) {
+    return cli::failure(err, pngPath, reason);
+  }
+  const std::optional<FittedPicture> fitted = fitPicture(image, target, pixels, options);
+  applyFittedPicture(*fitted, image);
+  if (!cli::saveRomImage(err, romPath, image)) {
+    return kExitFailure;
+  }
+  out << "Imported " << pngPath << " as "
+      << (target == ImportTarget::Field ? "the field" : "the batter's view") << " of " << romPath
+      << ": " << describeFigures(fitted->figures, target) << "\n";
+  return kExitOk;
+}
+
 // Whether a file step that returned `status` (0 on success) succeeded; a
 // failure is reported with its reason.
 bool fileStepDone(std::ostream& err, const std::string& path, int status,
@@ -360,6 +439,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (command == "import-chr") {
     return importChrCommand(args, out, err);
+  }
+  if (command == "import-picture") {
+    return importPictureCommand(args, out, err);
   }
   if (command == "patch") {
     return patchCommand(args, out, err);
