@@ -43,6 +43,10 @@ class SilentDialogs : public UserDialogs {
   bool messageOnce(QWidget*, const QString&, const QString&) override { return false; }
   bool askToLoad(QWidget*, const QString&, const QString&) override { return true; }
   bool editPreferences(QWidget*, Preferences&) override { return false; }
+  std::optional<FittedPicture> fitPicture(QWidget*, ImportTarget, const QString&,
+                                          const std::vector<Color>&, const ByteArray&) override {
+    return std::nullopt;
+  }
 };
 
 // The main window on the demo image, as a user has it after a load.

@@ -672,6 +672,18 @@ TEST(PictureImport, EveryFitStaysWithinTheLimits) {
         EXPECT_DOUBLE_EQ(figures.psnr, fitted->figures.psnr);
         EXPECT_DOUBLE_EQ(figures.meanDeltaE, fitted->figures.meanDeltaE);
         EXPECT_GT(figures.psnr, 5);
+        if (!field && !o.options.keepPalette) {
+          // Blank tiles show the first slot: it holds the colour most shown.
+          const std::vector<Color> shown = pixelsOf(fitted->picture);
+          const std::vector<Color> slots =
+              subPaletteColours(paletteOfImage(image, View::BatViewChr), 0);
+          const auto shows = [&shown](Color c) {
+            return std::count(shown.begin(), shown.end(), c);
+          };
+          for (const Color c : slots) {
+            EXPECT_GE(shows(slots[0]), shows(c));
+          }
+        }
         if (kind == demo::TestPicture::Noise) {
           EXPECT_EQ(fitIt(into, target, picture, o.options)->image, image) << "not the same twice";
         }

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "platform/colour_chooser.h"
+#include "platform/picture_import_dialog.h"
 
 namespace tarvo {
 
@@ -87,6 +88,17 @@ bool QtUserDialogs::editPreferences(QWidget* parent, Preferences& preferences) {
   }
   preferences.showFileMessages = fileMessages->isChecked();
   return true;
+}
+
+std::optional<FittedPicture> QtUserDialogs::fitPicture(QWidget* parent, ImportTarget target,
+                                                       const QString& name,
+                                                       const std::vector<Color>& picture,
+                                                       const ByteArray& image) {
+  PictureImportDialog dialog(target, name, picture, image, parent);
+  if (dialog.exec() != QDialog::Accepted) {
+    return std::nullopt;
+  }
+  return dialog.fitted();
 }
 
 }  // namespace tarvo

@@ -2,6 +2,10 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+#include <vector>
+
+#include "screens/picture_import.h"
 
 class QWidget;
 
@@ -48,6 +52,14 @@ class UserDialogs {
   // The chooser of the 64 NES colours: the chosen colour number, or -1 when
   // cancelled. `current` is marked.
   virtual int chooseNesColour(QWidget* parent, const QString& title, int current) = 0;
+
+  // Import Picture: `picture` (from the file `name`) beside its fit to
+  // `target` of `image`, with the fit's figures and options. The fit the
+  // user applies, or nothing when cancelled.
+  virtual std::optional<FittedPicture> fitPicture(QWidget* parent, ImportTarget target,
+                                                  const QString& name,
+                                                  const std::vector<Color>& picture,
+                                                  const ByteArray& image) = 0;
 };
 
 // The real dialogs of the window system.
@@ -63,6 +75,9 @@ class QtUserDialogs : public UserDialogs {
   bool messageOnce(QWidget* parent, const QString& title, const QString& text) override;
   bool askToLoad(QWidget* parent, const QString& title, const QString& text) override;
   bool editPreferences(QWidget* parent, Preferences& preferences) override;
+  std::optional<FittedPicture> fitPicture(QWidget* parent, ImportTarget target, const QString& name,
+                                          const std::vector<Color>& picture,
+                                          const ByteArray& image) override;
 };
 
 }  // namespace tarvo

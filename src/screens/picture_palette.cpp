@@ -631,36 +631,46 @@ std::vector<std::uint8_t> slotsOf(const Layout& layout, const PictureColours& co
       const auto& look = looks[static_cast<std::size_t>(
           ofRegion[static_cast<std::size_t>(layout.regionOfPixel(x, y))])];
       int first = 0;
-      int second = -1;
-      for (int s = 1; s < kSlots; ++s) {
-        const float d = distance2(p, look[static_cast<std::size_t>(s)]);
-        if (d < distance2(p, look[static_cast<std::size_t>(first)])) {
-          first = s;
+      for (int k = 1; k < kSlots; ++k) {
+        if (distance2(p, look[static_cast<std::size_t>(k)]) <
+            distance2(p, look[static_cast<std::size_t>(first)])) {
+          first = k;
         }
       }
       if (dither == Dither::Ordered) {
-        for (int s = 0; s < kSlots; ++s) {
-          const float apart =
-              distance2(look[static_cast<std::size_t>(s)], look[static_cast<std::size_t>(first)]);
-          if (apart > 0 &&
-              (second < 0 || distance2(p, look[static_cast<std::size_t>(s)]) <
-                                 distance2(p, look[static_cast<std::size_t>(second)]))) {
-            second = s;
+        // The two colours whose mix comes nearest the pixel, mixed in the
+        // measure the pixel lies between them: the second where the matrix's
+        // threshold lies below that measure.
+        float nearest = distance2(p, look[static_cast<std::size_t>(first)]);
+        int from = first;
+        int to = first;
+        float along = 0;
+        for (int i = 0; i < kSlots; ++i) {
+          for (int j = i + 1; j < kSlots; ++j) {
+            const Lab3& a = look[static_cast<std::size_t>(i)];
+            const Lab3& b = look[static_cast<std::size_t>(j)];
+            const float apart = distance2(a, b);
+            if (apart <= 0) {
+              continue;
+            }
+            const float t = std::clamp(((p.L - a.L) * (b.L - a.L) + (p.a - a.a) * (b.a - a.a) +
+                                        (p.b - a.b) * (b.b - a.b)) /
+                                           apart,
+                                       0.0f, 1.0f);
+            const Lab3 mix{a.L + t * (b.L - a.L), a.a + t * (b.a - a.a), a.b + t * (b.b - a.b)};
+            const float d = distance2(p, mix);
+            if (d < nearest) {
+              nearest = d;
+              from = i;
+              to = j;
+              along = t;
+            }
           }
         }
-      }
-      if (second >= 0) {
-        const Lab3& a = look[static_cast<std::size_t>(first)];
-        const Lab3& b = look[static_cast<std::size_t>(second)];
-        const float along =
-            ((p.L - a.L) * (b.L - a.L) + (p.a - a.a) * (b.a - a.a) + (p.b - a.b) * (b.b - a.b)) /
-            distance2(a, b);
         const float threshold =
             (static_cast<float>(kBayer4[static_cast<std::size_t>((y & 3) * 4 + (x & 3))]) + 0.5f) /
             16.0f;
-        if (along > threshold) {
-          first = second;
-        }
+        first = along > threshold ? to : from;
       }
       slots[at] = static_cast<std::uint8_t>(first);
     }
@@ -713,6 +723,46 @@ void applyOrders(PaletteFit& fit, const std::vector<std::array<int, kSlots>>& or
   }
 }
 
+// Gives every pixel its slot's new number in its region's sub-palette.
+void remapSlots(const Layout& layout, const PaletteFit& fit, std::vector<std::uint8_t>& slots,
+                const std::vector<std::array<int, kSlots>>& orders) {
+  for (int y = 0; y < layout.height; ++y) {
+    for (int x = 0; x < layout.width; ++x) {
+      std::uint8_t& slot = slots[static_cast<std::size_t>(y * layout.width + x)];
+      slot = static_cast<std::uint8_t>(orders[static_cast<std::size_t>(
+          fit.ofRegion[static_cast<std::size_t>(layout.regionOfPixel(x, y))])][slot]);
+    }
+  }
+}
+
+// Puts each sub-palette's colours in the order of how many pixels show
+// them, the most first (a shared first colour stays first): the first
+// sub-palette keeps that order, and the first slot, which blank tiles show,
+// holds the background.
+void byUse(const Layout& layout, PaletteFit& fit, std::vector<std::uint8_t>& slots, bool shared) {
+  std::vector<std::array<long, kSlots>> uses(fit.subs.size(), {0, 0, 0, 0});
+  for (int y = 0; y < layout.height; ++y) {
+    for (int x = 0; x < layout.width; ++x) {
+      ++uses[static_cast<std::size_t>(fit.ofRegion[static_cast<std::size_t>(
+          layout.regionOfPixel(x, y))])][slots[static_cast<std::size_t>(y * layout.width + x)]];
+    }
+  }
+  std::vector<std::array<int, kSlots>> orders;
+  for (const auto& use : uses) {
+    std::array<int, kSlots> byCount{0, 1, 2, 3};
+    std::stable_sort(byCount.begin() + (shared ? 1 : 0), byCount.end(), [&use](int a, int b) {
+      return use[static_cast<std::size_t>(a)] > use[static_cast<std::size_t>(b)];
+    });
+    std::array<int, kSlots> order;  // new slot of each old one
+    for (int k = 0; k < kSlots; ++k) {
+      order[static_cast<std::size_t>(byCount[static_cast<std::size_t>(k)])] = k;
+    }
+    orders.push_back(order);
+  }
+  applyOrders(fit, orders);
+  remapSlots(layout, fit, slots, orders);
+}
+
 // Orders the slots of each sub-palette after the first so that the tiles of
 // differently coloured regions come out alike where they can: each in turn
 // takes the order that leaves the fewest distinct tiles. A shared first
@@ -754,13 +804,7 @@ void orderSlots(const Layout& layout, PaletteFit& fit, std::vector<std::uint8_t>
     fixed = std::move(bestTiles);
   }
   applyOrders(fit, chosen);
-  for (int y = 0; y < layout.height; ++y) {
-    for (int x = 0; x < layout.width; ++x) {
-      std::uint8_t& slot = slots[static_cast<std::size_t>(y * layout.width + x)];
-      slot = static_cast<std::uint8_t>(chosen[static_cast<std::size_t>(
-          fit.ofRegion[static_cast<std::size_t>(layout.regionOfPixel(x, y))])][slot]);
-    }
-  }
+  remapSlots(layout, fit, slots, chosen);
 }
 
 // For a picture shown exactly: the order of every sub-palette's slots, and
@@ -946,6 +990,7 @@ SlotPicture fitColours(const Layout& layout, const PictureColours& colours,
   picture.slots =
       slotsOf(layout, colours, looksOf(fit.subs, console), fit.ofRegion, options.dither);
   if (!packed && !kept) {
+    byUse(layout, fit, picture.slots, shared);
     orderSlots(layout, fit, picture.slots, shared);
   }
   picture.subs = fit.subs;

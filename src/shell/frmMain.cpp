@@ -416,6 +416,14 @@ void frmMain::buildMenus() {
   buildRecentFiles();
   menuFileSaveRom = addAction(menuFile, "menuFileSaveRom", "&Save Rom");
   menuFileSaveRom->setShortcut(QKeySequence("Ctrl+S"));
+  menuFile->addSeparator();
+  menuFileImportField = addAction(menuFile, "menuFileImportField", "Import Picture as &Field...");
+  connect(menuFileImportField, &QAction::triggered, this,
+          [this] { menuFileImportPicture_Click(ImportTarget::Field); });
+  menuFileImportBatView =
+      addAction(menuFile, "menuFileImportBatView", "Import Picture as &Batter's View...");
+  connect(menuFileImportBatView, &QAction::triggered, this,
+          [this] { menuFileImportPicture_Click(ImportTarget::BatView); });
   QMenu* menuFileExportImage =
       addExportImageMenu(menuFile, [this](int view) { menuFileExportImage_Click(view); });
   // Ctrl+E: the picture this window is about.
@@ -491,7 +499,9 @@ void frmMain::enableMenus(bool enabled) {
   menuFileLoadRom->setEnabled(true);
   menuFileExit->setEnabled(true);
   menuFileSaveRom->setEnabled(enabled);
-  // Exports need an image too.
+  // Imports and exports need an image too.
+  menuFileImportField->setEnabled(enabled);
+  menuFileImportBatView->setEnabled(enabled);
   menuFileExportPatch->setEnabled(enabled);
   findChild<QMenu*>("menuFileExportImage")->menuAction()->setEnabled(enabled);
   menuEdit->menuAction()->setEnabled(enabled);
@@ -663,6 +673,43 @@ void frmMain::menuFileExportImage_Click(int view) {
     return;
   }
   statusBar()->showMessage(QString("Wrote %1").arg(name), 5000);
+}
+
+void frmMain::menuFileImportPicture_Click(ImportTarget target) {
+  const QString path = dialogs.openFileName(this, dialogDirectory, "PNG image (*.png)");
+  if (path.isEmpty()) {
+    return;
+  }
+  const QString name = QFileInfo(path).fileName();
+  ByteArray png;
+  std::vector<Color> picture;
+  std::string reason;
+  // A picture file of a 768 x 768 picture is far smaller than this.
+  constexpr std::size_t kPictureFileLimit = 64 * 1024 * 1024;
+  if (readWholeFile(path.toStdString(), png, kPictureFileLimit, &reason) != 0 ||
+      !readImportPicture(png, target, picture, &reason)) {
+    showMessage(QString("%1 was not imported.\n\n%2.").arg(name, QString::fromStdString(reason)));
+    return;
+  }
+  // A drag under way ends as a step of its own.
+  if (mapTools.inGesture()) {
+    mapTools.endGesture();
+    showToolState();
+  }
+  const std::optional<FittedPicture> fitted =
+      dialogs.fitPicture(this, target, name, picture, romImage);
+  if (!fitted) {
+    return;
+  }
+  {
+    Edit edit(rom.history(), target == ImportTarget::Field ? "Import Picture as Field"
+                                                           : "Import Picture as Batter's View");
+    applyFittedPicture(*fitted, romImage);
+  }
+  statusBar()->showMessage(
+      QString("Imported %1: %2")
+          .arg(name, QString::fromStdString(describeFigures(fitted->figures, target))),
+      10000);
 }
 
 void frmMain::menuFileExportPatch_Click() {

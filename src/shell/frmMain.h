@@ -14,6 +14,7 @@
 #include "screens/field_views.h"
 #include "screens/map_editing.h"
 #include "screens/map_tools.h"
+#include "screens/picture_import.h"
 #include "shell/edit_history.h"
 #include "shell/rom_document.h"
 
@@ -166,6 +167,9 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void menuHelpAbout_Click();
   void menuFileExportImage_Click(int view);
   void menuFileExportPatch_Click();
+  // File > Import Picture as Field or as Batter's View: a PNG file fitted
+  // to the view, shown with its figures, applied as one step.
+  void menuFileImportPicture_Click(ImportTarget target);
   // An export never writes over the ROM image's own file: says so and
   // returns true when `path` is that file, under any of its names.
   bool refuseToOverwriteRom(const QString& path);
@@ -251,6 +255,8 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QAction* menuFileSaveRom = nullptr;
   QAction* menuFileExit = nullptr;
   QAction* menuFileExportPatch = nullptr;
+  QAction* menuFileImportField = nullptr;
+  QAction* menuFileImportBatView = nullptr;
   QAction* menuEditUndo = nullptr;
   QAction* menuEditRedo = nullptr;
   QAction* menuEditTileData = nullptr;

@@ -117,6 +117,20 @@ class FakeDialogs : public UserDialogs {
     confirmAnswers.erase(confirmAnswers.begin());
     return answer;
   }
+
+  // Import Picture: the options the user applies with (none cancels), and
+  // the names of the pictures shown. The fit is made here, at once.
+  std::optional<ImportOptions> importAnswer;
+  QStringList importedNames;
+  std::optional<FittedPicture> fitPicture(QWidget*, ImportTarget target, const QString& name,
+                                          const std::vector<Color>& picture,
+                                          const ByteArray& image) override {
+    importedNames << name;
+    if (!importAnswer) {
+      return std::nullopt;
+    }
+    return tarvo::fitPicture(image, target, picture, *importAnswer);
+  }
 };
 
 }  // namespace tarvo::test
