@@ -2,15 +2,20 @@
 // disk-change warning, dropped files and the status bars, on the real
 // windows (offscreen).
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSet>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QUrl>
@@ -20,8 +25,10 @@
 #include <random>
 
 #include "demo/demo_rom.h"
+#include "demo/test_pictures.h"
 #include "gfx/png_image.h"
 #include "platform/line_overlay.h"
+#include "platform/picture_import_dialog.h"
 #include "platform/picture_surface.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
@@ -41,6 +48,33 @@ class WorkflowTest : public test::WindowFixture {
   WorkflowTest() : WindowFixture(Start::DemoLoaded) {}
 
  private:
+  void writePicture(const char* name, const std::vector<Color>& pixels, int width, int height) {
+    Surface surface(width, height);
+    std::copy(pixels.begin(), pixels.end(), surface.pixels());
+    ByteArray png;
+    QVERIFY(encodePng(surface, png));
+    test::writeFile(*dir / name, png);
+  }
+  // File > Import Picture of a picture the console cannot show as it is,
+  // applied with the options the dialog had: the bytes are the core's fit.
+  void importPicture(ImportTarget target) {
+    const bool field = target == ImportTarget::Field;
+    const std::vector<Color> picture = demo::makeTestPicture(
+        demo::TestPicture::Stadium, importWidth(target), importHeight(target));
+    writePicture("stadium.png", picture, importWidth(target), importHeight(target));
+    ImportOptions options;
+    options.sharedBackground = field;
+    dialogs->importAnswer = options;
+    dialogs->files << pathIn("stadium.png");
+    ByteArray expected = romImage;
+    applyFittedPicture(*fitPicture(romImage, target, picture, options), expected);
+    action(field ? "menuFileImportField" : "menuFileImportBatView")->trigger();
+    QCOMPARE(romImage, expected);
+    QCOMPARE(
+        action("menuEditUndo")->text().remove('&'),
+        QString(field ? "Undo Import Picture as Field" : "Undo Import Picture as Batter's View"));
+    QVERIFY(window->statusBar()->currentMessage().startsWith("Imported stadium.png: PSNR "));
+  }
   QMimeData* droppedFile(const QString& path) {
     auto* data = new QMimeData;
     data->setUrls({QUrl::fromLocalFile(path)});
@@ -88,7 +122,9 @@ class WorkflowTest : public test::WindowFixture {
                              "tile paste",
                              "batter's view fill",
                              "batter's view delete",
-                             "batter's view paste"}) {
+                             "batter's view paste",
+                             "import picture as field",
+                             "import picture as batter's view"}) {
       QTest::newRow(edit) << QString(edit);
     }
   }
@@ -109,7 +145,7 @@ class WorkflowTest : public test::WindowFixture {
       ++metatile;
     }
     pickMetatile(metatile);
-    const bool inBatView = edit.startsWith("batter's view") || edit == "tile copy";
+    const bool inBatView = edit.contains("batter's view") || edit == "tile copy";
     openEditor(inBatView ? 1 : 0);
     selectTile(0x21);
     choosePen(3);
@@ -267,6 +303,8 @@ class WorkflowTest : public test::WindowFixture {
          }},
         // A tool's key during a drag ends the drag: one step, and the moves
         // after it paint nothing.
+        {"import picture as field", [&] { importPicture(ImportTarget::Field); }},
+        {"import picture as batter's view", [&] { importPicture(ImportTarget::BatView); }},
         {"tool chosen mid-drag",
          [&] {
            press(map, 5, 5);
@@ -976,6 +1014,76 @@ class WorkflowTest : public test::WindowFixture {
     altAction("menuEditUndo")->trigger();
     QCOMPARE(romImage, before);
     expectEveryViewFresh();
+  }
+
+  // File > Import Picture: a picture that cannot be imported is refused
+  // with the reason; the dialog cancelled, or no file chosen, changes
+  // nothing; the items wait for an image.
+  void importPictureRefusesAndCancels() {
+    const ByteArray before = romImage;
+    writePicture("small.png", demo::makeTestPicture(demo::TestPicture::Noise, 256, 240), 256, 240);
+    test::writeFile(*dir / "broken.png", ByteArray(50, 1));
+    const std::vector<std::pair<const char*, QString>> refused{
+        {"small.png",
+         "small.png was not imported.\n\nThe picture is 256 x 240 pixels; the field "
+         "takes a picture of exactly 768 x 768."},
+        {"broken.png", "broken.png was not imported."}};
+    for (const auto& [name, message] : refused) {
+      dialogs->files << pathIn(name);
+      action("menuFileImportField")->trigger();
+      QVERIFY2(dialogs->messages.back().text.startsWith(message),
+               qPrintable(dialogs->messages.back().text));
+    }
+    QVERIFY(dialogs->importedNames.isEmpty());
+    action("menuFileImportBatView")->trigger();  // no file chosen
+    dialogs->files << pathIn("small.png");
+    action("menuFileImportBatView")->trigger();  // the dialog cancelled
+    QCOMPARE(dialogs->importedNames, QStringList{"small.png"});
+    QCOMPARE(dialogs->filters.back(), QString("PNG image (*.png)"));
+    QCOMPARE(romImage, before);
+    QCOMPARE(window->document().history().size(), std::size_t{0});
+    window->enableMenus(false);
+    QVERIFY(!action("menuFileImportField")->isEnabled());
+    QVERIFY(!action("menuFileImportBatView")->isEnabled());
+  }
+
+  // The dialog fits on a worker thread: it returns at once and shows the
+  // fit when it comes, the same as the core's; a changed option fits again,
+  // and is remembered; a dialog closed during a fit waits for it.
+  void theImportDialogFitsOffTheWindowThread() {
+    const std::vector<Color> picture = demo::makeTestPicture(demo::TestPicture::Gradient, 256, 240);
+    const auto waitForFit = [](PictureImportDialog& dialog) {
+      QSignalSpy shown(&dialog, &PictureImportDialog::fitShown);
+      QTRY_VERIFY_WITH_TIMEOUT(shown.count() == 1, 60000);
+    };
+    {
+      PictureImportDialog dialog(ImportTarget::BatView, "gradient.png", picture, romImage);
+      dialog.show();
+      QVERIFY(dialog.findChild<QCheckBox*>("chkSharedBackground")->isEnabled() == false);
+      auto* apply = dialog.findChild<QDialogButtonBox*>("buttons")->button(QDialogButtonBox::Ok);
+      QVERIFY(!dialog.fitted() || !apply->isEnabled());
+      waitForFit(dialog);
+      QVERIFY(apply->isEnabled());
+      QVERIFY(!dialog.findChild<QProgressBar*>("barProgress")->isVisible());
+      QCOMPARE(dialog.fitted()->image,
+               fitPicture(romImage, ImportTarget::BatView, picture, {})->image);
+      QVERIFY(dialog.findChild<QLabel*>("lblFigures")->text().startsWith("PSNR "));
+
+      dialog.findChild<QComboBox*>("cboDither")->setCurrentIndex(1);
+      QVERIFY(dialog.fitting() || !dialog.fitted());
+      QVERIFY(!apply->isEnabled());
+      waitForFit(dialog);
+      QCOMPARE(dialog.options().dither, Dither::Ordered);
+      QCOMPARE(dialog.fitted()->image,
+               fitPicture(romImage, ImportTarget::BatView, picture, dialog.options())->image);
+    }
+    PictureImportDialog again(ImportTarget::Field, "gradient.png",
+                              demo::makeTestPicture(demo::TestPicture::Gradient, 768, 768),
+                              romImage);
+    QCOMPARE(again.options().dither, Dither::Ordered);
+    QVERIFY(again.fitting());
+    again.findChild<QCheckBox*>("chkKeepPalette")->setChecked(true);
+    QVERIFY(again.fitting());
   }
 
   void unusedTilesAreMarkedOnThePatternTable() {
