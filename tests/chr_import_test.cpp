@@ -748,10 +748,10 @@ TEST(PictureImport, ExactlyTheWholeBankFits) {
         static_cast<std::uint8_t>(cell % 256);
   }
   for (const View bank : {View::FieldChr, View::BatViewChr}) {
-    TilePixels tiles = bankOfImage(source, bank);
-    std::vector<std::vector<std::uint8_t>> distinct;
-    for (int t = 0; t < 256; ++t) {
-      distinct.emplace_back(tiles.begin() + t * 64, tiles.begin() + t * 64 + 64);
+    const TilePixels tiles = bankOfImage(source, bank);
+    std::vector<std::array<std::uint8_t, 64>> distinct(256);
+    for (std::size_t t = 0; t < distinct.size(); ++t) {
+      std::copy_n(tiles.begin() + static_cast<std::ptrdiff_t>(t * 64), 64, distinct[t].begin());
     }
     std::sort(distinct.begin(), distinct.end());
     ASSERT_EQ(std::unique(distinct.begin(), distinct.end()), distinct.end());
