@@ -18,6 +18,7 @@
 #include "screens/map_editing.h"
 #include "screens/map_tools.h"
 #include "screens/metatile_picker.h"
+#include "screens/picture_import.h"
 #include "screens/status_text.h"
 #include "screens/tile_usage.h"
 #include "screens/views.h"
@@ -501,6 +502,71 @@ void pngImport(const std::uint8_t* data, std::size_t size) {
   }
 }
 
+void pictureFit(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) {
+    return;
+  }
+  // Byte 0: the view (bit 0: the field, only one input in eight, as a field
+  // takes long) and the options; byte 1: how many colours, each from three
+  // bytes after it; the rest, repeated, the colour of each pixel.
+  const bool field = (data[0] & 7) == 7;
+  const ImportTarget target = field ? ImportTarget::Field : ImportTarget::BatView;
+  ImportOptions options;
+  options.keepPalette = (data[0] & 8) != 0;
+  options.sharedBackground = (data[0] & 16) != 0;
+  options.dither = (data[0] & 32) != 0 ? Dither::Ordered : Dither::None;
+  const std::size_t count = 1 + data[1] % 16;
+  std::vector<Color> colours;
+  for (std::size_t c = 0; c < count; ++c) {
+    const auto at = [&](std::size_t k) { return data[(2 + 3 * c + k) % size]; };
+    colours.push_back(rgb(at(0), at(1), at(2)));
+  }
+  const std::size_t first = std::min(size - 1, 2 + 3 * count);
+  std::vector<Color> picture(static_cast<std::size_t>(importWidth(target) * importHeight(target)));
+  for (std::size_t i = 0; i < picture.size(); ++i) {
+    picture[i] = colours[data[first + i % (size - first)] % count];
+  }
+  const std::optional<FittedPicture> fitted = fitPicture(demo(), target, picture, options);
+  FUZZ_CHECK(fitted.has_value());
+  const ByteArray& image = fitted->image;
+  FUZZ_CHECK(image.size() == demo().size());
+  const rom::Location& palette = field ? rom::kFieldPalette : rom::kBatViewPalette;
+  const std::vector<rom::Location> written =
+      field ? std::vector<rom::Location>{rom::kFieldMap, rom::kFieldAttributeMap,
+                                         rom::kMetatileTable, rom::kFieldChrBank}
+            : std::vector<rom::Location>{rom::kBatViewNameTable, rom::kBatViewChrBank};
+  for (std::size_t i = 0; i < image.size(); ++i) {
+    const auto at = static_cast<std::int32_t>(i);
+    const bool inside =
+        std::any_of(written.begin(), written.end(),
+                    [at](const rom::Location& l) { return at >= l.offset && at < l.end(); }) ||
+        (!options.keepPalette && at >= palette.offset && at < palette.offset + (field ? 16 : 4));
+    FUZZ_CHECK(inside || image[i] == demo()[i]);
+  }
+  FUZZ_CHECK(fitted->figures.tiles >= 1 && fitted->figures.tiles <= rom::kBankTiles);
+  if (field) {
+    FUZZ_CHECK(fitted->figures.metatiles >= 1 && fitted->figures.metatiles <= rom::kMetatileCount);
+    for (int cell = 0; cell < rom::kFieldMap.length; ++cell) {
+      FUZZ_CHECK(image[static_cast<std::size_t>(rom::kFieldMap.offset + cell)] <
+                 fitted->figures.metatiles);
+    }
+  } else {
+    for (int cell = 0; cell < rom::kBatViewNameTable.length; ++cell) {
+      FUZZ_CHECK(image[static_cast<std::size_t>(rom::kBatViewNameTable.offset + cell)] <
+                 fitted->figures.tiles);
+    }
+  }
+  if (!options.keepPalette) {
+    for (int k = 0; k < (field ? 16 : 4); ++k) {
+      FUZZ_CHECK(image[static_cast<std::size_t>(palette.offset + k)] < 64);
+    }
+  }
+  const Surface drawn = renderView(image, field ? View::Field : View::BatView, 0);
+  FUZZ_CHECK(std::equal(drawn.pixels(), drawn.pixels() + picture.size(), fitted->picture.pixels()));
+  FUZZ_CHECK(fitted->figures.exact ==
+             std::equal(picture.begin(), picture.end(), fitted->picture.pixels()));
+}
+
 void patchApply(const std::uint8_t* data, std::size_t size) {
   const ByteArray patch(data, data + size);
   ByteArray result(5, 1);
@@ -589,6 +655,9 @@ Target targetNamed(std::string_view name) {
   }
   if (name == "patch_apply") {
     return patchApply;
+  }
+  if (name == "picture_fit") {
+    return pictureFit;
   }
   return nullptr;
 }

@@ -25,6 +25,12 @@ void edits(const std::uint8_t* data, std::size_t size);
 // Any bytes as a picture of a CHR bank to import.
 void pngImport(const std::uint8_t* data, std::size_t size);
 
+// Any bytes as a picture of a few colours, fitted to the batter's view or
+// the field of the demo image: only the view's own locations change, the
+// limits hold, the fitted picture is what the renderer draws from the
+// bytes, and "exact" means exactly that.
+void pictureFit(const std::uint8_t* data, std::size_t size);
+
 // Any bytes as a patch applied to the demo image.
 void patchApply(const std::uint8_t* data, std::size_t size);
 
@@ -34,7 +40,7 @@ void patchApply(const std::uint8_t* data, std::size_t size);
 void mapBlockText(const std::uint8_t* data, std::size_t size);
 
 // The target of a name ("rom_views", "edits", "png_import", "patch_apply",
-// "map_block_text"), or nullptr.
+// "map_block_text", "picture_fit"), or nullptr.
 using Target = void (*)(const std::uint8_t*, std::size_t);
 Target targetNamed(std::string_view name);
 

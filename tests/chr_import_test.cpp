@@ -878,6 +878,9 @@ TEST(TarvoCliImportPicture, ExportImportExport) {
        "--shared-background is for the field"},
       {{"import-picture", to, "batview", field}, kExitFailure, "768 x 768 pixels; the batter's"},
       {{"import-picture", to, "field", from}, kExitFailure, "This is no PNG image"},
+      {{"import-picture", to, "field", field, "--keep-palette", "--shared-background"},
+       kExitUsage,
+       "give one of them"},
   };
   for (const Case& c : cases) {
     const CliRun result = run(c.args);
@@ -886,8 +889,8 @@ TEST(TarvoCliImportPicture, ExportImportExport) {
   }
   EXPECT_EQ(test::readFile(dir / "to.nes"), before);
   // The options reach the fit: a kept palette stays, a shared first colour is shared.
-  const CliRun kept = run({"import-picture", to, "field", field, "--keep-palette", "--dither",
-                           "ordered", "--shared-background"});
+  const CliRun kept =
+      run({"import-picture", to, "field", field, "--keep-palette", "--dither", "ordered"});
   ASSERT_EQ(kept.status, kExitOk) << kept.err;
   const ByteArray after = test::readFile(dir / "to.nes");
   EXPECT_TRUE(std::equal(after.begin() + rom::kFieldPalette.offset,

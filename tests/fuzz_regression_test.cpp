@@ -70,6 +70,10 @@ TEST(FuzzTargets, RunOnTheirStartingInputs) {
       {"map_block_text", {}},
       {"map_block_text", bytesOf("\x2A\x25tarvo-field-block 1 2 1\n0A ff\n0123\n3210\n")},
       {"map_block_text", test::randomBytes(200, 7)},
+      {"picture_fit", {}},
+      {"picture_fit", test::randomBytes(300, 8)},
+      {"picture_fit", bytesOf("\x07\x03\x0f\x0f\x0f\xf0\xf0\xf0\x80\x80\x20\x00\x01\x02")},
+      {"picture_fit", bytesOf("\x3f\x05\x10\x20\x30\x40\x50\x60\x70\x80\x90\x01\x04")},
   };
   for (const auto& [target, input] : inputs) {
     run(target, input);

@@ -105,7 +105,6 @@ PictureImportDialog::PictureImportDialog(ImportTarget target, const QString& nam
   sharedBackground_->setToolTip(
       "The console shows colour 0 of every sub-palette in one colour: give the four "
       "sub-palettes the same first colour, so that the game shows what you see here");
-  sharedBackground_->setEnabled(field);
   sharedBackground_->setChecked(field && settings::flag(kSharedBackgroundKey, false));
   dither_ = new QComboBox;
   dither_->setObjectName("cboDither");
@@ -141,12 +140,18 @@ PictureImportDialog::PictureImportDialog(ImportTarget target, const QString& nam
   connect(&watcher_, &QFutureWatcherBase::finished, this, &PictureImportDialog::showFit);
   const auto optionChanged = [this] {
     settings::setFlag(kKeepPaletteKey, keepPalette_->isChecked());
-    if (sharedBackground_->isEnabled()) {
+    if (target_ == ImportTarget::Field) {
       settings::setFlag(kSharedBackgroundKey, sharedBackground_->isChecked());
     }
     settings::setNumber(kDitherKey, dither_->currentIndex());
     startFit();
   };
+  // A kept palette has the first colours it has.
+  const auto showShared = [this, field] {
+    sharedBackground_->setEnabled(field && !keepPalette_->isChecked());
+  };
+  showShared();
+  connect(keepPalette_, &QCheckBox::toggled, this, showShared);
   connect(keepPalette_, &QCheckBox::toggled, this, optionChanged);
   connect(sharedBackground_, &QCheckBox::toggled, this, optionChanged);
   connect(dither_, &QComboBox::currentIndexChanged, this, optionChanged);

@@ -76,8 +76,9 @@ constexpr const char* kUsage =
     "                  of the fit are printed (PSNR, and the mean CIEDE2000\n"
     "                  colour difference in CIELAB with a D65 white).\n"
     "                  --keep-palette keeps the image's palette;\n"
-    "                  --shared-background (field only) gives the four\n"
-    "                  sub-palettes one first colour, as the console shows them;\n"
+    "                  --shared-background (field only) chooses one whose four\n"
+    "                  sub-palettes share their first colour, as the console\n"
+    "                  shows them;\n"
     "                  --dither ordered mixes neighbouring colours in a 4 x 4\n"
     "                  pattern (default none). A picture of the wrong size or\n"
     "                  with see-through pixels is refused and nothing is written.\n"
@@ -307,6 +308,11 @@ int importPictureCommand(const std::vector<std::string>& args, std::ostream& out
   ImportOptions options;
   options.keepPalette = words.has("--keep-palette");
   options.sharedBackground = words.has("--shared-background");
+  if (options.sharedBackground && options.keepPalette) {
+    return cli::usageError(err,
+                           "--shared-background chooses a palette and --keep-palette keeps "
+                           "one; give one of them");
+  }
   if (options.sharedBackground && target == ImportTarget::BatView) {
     return cli::usageError(err,
                            "--shared-background is for the field: the batter's view has one "

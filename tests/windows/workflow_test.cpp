@@ -1082,7 +1082,14 @@ class WorkflowTest : public test::WindowFixture {
                               romImage);
     QCOMPARE(again.options().dither, Dither::Ordered);
     QVERIFY(again.fitting());
+    auto* shared = again.findChild<QCheckBox*>("chkSharedBackground");
+    QVERIFY(shared->isEnabled());
+    shared->setChecked(true);
+    QVERIFY(again.options().sharedBackground);
+    // A kept palette keeps its own first colours.
     again.findChild<QCheckBox*>("chkKeepPalette")->setChecked(true);
+    QVERIFY(!shared->isEnabled());
+    QVERIFY(!again.options().sharedBackground);
     QVERIFY(again.fitting());
   }
 
