@@ -2,7 +2,8 @@
 # Takes the README's screenshots: the editor in a real window under Xvfb, on
 # the demo ROM image, with the field grid, a selection and a paste shown.
 #   tools/screenshot.sh [FOLDER]      (run `make run` or `make test` first to build)
-# It writes main-window.png, editor-metatiles.png and editor-batview.png.
+# It writes main-window.png, editor-metatiles.png, editor-batview.png and
+# import-picture.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$(realpath "${1:-docs}")"
@@ -16,6 +17,11 @@ if [ -n "${missing:-}" ]; then
   $sudo_cmd apt-get update -q && $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
 fi
 "$build/src/tarvo-cli" demo --force "$build/demo.nes" >/dev/null
+# A picture to import: the demo's field recoloured in an image editor (a
+# little brighter, more saturated and warmer), so that it no longer fits the
+# console's colours.
+"$build/src/tarvo-cli" export "$build/demo.nes" field "$build/demo-field.png" >/dev/null
+convert "$build/demo-field.png" -modulate 108,130,97 "$build/painted-field.png"
 # A settings folder of its own, so that the shots show a first start.
 export XDG_CONFIG_HOME="$(mktemp -d)"
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
@@ -73,6 +79,25 @@ xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
     sleep 0.5
     import -window "$alt" "$shots/$name"
   done
+  # File > Import Picture as Field... on the recoloured picture, with the
+  # fit beside it.
+  xdotool windowfocus --sync "$main"
+  xdotool key alt+f f
+  sleep 1
+  open=$(xdotool search --name "^Open$" | head -1)
+  xdotool windowfocus --sync "$open"
+  xdotool type --delay 10 "$(realpath "$build/painted-field.png")"
+  xdotool key Return
+  for i in $(seq 1 100); do
+    xdotool search --name "Import Picture as Field" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  dialog=$(xdotool search --name "Import Picture as Field" | head -1)
+  xdotool windowsize "$dialog" 1000 640
+  sleep 4
+  import -window "$dialog" "$shots/import-picture.png"
+  xdotool windowfocus --sync "$dialog"
+  xdotool key Escape
   kill $editor
 ' "$build" "$out"
 echo "Wrote the screenshots to $out"
