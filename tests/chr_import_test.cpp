@@ -580,6 +580,9 @@ TEST(PictureImport, AnExportedViewComesBackExactly) {
       applyFittedPicture(*fitted, image);
       EXPECT_EQ(pixelsOf(renderView(image, viewOf(target), 0)), picture);
       EXPECT_EQ(pixelsOf(fitted->picture), picture);
+      // Into its own image, keeping the palette: the palette's own order.
+      const std::optional<FittedPicture> kept = fitIt(c.source, target, picture, {true});
+      EXPECT_TRUE(kept->figures.exact) << "palette kept";
     }
   }
 }
@@ -796,6 +799,10 @@ TEST(PictureImport, RefusesWhatItCannotImport) {
     }
     return writeRaw(raw);
   };
+  const auto cutInHalf = [](ByteArray bytes) {
+    bytes.resize(bytes.size() / 2);
+    return bytes;
+  };
   struct Case {
     std::string name;
     ImportTarget target;
@@ -813,6 +820,10 @@ TEST(PictureImport, RefusesWhatItCannotImport) {
       {"see-through", ImportTarget::BatView, png(256, 240, 254),
        "see-through pixels, the first at 5, 7"},
       {"no picture", ImportTarget::Field, ByteArray(100, 7), "This is no PNG image"},
+      {"cut short, of the right size", ImportTarget::BatView, cutInHalf(png(256, 240, 255)),
+       "damaged"},
+      {"cut short, too large", ImportTarget::BatView, cutInHalf(png(300, 240, 255)),
+       "The picture is 300 x 240"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -888,14 +899,28 @@ TEST(TarvoCliImportPicture, ExportImportExport) {
     EXPECT_NE(result.err.find(c.inErr), std::string::npos) << result.err;
   }
   EXPECT_EQ(test::readFile(dir / "to.nes"), before);
-  // The options reach the fit: a kept palette stays, a shared first colour is shared.
-  const CliRun kept =
-      run({"import-picture", to, "field", field, "--keep-palette", "--dither", "ordered"});
-  ASSERT_EQ(kept.status, kExitOk) << kept.err;
-  const ByteArray after = test::readFile(dir / "to.nes");
-  EXPECT_TRUE(std::equal(after.begin() + rom::kFieldPalette.offset,
-                         after.begin() + rom::kFieldPalette.end(),
-                         before.begin() + rom::kFieldPalette.offset));
+  // The options reach the fit: a kept palette stays, dither changes the
+  // tiles of a picture the console cannot show as it is, a shared first
+  // colour is shared.
+  Surface stadium(768, 768);
+  const std::vector<Color> painted = demo::makeTestPicture(demo::TestPicture::Stadium, 768, 768);
+  std::copy(painted.begin(), painted.end(), stadium.pixels());
+  ByteArray png;
+  ASSERT_TRUE(encodePng(stadium, png));
+  test::writeFile(dir / "stadium.png", png);
+  const std::string picture = (dir / "stadium.png").string();
+  std::vector<ByteArray> kept;
+  for (const std::string dither : {"none", "ordered"}) {
+    const CliRun result =
+        run({"import-picture", to, "field", picture, "--keep-palette", "--dither", dither});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find(": PSNR "), std::string::npos) << result.out;
+    kept.push_back(test::readFile(dir / "to.nes"));
+    EXPECT_TRUE(std::equal(kept.back().begin() + rom::kFieldPalette.offset,
+                           kept.back().begin() + rom::kFieldPalette.end(),
+                           before.begin() + rom::kFieldPalette.offset));
+  }
+  EXPECT_NE(kept[0], kept[1]);
   ASSERT_EQ(run({"import-picture", to, "field", field, "--shared-background"}).status, kExitOk);
   const ByteArray shared = test::readFile(dir / "to.nes");
   for (int sub = 1; sub < 4; ++sub) {

@@ -10,10 +10,12 @@
 #include <QProgressBar>
 #include <QPromise>
 #include <QPushButton>
+#include <QUnhandledException>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include "platform/editor_settings.h"
 
@@ -31,6 +33,11 @@ class PicturePreview : public QWidget {
     setMinimumSize(128, 120);
   }
   QSize sizeHint() const override { return preferred_; }
+  // Greyed over while the picture is on its way out.
+  void setStale(bool stale) {
+    stale_ = stale;
+    update();
+  }
 
  protected:
   void paintEvent(QPaintEvent*) override {
@@ -52,11 +59,17 @@ class PicturePreview : public QWidget {
                         size);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, !enlarged);
     painter.drawImage(target, image);
+    if (stale_) {
+      QColor veil = palette().window().color();
+      veil.setAlpha(160);
+      painter.fillRect(target, veil);
+    }
   }
 
  private:
   const Surface& surface_;
   QSize preferred_;
+  bool stale_ = false;
 };
 
 constexpr const char* kKeepPaletteKey = "pictureImport/keepPalette";
@@ -119,6 +132,7 @@ PictureImportDialog::PictureImportDialog(ImportTarget target, const QString& nam
   options->addWidget(ditherLabel);
   options->addWidget(dither_);
 
+  // The bar stays in its place, so that nothing moves when a fit ends.
   progress_ = new QProgressBar;
   progress_->setObjectName("barProgress");
   progress_->setRange(0, 100);
@@ -160,8 +174,10 @@ PictureImportDialog::PictureImportDialog(ImportTarget target, const QString& nam
 
 PictureImportDialog::~PictureImportDialog() {
   watcher_.disconnect(this);
-  watcher_.cancel();
-  watcher_.waitForFinished();
+  // Fits replaced by a newer one stop at their next progress report; all
+  // of them are waited for.
+  fits_.setCancelOnWait(true);
+  fits_.waitForFinished();
 }
 
 ImportOptions PictureImportDialog::options() const {
@@ -183,7 +199,8 @@ void PictureImportDialog::startFit() {
   fitted_.reset();
   buttons_->button(QDialogButtonBox::Ok)->setEnabled(false);
   progress_->setValue(0);
-  progress_->setVisible(true);
+  progress_->setFormat("Fitting: %p%");
+  static_cast<PicturePreview*>(resultView_)->setStale(true);
   figures_->setText("Fitting...");
   watcher_.setFuture(QtConcurrent::run([target = target_, picture = picture_, image = image_,
                                         options = options()](QPromise<FittedPicture>& promise) {
@@ -197,21 +214,48 @@ void PictureImportDialog::startFit() {
       promise.addResult(std::move(*fitted));
     }
   }));
+  // Fits that have ended, and the pictures they hold, need no waiting for.
+  const QList<QFuture<FittedPicture>> earlier = fits_.futures();
+  if (std::all_of(earlier.begin(), earlier.end(),
+                  [](const QFuture<FittedPicture>& fit) { return fit.isFinished(); })) {
+    fits_.clearFutures();
+  }
+  fits_.addFuture(watcher_.future());
 }
 
 void PictureImportDialog::showFit() {
-  if (watcher_.isCanceled() || watcher_.future().resultCount() == 0) {
+  if (watcher_.isCanceled()) {
+    return;
+  }
+  try {
+    watcher_.waitForFinished();  // gives back what the fit threw, if anything
+  } catch (const std::exception& error) {
+    QString reason = error.what();
+    if (const auto* unhandled = dynamic_cast<const QUnhandledException*>(&error)) {
+      try {
+        std::rethrow_exception(unhandled->exception());
+      } catch (const std::exception& inner) {
+        reason = inner.what();
+      } catch (...) {
+      }
+    }
+    figures_->setText(QString("The picture could not be fitted (%1).").arg(reason));
+    progress_->setFormat("Failed");
+    return;
+  }
+  if (watcher_.future().resultCount() == 0) {
     return;
   }
   fitted_ = watcher_.result();
   std::copy(fitted_->picture.pixels(),
             fitted_->picture.pixels() + fitted_->picture.width() * fitted_->picture.height(),
             result_.pixels());
-  resultView_->update();
+  static_cast<PicturePreview*>(resultView_)->setStale(false);
   QString figures = QString::fromStdString(describeFigures(fitted_->figures, target_));
   figures[0] = figures[0].toUpper();
   figures_->setText(figures);
-  progress_->setVisible(false);
+  progress_->setValue(100);
+  progress_->setFormat("Done");
   buttons_->button(QDialogButtonBox::Ok)->setEnabled(true);
   emit fitShown();
 }

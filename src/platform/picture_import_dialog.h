@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFutureSynchronizer>
 #include <QFutureWatcher>
 #include <optional>
 #include <vector>
@@ -50,6 +51,7 @@ class PictureImportDialog : public QDialog {
   Surface result_;
   std::optional<FittedPicture> fitted_;
   QFutureWatcher<FittedPicture> watcher_;
+  QFutureSynchronizer<FittedPicture> fits_;  // every fit started
   QWidget* resultView_;
   QLabel* figures_;
   QCheckBox* keepPalette_;

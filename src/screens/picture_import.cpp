@@ -530,8 +530,11 @@ bool readImportPicture(const ByteArray& png, ImportTarget target, std::vector<Co
   // Twice the field's pixels: a larger picture is refused by its size
   // without being decoded.
   if (!decodePng(png, decoded, reason, 2 * 768 * 768)) {
-    if (decoded.width > 0 && reason) {
-      *reason = *refusePictureSize(target, decoded.width, decoded.height);
+    // A picture too large to decode is refused by its size; a damaged one
+    // of any size by what is wrong with it.
+    const auto refusal = refusePictureSize(target, decoded.width, decoded.height);
+    if (decoded.width > 0 && refusal && reason) {
+      *reason = *refusal;
     }
     return false;
   }

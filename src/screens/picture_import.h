@@ -14,6 +14,7 @@
 // options always give the same bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -66,6 +67,10 @@ int importHeight(ImportTarget target);
 
 // Why a picture of this size cannot be imported as `target`, or nothing when it can.
 std::optional<std::string> refusePictureSize(ImportTarget target, int width, int height);
+
+// A PNG file of the largest picture imported, in the largest form a PNG
+// takes (16 bits a sample, with alpha, not compressed), is well within this.
+inline constexpr std::size_t kImportFileLimit = 16 * 1024 * 1024;
 
 // Reads a PNG file to import as `target`: its pixels, row-major. False with
 // the reason for a file that is no PNG, of the wrong size, or with a pixel

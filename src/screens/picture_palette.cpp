@@ -5,13 +5,9 @@
 #include <cmath>
 #include <map>
 #include <numeric>
-#include <unordered_map>
 #include <utility>
 
-#include "gfx/chr_codec.h"
 #include "gfx/lab.h"
-#include "screens/views.h"
-#include "shell/palette.h"
 #include "shell/rom_locations.h"
 
 namespace tarvo::picture_fit {
@@ -19,6 +15,14 @@ namespace tarvo::picture_fit {
 ConsoleColours::ConsoleColours() {
   for (int n = 0; n < 64; ++n) {
     lab[static_cast<std::size_t>(n)] = lab3(colorTable[static_cast<std::size_t>(n)]);
+  }
+  // Of numbers that show the same colour the lowest, but the black of
+  // column F (0F, 1F...) before its twin in column E, as palettes are written.
+  std::vector<int> preferred(64);
+  std::iota(preferred.begin(), preferred.end(), 0);
+  std::stable_sort(preferred.begin(), preferred.end(),
+                   [](int x, int y) { return (x & 0xF) != 0xE && (y & 0xF) == 0xE; });
+  for (const int n : preferred) {
     byColour.emplace_back(colorTable[static_cast<std::size_t>(n)], n);
   }
   std::stable_sort(byColour.begin(), byColour.end(),
@@ -141,7 +145,7 @@ bool placeSets(const std::vector<ColourSet>& sets, std::size_t i, std::vector<Co
 // The sub-palettes of a picture whose every pixel is a console colour and
 // whose every region shows at most four, or nothing when they do not fit.
 std::optional<PaletteFit> packExactly(const Layout& layout, const PictureColours& colours,
-                                      bool shared) {
+                                      bool shared, const Progress& progress) {
   std::vector<ColourSet> ofRegion(static_cast<std::size_t>(layout.regions()));
   std::vector<long> pixelsOf(64, 0);
   for (int y = 0; y < layout.height; ++y) {
@@ -186,6 +190,7 @@ std::optional<PaletteFit> packExactly(const Layout& layout, const PictureColours
     });
   }
   for (const int base : bases) {
+    progress.at(5);
     const ColourSet start = base < 0 ? ColourSet{} : ColourSet{base};
     std::vector<ColourSet> bins(static_cast<std::size_t>(layout.palettes), start);
     long budget = 200000;
@@ -295,8 +300,8 @@ ColourGroups groupColours(const PictureColours& colours, const std::vector<std::
 
 using Histogram = std::vector<std::pair<int, double>>;  // (group, pixels)
 
-// The error of showing the histogram in the candidates `chosen` (indices,
-// -1 for none), with `other` the least distance each group already has.
+// The error of showing the histogram in candidate `candidate` besides the
+// colours that give each entry the least distance `other`.
 double histogramError(const ColourGroups& groups, const Histogram& histogram,
                       const std::vector<float>& other, int candidate) {
   double sum = 0;
@@ -332,14 +337,6 @@ std::vector<float> leastDistances(const ColourGroups& groups, const Histogram& h
 // `firstFree` never.
 void improveSubPalette(const ColourGroups& groups, const Histogram& histogram,
                        std::array<int, kSlots>& chosen, int firstFree) {
-  if (histogram.empty()) {
-    for (int s = firstFree; s < kSlots; ++s) {
-      if (chosen[static_cast<std::size_t>(s)] < 0) {
-        chosen[static_cast<std::size_t>(s)] = 0;
-      }
-    }
-    return;
-  }
   for (int sweep = 0; sweep < 4; ++sweep) {
     bool changed = false;
     for (int s = firstFree; s < kSlots; ++s) {
@@ -491,7 +488,8 @@ PaletteFit choosePalettes(const Layout& layout, const PictureColours& colours,
   progress.at(10);
 
   // Groups of regions by their means: the first centre is the region
-  // farthest from the mean of all, each next the farthest from the centres.
+  // farthest from the mean of all, each next the region farthest from the
+  // centres so far and from that mean.
   PaletteFit fit;
   const int palettes = layout.palettes;
   fit.ofRegion.assign(static_cast<std::size_t>(regions), 0);
@@ -817,28 +815,36 @@ void orderSlots(const Layout& layout, PaletteFit& fit, std::vector<std::uint8_t>
 // then those that find three, two and one. Regions left over take, twice
 // over, the sub-palette in which their tiles are most common.
 void arrangeExactly(const Layout& layout, const PictureColours& colours, PaletteFit& fit,
-                    bool shared) {
+                    bool shared, bool keepOrders) {
   const int palettes = static_cast<int>(fit.subs.size());
   const int regions = layout.regions();
   // Every region's four tiles in the slots of each sub-palette as it stands.
   std::vector<std::array<Pattern, 4>> tilesIn(static_cast<std::size_t>(regions * palettes));
   for (int region = 0; region < regions; ++region) {
     for (const int p : fit.choices[static_cast<std::size_t>(region)]) {
-      const SubPalette& sub = fit.subs[static_cast<std::size_t>(p)];
+      std::array<Color, kSlots> shows;
+      for (int k = 0; k < kSlots; ++k) {
+        shows[static_cast<std::size_t>(k)] = paletteColor(static_cast<std::uint8_t>(
+            fit.subs[static_cast<std::size_t>(p)][static_cast<std::size_t>(k)]));
+      }
       for (int t = 0; t < 4; ++t) {
         const int left = ((region % layout.regionsX()) * 2 + t % 2) * kTile;
         const int top = ((region / layout.regionsX()) * 2 + t / 2) * kTile;
         for (int k = 0; k < kPixels; ++k) {
-          const int n = colours.exact[colours.ofPixel[static_cast<std::size_t>(
+          const Color c = colours.colours[colours.ofPixel[static_cast<std::size_t>(
               (top + k / kTile) * layout.width + left + k % kTile)]];
           tilesIn[static_cast<std::size_t>(region * palettes + p)][static_cast<std::size_t>(t)]
-                 [static_cast<std::size_t>(k)] =
-                     static_cast<std::uint8_t>(std::find(sub.begin(), sub.end(), n) - sub.begin());
+                 [static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(
+                     std::find(shows.begin(), shows.end(), c) - shows.begin());
         }
       }
     }
   }
+  // A kept palette keeps its order too.
   std::vector<std::array<int, kSlots>> orders = slotOrders(shared);
+  if (keepOrders) {
+    orders.resize(1);
+  }
   std::vector<std::array<int, kSlots>> chosen(static_cast<std::size_t>(palettes), orders.front());
   const auto tileOf = [&](int region, int p, int t) {
     Pattern tile =
@@ -965,6 +971,41 @@ void arrangeExactly(const Layout& layout, const PictureColours& colours, Palette
   applyOrders(fit, chosen);
 }
 
+// The sub-palettes of a kept palette that show each region exactly, or
+// nothing when some region has none.
+std::optional<PaletteFit> choicesIn(const Layout& layout, const PictureColours& colours,
+                                    const std::vector<SubPalette>& subs) {
+  PaletteFit fit;
+  fit.subs = subs;
+  std::vector<std::vector<bool>> shows(static_cast<std::size_t>(layout.regions()),
+                                       std::vector<bool>(subs.size(), true));
+  for (int y = 0; y < layout.height; ++y) {
+    for (int x = 0; x < layout.width; ++x) {
+      const Color c =
+          colours.colours[colours.ofPixel[static_cast<std::size_t>(y * layout.width + x)]];
+      std::vector<bool>& in = shows[static_cast<std::size_t>(layout.regionOfPixel(x, y))];
+      for (std::size_t p = 0; p < subs.size(); ++p) {
+        in[p] = in[p] && std::any_of(subs[p].begin(), subs[p].end(), [c](int n) {
+                  return paletteColor(static_cast<std::uint8_t>(n)) == c;
+                });
+      }
+    }
+  }
+  for (const std::vector<bool>& in : shows) {
+    std::vector<int> choices;
+    for (std::size_t p = 0; p < in.size(); ++p) {
+      if (in[p]) {
+        choices.push_back(static_cast<int>(p));
+      }
+    }
+    if (choices.empty()) {
+      return std::nullopt;
+    }
+    fit.choices.push_back(std::move(choices));
+  }
+  return fit;
+}
+
 }  // namespace
 
 SlotPicture fitColours(const Layout& layout, const PictureColours& colours,
@@ -977,14 +1018,18 @@ SlotPicture fitColours(const Layout& layout, const PictureColours& colours,
   if (kept) {
     fit.subs = *kept;
     assignRegions(layout, colours, console, fit);
-  } else if (colours.allExact && (packed = packExactly(layout, colours, shared))) {
+    if (colours.allExact && (packed = choicesIn(layout, colours, *kept))) {
+      packed->ofRegion = fit.ofRegion;
+      fit = std::move(*packed);
+    }
+  } else if (colours.allExact && (packed = packExactly(layout, colours, shared, progress))) {
     fit = std::move(*packed);
   } else {
     fit = choosePalettes(layout, colours, console, shared, progress);
   }
   progress.at(40);
   if (packed) {
-    arrangeExactly(layout, colours, fit, shared);
+    arrangeExactly(layout, colours, fit, shared, kept.has_value());
   }
   SlotPicture picture;
   picture.slots =

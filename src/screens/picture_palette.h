@@ -72,14 +72,15 @@ struct Layout {
 // The NES colour numbers and their looks.
 struct ConsoleColours {
   std::array<Lab3, 64> lab;
-  // Every screen colour once, with the lowest number that shows it, sorted.
+  // Every screen colour once, with the number that stands for it (the
+  // lowest, but 0F rather than 0E and so on), sorted by colour.
   std::vector<std::pair<Color, int>> byColour;
   // The numbers a chosen palette may take: one per screen colour, the
   // lowest, without 0D, whose black is darker than televisions are made for.
   std::vector<int> candidates;
 
   ConsoleColours();
-  // The lowest colour number shown exactly as `colour`, or -1.
+  // The number that stands for `colour`, or -1 when no number shows it.
   int exactNumber(Color colour) const;
 };
 

@@ -333,7 +333,7 @@ int importPictureCommand(const std::vector<std::string>& args, std::ostream& out
   ByteArray image;
   ByteArray png;
   if (!cli::loadRomImage(err, romPath, image) ||
-      !cli::readInputFile(err, pngPath, kPictureLimit, png)) {
+      !cli::readInputFile(err, pngPath, kImportFileLimit, png)) {
     return kExitFailure;
   }
   std::vector<Color> pixels;

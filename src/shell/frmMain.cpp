@@ -684,9 +684,7 @@ void frmMain::menuFileImportPicture_Click(ImportTarget target) {
   ByteArray png;
   std::vector<Color> picture;
   std::string reason;
-  // A picture file of a 768 x 768 picture is far smaller than this.
-  constexpr std::size_t kPictureFileLimit = 64 * 1024 * 1024;
-  if (readWholeFile(path.toStdString(), png, kPictureFileLimit, &reason) != 0 ||
+  if (readWholeFile(path.toStdString(), png, kImportFileLimit, &reason) != 0 ||
       !readImportPicture(png, target, picture, &reason)) {
     showMessage(QString("%1 was not imported.\n\n%2.").arg(name, QString::fromStdString(reason)));
     return;
