@@ -24,8 +24,9 @@ namespace {
 constexpr float kFar = std::numeric_limits<float>::max();
 
 // What showing each slot costs at each pixel of each tile place of the
-// picture: the squared CIELAB distance from the colour the pixel should show
-// to the slot's colour in the place's sub-palette. [place][pixel][slot].
+// picture, in the order of the places: the square of the CIEDE2000
+// difference from the colour the pixel should show to the slot's colour in
+// the place's sub-palette. [place][pixel][slot].
 class PlaceCosts {
  public:
   PlaceCosts(const Layout& layout, const SlotPicture& picture) : places_(layout.tiles()) {
@@ -33,14 +34,10 @@ class PlaceCosts {
     float* c = costs_.data();
     for (int ty = 0; ty < layout.tilesY(); ++ty) {
       for (int tx = 0; tx < layout.tilesX(); ++tx) {
-        const Looks& looks = picture.looks[static_cast<std::size_t>(
-            picture.ofRegion[static_cast<std::size_t>(layout.regionOfTile(tx, ty))])];
         for (int k = 0; k < kPixels; ++k) {
-          const Lab3& target = picture.target[static_cast<std::size_t>(
+          const SlotCosts& pixel = picture.costs[static_cast<std::size_t>(
               (ty * kTile + k / kTile) * layout.width + tx * kTile + k % kTile)];
-          for (const Lab3& slot : looks) {
-            *c++ = distance2(target, slot);
-          }
+          c = std::copy(pixel.begin(), pixel.end(), c);
         }
       }
     }
@@ -294,8 +291,10 @@ MetatileSet fitMetatiles(const Layout& layout, const SlotPicture& picture, const
     std::array<float, kSlots * kSlots> slotApart;
     for (int s = 0; s < kSlots; ++s) {
       for (int t = 0; t < kSlots; ++t) {
-        slotApart[static_cast<std::size_t>(s * kSlots + t)] =
-            distance2(looks[static_cast<std::size_t>(s)], looks[static_cast<std::size_t>(t)]);
+        const Lab3& a = looks[static_cast<std::size_t>(s)];
+        const Lab3& b = looks[static_cast<std::size_t>(t)];
+        const double d = deltaE2000({a.L, a.a, a.b}, {b.L, b.a, b.b});
+        slotApart[static_cast<std::size_t>(s * kSlots + t)] = static_cast<float>(d * d);
       }
     }
     for (int a = 0; a < tileCount; ++a) {

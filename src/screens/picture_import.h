@@ -8,10 +8,11 @@
 // and the name table.
 //
 // A picture whose every pixel is one of the console's colours and which fits
-// those limits comes back exactly. Any other is fitted with the least visible
-// error: colours are compared in CIELAB, tiles are merged by the colour error
-// their merging causes, and metatiles the same way. The same picture and
-// options always give the same bytes.
+// those limits comes back exactly, when the palette it was drawn in has four
+// different colours in each sub-palette. Any other is fitted with the least
+// visible error: colours are compared by their CIEDE2000 difference, tiles
+// are merged by the colour error their merging causes, and metatiles the
+// same way. The same picture and options always give the same bytes.
 #pragma once
 
 #include <cstddef>

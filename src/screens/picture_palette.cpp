@@ -30,7 +30,14 @@ ConsoleColours::ConsoleColours() {
   byColour.erase(std::unique(byColour.begin(), byColour.end(),
                              [](const auto& x, const auto& y) { return x.first == y.first; }),
                  byColour.end());
-  for (const auto& [colour, number] : byColour) {
+  for (std::size_t column = 0; column < byColour.size(); ++column) {
+    const auto [colour, number] = byColour[column];
+    exactLab.push_back(toLab(colour));
+    for (int n = 0; n < 64; ++n) {
+      if (colorTable[static_cast<std::size_t>(n)] == colour) {
+        columnOf[static_cast<std::size_t>(n)] = static_cast<int>(column);
+      }
+    }
     if (number != 0x0D) {
       candidates.push_back(number);
     }
@@ -56,10 +63,12 @@ PictureColours readColours(const std::vector<Color>& pixels, const ConsoleColour
     result.allExact = result.allExact && result.exact.back() >= 0;
   }
   result.ofPixel.reserve(pixels.size());
+  result.pixels.assign(result.colours.size(), 0);
   for (const Color c : pixels) {
     result.ofPixel.push_back(static_cast<std::uint32_t>(
         std::lower_bound(result.colours.begin(), result.colours.end(), c) -
         result.colours.begin()));
+    ++result.pixels[result.ofPixel.back()];
   }
   return result;
 }
@@ -253,17 +262,25 @@ std::optional<PaletteFit> packExactly(const Layout& layout, const PictureColours
 // ---- Choosing sub-palettes for any picture ----
 
 // The picture's colours grouped by their top five bits a channel, for
-// choosing palettes; each group stands for the mean of its pixels.
+// choosing palettes and giving regions sub-palettes; each group stands for
+// the mean of its pixels, and its distance to every colour number is the
+// square of their CIEDE2000 difference.
 struct ColourGroups {
-  std::vector<float> distance;  // [group * candidates + k], squared
-  int candidates = 0;
-  std::vector<int> ofColour;  // the group of every distinct colour
+  explicit ColourGroups(const ConsoleColours& console) : console(console) {}
+  const ConsoleColours& console;
+  std::vector<float> distance;  // [group * screen colours + the console's column]
+  std::vector<int> ofColour;    // the group of every distinct colour
   int count = 0;
+
+  float to(int group, int number) const {
+    return distance[static_cast<std::size_t>(group) * console.byColour.size() +
+                    static_cast<std::size_t>(
+                        console.columnOf[static_cast<std::size_t>(number & 0x3F)])];
+  }
 };
 
-ColourGroups groupColours(const PictureColours& colours, const std::vector<std::uint32_t>& weight,
-                          const ConsoleColours& console) {
-  ColourGroups groups;
+ColourGroups groupColours(const PictureColours& colours, const ConsoleColours& console) {
+  ColourGroups groups(console);
   std::vector<int> number(1 << 15, -1);
   for (const Color c : colours.colours) {
     int& n = number[static_cast<std::size_t>((redOf(c) >> 3) << 10 | (greenOf(c) >> 3) << 5 |
@@ -276,23 +293,20 @@ ColourGroups groupColours(const PictureColours& colours, const std::vector<std::
   std::vector<std::array<double, 4>> sums(static_cast<std::size_t>(groups.count), {0, 0, 0, 0});
   for (std::size_t i = 0; i < colours.colours.size(); ++i) {
     auto& sum = sums[static_cast<std::size_t>(groups.ofColour[i])];
-    const double w = weight[i];
+    const double w = colours.pixels[i];
     sum[0] += w * colours.lab[i].L;
     sum[1] += w * colours.lab[i].a;
     sum[2] += w * colours.lab[i].b;
     sum[3] += w;
   }
-  groups.candidates = static_cast<int>(console.candidates.size());
-  groups.distance.resize(static_cast<std::size_t>(groups.count * groups.candidates));
+  groups.distance.reserve(static_cast<std::size_t>(groups.count) * console.byColour.size());
   for (int g = 0; g < groups.count; ++g) {
     const auto& sum = sums[static_cast<std::size_t>(g)];
     const double w = std::max(sum[3], 1.0);
-    const Lab3 mean{static_cast<float>(sum[0] / w), static_cast<float>(sum[1] / w),
-                    static_cast<float>(sum[2] / w)};
-    for (int k = 0; k < groups.candidates; ++k) {
-      groups.distance[static_cast<std::size_t>(g * groups.candidates + k)] = distance2(
-          mean,
-          console.lab[static_cast<std::size_t>(console.candidates[static_cast<std::size_t>(k)])]);
+    const Lab mean{sum[0] / w, sum[1] / w, sum[2] / w};
+    for (const Lab& shown : console.exactLab) {
+      const double d = deltaE2000(mean, shown);
+      groups.distance.push_back(static_cast<float>(d * d));
     }
   }
   return groups;
@@ -300,15 +314,14 @@ ColourGroups groupColours(const PictureColours& colours, const std::vector<std::
 
 using Histogram = std::vector<std::pair<int, double>>;  // (group, pixels)
 
-// The error of showing the histogram in candidate `candidate` besides the
-// colours that give each entry the least distance `other`.
+// The error of showing the histogram in colour number `candidate` besides
+// the colours that give each entry the least distance `other`.
 double histogramError(const ColourGroups& groups, const Histogram& histogram,
                       const std::vector<float>& other, int candidate) {
   double sum = 0;
   for (std::size_t i = 0; i < histogram.size(); ++i) {
     const auto [g, w] = histogram[i];
-    const float d = groups.distance[static_cast<std::size_t>(g * groups.candidates + candidate)];
-    sum += w * std::min(other[i], d);
+    sum += w * std::min(other[i], groups.to(g, candidate));
   }
   return sum;
 }
@@ -324,17 +337,15 @@ std::vector<float> leastDistances(const ColourGroups& groups, const Histogram& h
     }
     for (std::size_t i = 0; i < histogram.size(); ++i) {
       least[i] =
-          std::min(least[i],
-                   groups.distance[static_cast<std::size_t>(histogram[i].first * groups.candidates +
-                                                            chosen[static_cast<std::size_t>(s)])]);
+          std::min(least[i], groups.to(histogram[i].first, chosen[static_cast<std::size_t>(s)]));
     }
   }
   return least;
 }
 
-// Improves the four candidates (indices; -1 for an empty slot) that show the
-// histogram with the least error, changing one slot at a time, slots below
-// `firstFree` never.
+// Improves the four colour numbers (-1 for an empty slot) that show the
+// histogram with the least error, changing one slot at a time to any
+// candidate, slots below `firstFree` never.
 void improveSubPalette(const ColourGroups& groups, const Histogram& histogram,
                        std::array<int, kSlots>& chosen, int firstFree) {
   for (int sweep = 0; sweep < 4; ++sweep) {
@@ -343,7 +354,7 @@ void improveSubPalette(const ColourGroups& groups, const Histogram& histogram,
       const std::vector<float> other = leastDistances(groups, histogram, chosen, s);
       int best = chosen[static_cast<std::size_t>(s)];
       double bestError = best < 0 ? 1e300 : histogramError(groups, histogram, other, best);
-      for (int k = 0; k < groups.candidates; ++k) {
+      for (const int k : groups.console.candidates) {
         const double error = histogramError(groups, histogram, other, k);
         if (error < bestError) {
           bestError = error;
@@ -362,9 +373,9 @@ void improveSubPalette(const ColourGroups& groups, const Histogram& histogram,
 // The candidate that shows the histogram alone with the least error.
 int bestSingle(const ColourGroups& groups, const Histogram& histogram) {
   const std::vector<float> none(histogram.size(), 1e30f);
-  int best = 0;
+  int best = groups.console.candidates.front();
   double bestError = 1e300;
-  for (int k = 0; k < groups.candidates; ++k) {
+  for (const int k : groups.console.candidates) {
     const double error = histogramError(groups, histogram, none, k);
     if (error < bestError) {
       bestError = error;
@@ -384,47 +395,28 @@ Histogram histogramOf(const std::vector<double>& dense) {
   return histogram;
 }
 
-// The error of every region in every sub-palette, from the exact colours.
-std::vector<double> regionErrors(const Layout& layout, const PictureColours& colours,
-                                 const std::vector<Looks>& looks) {
-  const int palettes = static_cast<int>(looks.size());
+// Gives every region the sub-palette that shows it with the least error (the
+// lowest on a tie), from its colours' groups. Returns whether any region
+// changed.
+bool assignRegions(const Layout& layout, const PictureColours& colours, const ColourGroups& groups,
+                   PaletteFit& fit) {
+  const int palettes = static_cast<int>(fit.subs.size());
   std::vector<double> errors(static_cast<std::size_t>(layout.regions() * palettes), 0);
   for (int y = 0; y < layout.height; ++y) {
     for (int x = 0; x < layout.width; ++x) {
-      const Lab3& lab =
-          colours.lab[colours.ofPixel[static_cast<std::size_t>(y * layout.width + x)]];
-      const int region = layout.regionOfPixel(x, y);
+      const int g =
+          groups.ofColour[colours.ofPixel[static_cast<std::size_t>(y * layout.width + x)]];
+      double* error =
+          errors.data() + static_cast<std::size_t>(layout.regionOfPixel(x, y) * palettes);
       for (int p = 0; p < palettes; ++p) {
         float least = 1e30f;
-        for (const Lab3& slot : looks[static_cast<std::size_t>(p)]) {
-          least = std::min(least, distance2(lab, slot));
+        for (const int n : fit.subs[static_cast<std::size_t>(p)]) {
+          least = std::min(least, groups.to(g, n));
         }
-        errors[static_cast<std::size_t>(region * palettes + p)] += least;
+        error[p] += least;
       }
     }
   }
-  return errors;
-}
-
-std::vector<Looks> looksOf(const std::vector<SubPalette>& subs, const ConsoleColours& console) {
-  std::vector<Looks> looks;
-  for (const SubPalette& sub : subs) {
-    Looks look;
-    for (int s = 0; s < kSlots; ++s) {
-      look[static_cast<std::size_t>(s)] =
-          console.lab[static_cast<std::size_t>(sub[static_cast<std::size_t>(s)] & 0x3F)];
-    }
-    looks.push_back(look);
-  }
-  return looks;
-}
-
-// Gives every region the sub-palette that shows it with the least error (the
-// lowest on a tie). Returns whether any region changed.
-bool assignRegions(const Layout& layout, const PictureColours& colours,
-                   const ConsoleColours& console, PaletteFit& fit) {
-  const int palettes = static_cast<int>(fit.subs.size());
-  const std::vector<double> errors = regionErrors(layout, colours, looksOf(fit.subs, console));
   bool changed = false;
   fit.ofRegion.resize(static_cast<std::size_t>(layout.regions()), -1);
   for (int r = 0; r < layout.regions(); ++r) {
@@ -445,12 +437,7 @@ bool assignRegions(const Layout& layout, const PictureColours& colours,
 // colour, then each group's four colours are chosen for its pixels and each
 // region moves to the group that shows it best, until nothing moves.
 PaletteFit choosePalettes(const Layout& layout, const PictureColours& colours,
-                          const ConsoleColours& console, bool shared, const Progress& progress) {
-  std::vector<std::uint32_t> weight(colours.colours.size(), 0);
-  for (const std::uint32_t c : colours.ofPixel) {
-    ++weight[c];
-  }
-  const ColourGroups groups = groupColours(colours, weight, console);
+                          const ColourGroups& groups, bool shared, const Progress& progress) {
   const int regions = layout.regions();
   // Each region's pixels by colour group, and its mean.
   std::vector<Histogram> ofRegion(static_cast<std::size_t>(regions));
@@ -545,8 +532,8 @@ PaletteFit choosePalettes(const Layout& layout, const PictureColours& colours,
   Histogram whole;
   {
     std::vector<double> dense(static_cast<std::size_t>(groups.count), 0);
-    for (std::size_t c = 0; c < weight.size(); ++c) {
-      dense[static_cast<std::size_t>(groups.ofColour[c])] += weight[c];
+    for (std::size_t c = 0; c < colours.pixels.size(); ++c) {
+      dense[static_cast<std::size_t>(groups.ofColour[c])] += colours.pixels[c];
     }
     whole = histogramOf(dense);
   }
@@ -579,7 +566,7 @@ PaletteFit choosePalettes(const Layout& layout, const PictureColours& colours,
         others.push_back(leastDistances(groups, ofGroup[static_cast<std::size_t>(p)],
                                         chosen[static_cast<std::size_t>(p)], 0));
       }
-      for (int k = 0; k < groups.candidates; ++k) {
+      for (const int k : groups.console.candidates) {
         double error = 0;
         for (int p = 0; p < palettes; ++p) {
           error += histogramError(groups, ofGroup[static_cast<std::size_t>(p)],
@@ -594,21 +581,26 @@ PaletteFit choosePalettes(const Layout& layout, const PictureColours& colours,
         c[0] = best;
       }
     }
-    fit.subs.clear();
-    for (const auto& c : chosen) {
-      SubPalette sub;
-      for (int s = 0; s < kSlots; ++s) {
-        sub[static_cast<std::size_t>(s)] =
-            console.candidates[static_cast<std::size_t>(c[static_cast<std::size_t>(s)])];
-      }
-      fit.subs.push_back(sub);
-    }
+    fit.subs.assign(chosen.begin(), chosen.end());
     progress.at(12 + round * 5);
-    if (!assignRegions(layout, colours, console, fit) && round > 0) {
+    if (!assignRegions(layout, colours, groups, fit) && round > 0) {
       break;
     }
   }
   return fit;
+}
+
+std::vector<Looks> looksOf(const std::vector<SubPalette>& subs, const ConsoleColours& console) {
+  std::vector<Looks> looks;
+  for (const SubPalette& sub : subs) {
+    Looks look;
+    for (int s = 0; s < kSlots; ++s) {
+      look[static_cast<std::size_t>(s)] =
+          console.lab[static_cast<std::size_t>(sub[static_cast<std::size_t>(s)] & 0x3F)];
+    }
+    looks.push_back(look);
+  }
+  return looks;
 }
 
 // ---- Colour slots of the pixels ----
@@ -618,9 +610,48 @@ constexpr std::array<int, 16> kBayer4{0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15
 // Every pixel's colour slot in its region's sub-palette: the nearest colour,
 // or with ordered dither a mix of the two nearest in the measure the pixel
 // lies between them.
+// The square of the CIEDE2000 difference between every pixel's colour and
+// each colour of its region's sub-palette, worked out once for each colour
+// and sub-palette that meet.
+std::vector<SlotCosts> costsOf(const Layout& layout, const PictureColours& colours,
+                               const std::vector<SubPalette>& subs,
+                               const std::vector<int>& ofRegion, const ConsoleColours& console) {
+  const std::size_t palettes = subs.size();
+  std::vector<int> known(colours.colours.size() * palettes, -1);
+  std::vector<SlotCosts> worked;
+  std::vector<SlotCosts> costs(colours.ofPixel.size());
+  for (int y = 0; y < layout.height; ++y) {
+    for (int x = 0; x < layout.width; ++x) {
+      const auto at = static_cast<std::size_t>(y * layout.width + x);
+      const auto p =
+          static_cast<std::size_t>(ofRegion[static_cast<std::size_t>(layout.regionOfPixel(x, y))]);
+      int& index = known[colours.ofPixel[at] * palettes + p];
+      if (index < 0) {
+        const Lab3& c = colours.lab[colours.ofPixel[at]];
+        const Lab lab{c.L, c.a, c.b};
+        SlotCosts slotCosts;
+        for (int k = 0; k < kSlots; ++k) {
+          const double d = deltaE2000(
+              lab,
+              console.exactLab[static_cast<std::size_t>(console.columnOf[static_cast<std::size_t>(
+                  subs[p][static_cast<std::size_t>(k)] & 0x3F)])]);
+          slotCosts[static_cast<std::size_t>(k)] = static_cast<float>(d * d);
+        }
+        index = static_cast<int>(worked.size());
+        worked.push_back(slotCosts);
+      }
+      costs[at] = worked[static_cast<std::size_t>(index)];
+    }
+  }
+  return costs;
+}
+
+// Every pixel's colour slot in its region's sub-palette: the nearest colour
+// by CIEDE2000, or with ordered dither a mix of two colours in the measure
+// the pixel lies between them.
 std::vector<std::uint8_t> slotsOf(const Layout& layout, const PictureColours& colours,
                                   const std::vector<Looks>& looks, const std::vector<int>& ofRegion,
-                                  Dither dither) {
+                                  const std::vector<SlotCosts>& costs, Dither dither) {
   std::vector<std::uint8_t> slots(static_cast<std::size_t>(layout.width * layout.height));
   for (int y = 0; y < layout.height; ++y) {
     for (int x = 0; x < layout.width; ++x) {
@@ -628,13 +659,8 @@ std::vector<std::uint8_t> slotsOf(const Layout& layout, const PictureColours& co
       const Lab3& p = colours.lab[colours.ofPixel[at]];
       const auto& look = looks[static_cast<std::size_t>(
           ofRegion[static_cast<std::size_t>(layout.regionOfPixel(x, y))])];
-      int first = 0;
-      for (int k = 1; k < kSlots; ++k) {
-        if (distance2(p, look[static_cast<std::size_t>(k)]) <
-            distance2(p, look[static_cast<std::size_t>(first)])) {
-          first = k;
-        }
-      }
+      int first = static_cast<int>(std::min_element(costs[at].begin(), costs[at].end()) -
+                                   costs[at].begin());
       if (dither == Dither::Ordered) {
         // The two colours whose mix comes nearest the pixel, mixed in the
         // measure the pixel lies between them: the second where the matrix's
@@ -1017,41 +1043,68 @@ SlotPicture fitColours(const Layout& layout, const PictureColours& colours,
   std::optional<PaletteFit> packed;
   if (kept) {
     fit.subs = *kept;
-    assignRegions(layout, colours, console, fit);
     if (colours.allExact && (packed = choicesIn(layout, colours, *kept))) {
-      packed->ofRegion = fit.ofRegion;
       fit = std::move(*packed);
+      fit.ofRegion.clear();
+      for (const std::vector<int>& choices : fit.choices) {
+        fit.ofRegion.push_back(choices.front());
+      }
+    } else {
+      assignRegions(layout, colours, groupColours(colours, console), fit);
     }
   } else if (colours.allExact && (packed = packExactly(layout, colours, shared, progress))) {
     fit = std::move(*packed);
   } else {
-    fit = choosePalettes(layout, colours, console, shared, progress);
+    fit = choosePalettes(layout, colours, groupColours(colours, console), shared, progress);
   }
   progress.at(40);
   if (packed) {
     arrangeExactly(layout, colours, fit, shared, kept.has_value());
   }
   SlotPicture picture;
+  std::vector<SlotCosts> costs = costsOf(layout, colours, fit.subs, fit.ofRegion, console);
   picture.slots =
-      slotsOf(layout, colours, looksOf(fit.subs, console), fit.ofRegion, options.dither);
+      slotsOf(layout, colours, looksOf(fit.subs, console), fit.ofRegion, costs, options.dither);
   if (!packed && !kept) {
+    const std::vector<SubPalette> before = fit.subs;
     byUse(layout, fit, picture.slots, shared);
     orderSlots(layout, fit, picture.slots, shared);
+    // The costs follow the colours to their new slots.
+    for (int y = 0; y < layout.height; ++y) {
+      for (int x = 0; x < layout.width; ++x) {
+        const auto at = static_cast<std::size_t>(y * layout.width + x);
+        const auto p = static_cast<std::size_t>(
+            fit.ofRegion[static_cast<std::size_t>(layout.regionOfPixel(x, y))]);
+        const SlotCosts old = costs[at];
+        for (std::size_t k = 0; k < kSlots; ++k) {
+          costs[at][k] = old[static_cast<std::size_t>(
+              std::find(before[p].begin(), before[p].end(), fit.subs[p][k]) - before[p].begin())];
+        }
+      }
+    }
   }
   picture.subs = fit.subs;
   picture.looks = looksOf(fit.subs, console);
   picture.ofRegion = fit.ofRegion;
-  picture.target.resize(picture.slots.size());
-  for (int y = 0; y < layout.height; ++y) {
-    for (int x = 0; x < layout.width; ++x) {
-      const auto at = static_cast<std::size_t>(y * layout.width + x);
-      picture.target[at] =
-          options.dither == Dither::None
-              ? colours.lab[colours.ofPixel[at]]
-              : picture.looks[static_cast<std::size_t>(picture.ofRegion[static_cast<std::size_t>(
-                    layout.regionOfPixel(x, y))])][picture.slots[at]];
+  if (options.dither == Dither::Ordered) {
+    // A dithered pixel should show the colour its slot shows.
+    for (int y = 0; y < layout.height; ++y) {
+      for (int x = 0; x < layout.width; ++x) {
+        const auto at = static_cast<std::size_t>(y * layout.width + x);
+        const SubPalette& sub = fit.subs[static_cast<std::size_t>(
+            fit.ofRegion[static_cast<std::size_t>(layout.regionOfPixel(x, y))])];
+        const Lab& shown = console.exactLab[static_cast<std::size_t>(
+            console.columnOf[static_cast<std::size_t>(sub[picture.slots[at]] & 0x3F)])];
+        for (std::size_t k = 0; k < kSlots; ++k) {
+          const double d =
+              deltaE2000(shown, console.exactLab[static_cast<std::size_t>(
+                                    console.columnOf[static_cast<std::size_t>(sub[k] & 0x3F)])]);
+          costs[at][k] = static_cast<float>(d * d);
+        }
+      }
     }
   }
+  picture.costs = std::move(costs);
   progress.at(45);
   return picture;
 }

@@ -78,6 +78,10 @@ struct ConsoleColours {
   // The numbers a chosen palette may take: one per screen colour, the
   // lowest, without 0D, whose black is darker than televisions are made for.
   std::vector<int> candidates;
+  // The entry of byColour that each number shows, and every entry's colour
+  // in CIELAB.
+  std::array<int, 64> columnOf{};
+  std::vector<Lab> exactLab;
 
   ConsoleColours();
   // The number that stands for `colour`, or -1 when no number shows it.
@@ -90,6 +94,7 @@ struct PictureColours {
   std::vector<Lab3> lab;
   std::vector<int> exact;  // the colour number showing it exactly, or -1
   std::vector<std::uint32_t> ofPixel;
+  std::vector<std::uint32_t> pixels;  // how many pixels show each colour
   bool allExact = true;
 };
 
@@ -98,6 +103,7 @@ PictureColours readColours(const std::vector<Color>& pixels, const ConsoleColour
 using SubPalette = std::array<int, kSlots>;         // colour numbers
 using Looks = std::array<Lab3, kSlots>;             // a sub-palette's colours in CIELAB
 using Pattern = std::array<std::uint8_t, kPixels>;  // a tile's colour slots, row-major
+using SlotCosts = std::array<float, kSlots>;
 
 // The tiles of a picture in colour slots, row by row.
 std::vector<Pattern> patternsOf(const Layout& layout, const std::vector<std::uint8_t>& slots);
@@ -109,9 +115,10 @@ struct SlotPicture {
   std::vector<int> ofRegion;  // the sub-palette of every region
   // Every pixel's slot, row-major.
   std::vector<std::uint8_t> slots;
-  // The colour every pixel should show: its own, or with dither the one its
-  // slot shows.
-  std::vector<Lab3> target;
+  // For every pixel, the square of the CIEDE2000 difference between each
+  // slot's colour and the colour the pixel should show: its own, or with
+  // dither the one its slot shows.
+  std::vector<SlotCosts> costs;
 };
 
 // Chooses the sub-palettes (or takes `kept`), gives every region one and
