@@ -238,9 +238,21 @@ int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::
   return kExitOk;
 }
 
-// A picture of a CHR bank is at most this large; anything larger is no
-// 128 x 128 picture.
-constexpr std::size_t kPictureLimit = 16 * 1024 * 1024;
+// The ROM image and a picture file to read into it, the image's file
+// never the picture's. Returns the exit status when the command ends here.
+std::optional<int> readImageAndPicture(std::ostream& err, const std::string& romPath,
+                                       const std::string& pngPath, ByteArray& image,
+                                       ByteArray& png) {
+  if (const auto status = cli::refuseOverwritingInput(err, romPath, {pngPath})) {
+    return status;
+  }
+  // No picture that can be imported comes near this size.
+  if (!cli::loadRomImage(err, romPath, image) ||
+      !cli::readInputFile(err, pngPath, kImportFileLimit, png)) {
+    return kExitFailure;
+  }
+  return std::nullopt;
+}
 
 int importChrCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CommandLineWords words;
@@ -260,14 +272,10 @@ int importChrCommand(const std::vector<std::string>& args, std::ostream& out, st
   const rom::Location& bank = field ? rom::kFieldChrBank : rom::kBatViewChrBank;
   const std::string& romPath = positional[0];
   const std::string& pngPath = positional[2];
-  if (const auto status = cli::refuseOverwritingInput(err, romPath, {pngPath})) {
-    return *status;
-  }
   ByteArray image;
   ByteArray png;
-  if (!cli::loadRomImage(err, romPath, image) ||
-      !cli::readInputFile(err, pngPath, kPictureLimit, png)) {
-    return kExitFailure;
+  if (const auto status = readImageAndPicture(err, romPath, pngPath, image, png)) {
+    return *status;
   }
   PaletteArray palette{};
   readPalette(image, palette, (field ? rom::kFieldPalette : rom::kBatViewPalette).offset);
@@ -327,14 +335,10 @@ int importPictureCommand(const std::vector<std::string>& args, std::ostream& out
   }
   const std::string& romPath = positional[0];
   const std::string& pngPath = positional[2];
-  if (const auto status = cli::refuseOverwritingInput(err, romPath, {pngPath})) {
-    return *status;
-  }
   ByteArray image;
   ByteArray png;
-  if (!cli::loadRomImage(err, romPath, image) ||
-      !cli::readInputFile(err, pngPath, kImportFileLimit, png)) {
-    return kExitFailure;
+  if (const auto status = readImageAndPicture(err, romPath, pngPath, image, png)) {
+    return *status;
   }
   std::vector<Color> pixels;
   std::string reason;
