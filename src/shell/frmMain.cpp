@@ -291,28 +291,34 @@ void frmMain::restoreSettings() {
 }
 
 // A .nes file dropped on the window opens as "Load Rom" would open it.
-static QString droppedRom(const QMimeData* data) {
+// The one local file dropped, if its name ends in `extension`.
+static QString droppedFile(const QMimeData* data, const char* extension) {
   if (data == nullptr || data->urls().size() != 1 || !data->urls().front().isLocalFile()) {
     return {};
   }
   const QString path = data->urls().front().toLocalFile();
-  return path.endsWith(".nes", Qt::CaseInsensitive) ? path : QString();
+  return path.endsWith(extension, Qt::CaseInsensitive) ? path : QString();
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {
-  if (!droppedRom(event->mimeData()).isEmpty()) {
+  // A ROM image to load; with one loaded, a picture to import.
+  if (!droppedFile(event->mimeData(), ".nes").isEmpty() ||
+      (rom.isLoaded() && !droppedFile(event->mimeData(), ".png").isEmpty())) {
     event->acceptProposedAction();
   }
 }
 
 void frmMain::dropEvent(QDropEvent* event) {
-  const QString path = droppedRom(event->mimeData());
-  if (path.isEmpty()) {
-    return;
-  }
-  event->acceptProposedAction();
-  if (maybeSave()) {
-    loadRomFile(path);
+  const QString romFile = droppedFile(event->mimeData(), ".nes");
+  const QString picture = droppedFile(event->mimeData(), ".png");
+  if (!romFile.isEmpty()) {
+    event->acceptProposedAction();
+    if (maybeSave()) {
+      loadRomFile(romFile);
+    }
+  } else if (!picture.isEmpty() && rom.isLoaded()) {
+    event->acceptProposedAction();
+    importPictureFile(picture, std::nullopt);
   }
 }
 
@@ -677,16 +683,45 @@ void frmMain::menuFileExportImage_Click(int view) {
 
 void frmMain::menuFileImportPicture_Click(ImportTarget target) {
   const QString path = dialogs.openFileName(this, dialogDirectory, "PNG image (*.png)");
-  if (path.isEmpty()) {
-    return;
+  if (!path.isEmpty()) {
+    importPictureFile(path, target);
   }
+}
+
+void frmMain::importPictureFile(const QString& path, std::optional<ImportTarget> target) {
   const QString name = QFileInfo(path).fileName();
   ByteArray png;
   std::vector<Color> picture;
   std::string reason;
-  if (readWholeFile(path.toStdString(), png, kImportFileLimit, &reason) != 0 ||
-      !readImportPicture(png, target, picture, &reason)) {
+  const auto refuse = [&] {
     showMessage(QString("%1 was not imported.\n\n%2.").arg(name, QString::fromStdString(reason)));
+  };
+  if (readWholeFile(path.toStdString(), png, kImportFileLimit, &reason) != 0) {
+    refuse();
+    return;
+  }
+  if (!target) {
+    // A dropped picture goes where its size says.
+    DecodedImage decoded;
+    decodePng(png, decoded, &reason, 0);
+    for (const ImportTarget view : {ImportTarget::Field, ImportTarget::BatView}) {
+      if (decoded.width == importWidth(view) && decoded.height == importHeight(view)) {
+        target = view;
+      }
+    }
+    if (!target) {
+      if (decoded.width > 0) {
+        reason =
+            "A picture to import is 768 x 768 pixels (the field) or 256 x 240 (the batter's "
+            "view); this one is ";
+        reason += std::to_string(decoded.width) + " x " + std::to_string(decoded.height);
+      }
+      refuse();
+      return;
+    }
+  }
+  if (!readImportPicture(png, *target, picture, &reason)) {
+    refuse();
     return;
   }
   // A drag under way ends as a step of its own.
@@ -695,7 +730,7 @@ void frmMain::menuFileImportPicture_Click(ImportTarget target) {
     showToolState();
   }
   const std::optional<FittedPicture> fitted =
-      dialogs.fitPicture(this, target, name, picture, romImage);
+      dialogs.fitPicture(this, *target, name, picture, romImage);
   if (!fitted) {
     return;
   }
@@ -706,7 +741,7 @@ void frmMain::menuFileImportPicture_Click(ImportTarget target) {
   }
   statusBar()->showMessage(
       QString("Imported %1: %2")
-          .arg(name, QString::fromStdString(describeFigures(fitted->figures, target))),
+          .arg(name, QString::fromStdString(describeFigures(fitted->figures, *target))),
       10000);
 }
 

@@ -170,6 +170,9 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   // File > Import Picture as Field or as Batter's View: a PNG file fitted
   // to the view, shown with its figures, applied as one step.
   void menuFileImportPicture_Click(ImportTarget target);
+  // Imports the picture file `path` as `target`, or, without one (a dropped
+  // file), as the view its size is the size of.
+  void importPictureFile(const QString& path, std::optional<ImportTarget> target);
   // An export never writes over the ROM image's own file: says so and
   // returns true when `path` is that file, under any of its names.
   bool refuseToOverwriteRom(const QString& path);

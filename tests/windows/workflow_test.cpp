@@ -693,11 +693,29 @@ class WorkflowTest : public test::WindowFixture {
     QCOMPARE(dialogs->questions.size(), std::size_t{2});
   }
 
+  // A dropped ROM image is loaded, a dropped picture imported; other files
+  // are refused.
   void aDroppedRomOpensAndOtherFilesAreRefused() {
     test::writeFile(*dir / "other.NES", test::randomBytes(rom::kMinImageSize, 9));
     test::writeFile(*dir / "notes.txt", test::randomBytes(rom::kMinImageSize, 9));
     drop(pathIn("notes.txt"));
     QCOMPARE(window->loadedPath(), demoPath);
+    // A dropped picture is imported as the view its size is the size of.
+    const std::vector<Color> view = demo::makeTestPicture(demo::TestPicture::Stadium, 256, 240);
+    writePicture("view.PNG", view, 256, 240);
+    writePicture("odd.png", std::vector<Color>(100 * 80, rgb(1, 2, 3)), 100, 80);
+    dialogs->importAnswer = ImportOptions{};
+    ByteArray expected = romImage;
+    applyFittedPicture(*fitPicture(romImage, ImportTarget::BatView, view, {}), expected);
+    drop(pathIn("view.PNG"));
+    QCOMPARE(dialogs->importedNames, QStringList{"view.PNG"});
+    QCOMPARE(romImage, expected);
+    drop(pathIn("odd.png"));
+    QCOMPARE(dialogs->messages.back().text,
+             QString("odd.png was not imported.\n\nA picture to import is 768 x 768 pixels (the "
+                     "field) or 256 x 240 (the batter's view); this one is 100 x 80."));
+    QCOMPARE(dialogs->importedNames.size(), 1);
+    dialogs->saveAnswers = {Answer::Discard};  // the import is an unsaved edit
     drop(pathIn("other.NES"));
     QCOMPARE(window->loadedPath(), pathIn("other.NES"));
     QCOMPARE(romImage, test::readFile(*dir / "other.NES"));
