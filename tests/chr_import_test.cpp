@@ -489,8 +489,7 @@ View viewOf(ImportTarget target) {
   return target == ImportTarget::Field ? View::Field : View::BatView;
 }
 
-// Different screen colours, the lowest number of each, in an order the seed
-// shuffles.
+// Every screen colour once, by its lowest number, shuffled by `random`.
 std::vector<std::uint8_t> shuffledColours(std::mt19937& random) {
   std::vector<std::uint8_t> numbers;
   std::vector<Color> seen;
@@ -507,10 +506,11 @@ std::vector<std::uint8_t> shuffledColours(std::mt19937& random) {
 
 // An image whose field and batter's view are random but within the limits:
 // map bytes 0 to 132, and sub-palettes of four different screen colours
-// (colours may repeat across sub-palettes; for an even seed they do, a lot).
-ByteArray randomFittingImage(std::uint32_t seed) {
-  ByteArray rom = test::randomBytes(rom::kMinImageSize, seed);
-  std::mt19937 random(seed);
+// (colours may repeat across sub-palettes; for an even variant they do, a
+// lot). The same variant gives the same image.
+ByteArray randomFittingImage(std::uint32_t variant) {
+  ByteArray rom = test::randomBytes(rom::kMinImageSize, variant);
+  std::mt19937 random(variant);
   for (int i = 0; i < rom::kFieldMap.length; ++i) {
     rom[static_cast<std::size_t>(rom::kFieldMap.offset + i)] =
         static_cast<std::uint8_t>(random() % rom::kMetatileCount);
@@ -519,7 +519,7 @@ ByteArray randomFittingImage(std::uint32_t seed) {
     const std::vector<std::uint8_t> colours = shuffledColours(random);
     std::copy_n(colours.begin(), 4, rom.begin() + rom::kFieldPalette.offset + sub * 4);
   }
-  if (seed % 2 == 0) {
+  if (variant % 2 == 0) {
     // Sub-palettes 1 to 3 show sub-palette 0's first three colours in other
     // slots, and most tiles have no pixel in slot 3: many quadrants then show
     // colours that several sub-palettes hold, each in other slots.
@@ -564,10 +564,10 @@ TEST(PictureImport, AnExportedViewComesBackExactly) {
     ByteArray source;
   };
   std::vector<Case> cases{{"demo", makeDemoRom()}};
-  // Seed 26 has regions in every sub-palette that fit only it, but fewer
-  // than those that fit several; in seed 28 no region fits only one.
-  for (const std::uint32_t seed : {1u, 2u, 3u, 4u, 26u, 28u}) {
-    cases.push_back({"random " + std::to_string(seed), randomFittingImage(seed)});
+  // In image 26 every sub-palette has regions that fit only it, but fewer
+  // than those that fit several; in image 28 no region fits only one.
+  for (const std::uint32_t variant : {1u, 2u, 3u, 4u, 26u, 28u}) {
+    cases.push_back({"random " + std::to_string(variant), randomFittingImage(variant)});
   }
   for (const Case& c : cases) {
     for (const ImportTarget target : {ImportTarget::Field, ImportTarget::BatView}) {
