@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QMimeData>
 
+#include "platform/picture_surface.h"
+
 namespace tarvo {
 
 void putOnClipboard(const char* mimeType, const std::string& text, const Surface& picture) {
@@ -12,11 +14,9 @@ void putOnClipboard(const char* mimeType, const std::string& text, const Surface
   const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
   data->setData(mimeType, bytes);
   data->setText(QString::fromUtf8(bytes));
-  // The pixels are 0x00BBGGRR, in memory R, G, B, unused; other programs get
-  // the image as PNG, BMP... from Qt, which wants RGB32 for that.
-  const QImage image(reinterpret_cast<const uchar*>(picture.pixels()), picture.width(),
-                     picture.height(), picture.width() * 4, QImage::Format_RGBX8888);
-  data->setImageData(image.convertToFormat(QImage::Format_RGB32));
+  // Other programs get the image as PNG, BMP... from Qt, which wants RGB32
+  // for that.
+  data->setImageData(imageOf(picture).convertToFormat(QImage::Format_RGB32));
   QApplication::clipboard()->setMimeData(data);
 }
 

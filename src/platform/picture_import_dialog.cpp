@@ -18,6 +18,7 @@
 #include <exception>
 
 #include "platform/editor_settings.h"
+#include "platform/picture_surface.h"
 
 namespace tarvo {
 
@@ -41,8 +42,7 @@ class PicturePreview : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override {
-    const QImage image(reinterpret_cast<const uchar*>(surface_.pixels()), surface_.width(),
-                       surface_.height(), surface_.width() * 4, QImage::Format_RGBX8888);
+    const QImage image = imageOf(surface_);
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
     if (image.isNull()) {

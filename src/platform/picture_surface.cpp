@@ -12,6 +12,11 @@
 
 namespace tarvo {
 
+QImage imageOf(const Surface& surface) {
+  return QImage(reinterpret_cast<const uchar*>(surface.pixels()), surface.width(), surface.height(),
+                surface.width() * 4, QImage::Format_RGBX8888);
+}
+
 PictureSurface::PictureSurface(Surface& surface, QWidget* parent)
     : QWidget(parent), surface_(surface) {
   setFixedSize(surface.width(), surface.height());
@@ -150,9 +155,7 @@ void PictureSurface::setOverlay(const Surface* picture, int version, QPoint at, 
   if (newPixels) {
     // A copy with opaque pixels: drawn see-through, the unused byte of the
     // surface's pixels would count as their alpha.
-    overlay_ = QImage(reinterpret_cast<const uchar*>(picture->pixels()), picture->width(),
-                      picture->height(), picture->width() * 4, QImage::Format_RGBX8888)
-                   .convertToFormat(QImage::Format_RGB32);
+    overlay_ = imageOf(*picture).convertToFormat(QImage::Format_RGB32);
   }
   const QRect before = overlaySource_ != nullptr ? widgetRectOf(overlayClip_) : QRect();
   overlaySource_ = picture;
@@ -163,9 +166,7 @@ void PictureSurface::setOverlay(const Surface* picture, int version, QPoint at, 
 }
 
 void PictureSurface::paintEvent(QPaintEvent* event) {
-  // The pixels are 0x00BBGGRR: in memory R, G, B, unused, which is RGBX8888.
-  const QImage image(reinterpret_cast<const uchar*>(surface_.pixels()), surface_.width(),
-                     surface_.height(), surface_.width() * 4, QImage::Format_RGBX8888);
+  const QImage image = imageOf(surface_);
   QPainter painter(this);
   const ViewTransform view = transform();
   const int k = view.devicePerPixel();

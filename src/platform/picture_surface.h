@@ -28,6 +28,11 @@ struct SurfaceMark {
   friend bool operator==(const SurfaceMark&, const SurfaceMark&) = default;
 };
 
+// The surface's pixels as an image, without a copy: 0x00BBGGRR is in memory
+// R, G, B and an unused byte, which is RGBX8888. It holds only while the
+// surface keeps its pixels.
+QImage imageOf(const Surface& surface);
+
 class PictureSurface : public QWidget, public SurfaceView {
   Q_OBJECT
 

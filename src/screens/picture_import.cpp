@@ -103,17 +103,24 @@ struct TileSet {
   std::vector<int> ofPlace;  // the pattern every tile place shows
 };
 
+// Each distinct item of `uses` once, in the order first met, into `items`;
+// the number every use has there into `of`.
+template <typename Item>
+void numberDistinct(const std::vector<Item>& uses, std::vector<Item>& items, std::vector<int>& of) {
+  std::map<Item, int> number;
+  for (const Item& item : uses) {
+    const auto [it, added] = number.emplace(item, static_cast<int>(items.size()));
+    if (added) {
+      items.push_back(item);
+    }
+    of.push_back(it->second);
+  }
+}
+
 // The places' own tiles, each distinct one once, in the order first met.
 TileSet distinctTiles(const std::vector<Pattern>& places) {
   TileSet set;
-  std::map<Pattern, int> number;
-  for (const Pattern& pattern : places) {
-    const auto [it, added] = number.emplace(pattern, static_cast<int>(set.patterns.size()));
-    if (added) {
-      set.patterns.push_back(pattern);
-    }
-    set.ofPlace.push_back(it->second);
-  }
+  numberDistinct(places, set.patterns, set.ofPlace);
   return set;
 }
 
@@ -253,14 +260,7 @@ struct MetatileSet {
 
 MetatileSet distinctMetatiles(const std::vector<Metatile>& cells) {
   MetatileSet set;
-  std::map<Metatile, int> number;
-  for (const Metatile& m : cells) {
-    const auto [it, added] = number.emplace(m, static_cast<int>(set.metatiles.size()));
-    if (added) {
-      set.metatiles.push_back(m);
-    }
-    set.ofCell.push_back(it->second);
-  }
+  numberDistinct(cells, set.metatiles, set.ofCell);
   return set;
 }
 
