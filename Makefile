@@ -8,9 +8,11 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 
-# Debian 12 packages the build needs.
+# Debian 12 packages the build needs; cc65 assembles the demo image's viewer,
+# fceux is the emulator of Play in Emulator and of the test that checks our
+# pictures against it, which runs it under Xvfb.
 PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev zlib1g-dev nettle-dev liblcms2-dev \
-  qt6-base-dev desktop-file-utils groff-base appstream
+  qt6-base-dev desktop-file-utils groff-base appstream cc65 fceux xvfb xauth
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CLI := $(BUILD_DIR)/src/tarvo-cli

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gfx/chr_codec.h"
+#include "shell/preview_rom.h"
 #include "shell/rom_locations.h"
 
 namespace tarvo {
@@ -64,22 +65,20 @@ TEST(DemoRom, IsTheSameOnEveryCall) {
   EXPECT_EQ(makeDemoRom(), makeDemoRom());
 }
 
-// Bytes outside every location are filler: 0xFF in program space, 0 in CHR.
-TEST(DemoRom, BytesOutsideTheLocationsAreFiller) {
-  constexpr std::int32_t kChrStart = 16 + 4 * 16384;
+// Bytes outside every location are the viewer image's: its header, its
+// program and filler.
+TEST(DemoRom, BytesOutsideTheLocationsAreTheViewerImage) {
+  const ByteArray viewer = makeViewerRom();
+  ASSERT_EQ(viewer.size(), demo().size());
   std::vector<bool> inLocation(demo().size(), false);
   for (const rom::Location& location : rom::kLocationTable) {
     for (std::int32_t i = location.offset; i < location.end(); ++i) {
-      inLocation[static_cast<std::size_t>(i)] = true;
+      inLocation[static_cast<std::size_t>(i)] = location.offset != rom::kInesHeader.offset;
     }
   }
   int wrong = 0;
   for (std::size_t i = 0; i < demo().size(); ++i) {
-    if (inLocation[i]) {
-      continue;
-    }
-    const std::uint8_t expected = static_cast<std::int32_t>(i) < kChrStart ? 0xFF : 0x00;
-    if (demo()[i] != expected && ++wrong <= 5) {
+    if (!inLocation[i] && demo()[i] != viewer[i] && ++wrong <= 5) {
       ADD_FAILURE() << "byte " << i << " is " << int{demo()[i]};
     }
   }

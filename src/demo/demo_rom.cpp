@@ -19,6 +19,7 @@
 #include "demo/field_art.h"
 #include "demo/quantiser.h"
 #include "gfx/chr_codec.h"
+#include "shell/preview_rom.h"
 #include "shell/rom_locations.h"
 
 namespace tarvo {
@@ -42,16 +43,6 @@ using demo::paintBatView;
 using demo::paintField;
 using demo::Tile;
 using demo::TileCut;
-
-constexpr int kHeaderBytes = 16;
-constexpr int kPrgUnits = 4;  // of 16 KiB
-constexpr int kChrUnits = 4;  // of 8 KiB
-constexpr int kPrgBytes = kPrgUnits * 16384;
-constexpr int kChrBytes = kChrUnits * 8192;
-constexpr int kImageBytes = kHeaderBytes + kPrgBytes + kChrBytes;
-constexpr std::uint8_t kUnusedPrgByte = 0xFF;
-constexpr std::uint8_t kUnusedChrByte = 0x00;
-static_assert(kImageBytes == rom::kMinImageSize, "the demo ends with the batter's view bank");
 
 // Tile numbers are spread over the whole bank rather than packed at its start:
 // index i goes to (i * 109 + 37) mod 256, a permutation since 109 is odd.
@@ -126,11 +117,7 @@ void writeBatView(ByteArray& image) {
 }  // namespace
 
 ByteArray makeDemoRom() {
-  ByteArray image(static_cast<std::size_t>(kImageBytes), kUnusedPrgByte);
-  std::fill(image.begin() + kHeaderBytes + kPrgBytes, image.end(), kUnusedChrByte);
-  const std::array<std::uint8_t, kHeaderBytes> header{
-      'N', 'E', 'S', 0x1A, kPrgUnits, kChrUnits, 0x10};  // mapper 1, the rest zero
-  std::copy(header.begin(), header.end(), image.begin());
+  ByteArray image = makeViewerRom();
   writeField(image);
   writeBatView(image);
   return image;

@@ -7,7 +7,8 @@
 namespace tarvo {
 
 // A 98,320-byte iNES image: a 16-byte header, 64 KiB of program space and
-// 32 KiB of CHR, holding a baseball field and a batter's view screen.
+// 32 KiB of CHR, holding a baseball field, a batter's view screen and the
+// viewer that shows them on the console.
 ByteArray makeDemoRom();
 
 }  // namespace tarvo

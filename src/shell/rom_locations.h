@@ -65,6 +65,37 @@ inline constexpr int kPaletteBytes = 16;  // four sub-palettes of four colour nu
 // metatile table; metatile 255 ends here.
 inline constexpr std::int32_t kMetatileReachEnd = kMetatileTable.offset + 256 * kMetatileTiles;
 
+// The image's banks, as the game's MMC1 board maps them: 16 KiB program banks
+// from file offset 0x10, seen by the CPU at $8000-$BFFF when switched in,
+// and 4 KiB CHR banks after the program ROM.
+inline constexpr std::int32_t kPrgStart = kInesHeader.end();
+inline constexpr std::int32_t kPrgBankBytes = 0x4000;
+inline constexpr int kPrgBanks = 4;
+inline constexpr std::int32_t kChrStart = kPrgStart + kPrgBanks * kPrgBankBytes;
+inline constexpr std::int32_t kChrBankBytes = 0x1000;
+inline constexpr int kChrBanks = 8;
+inline constexpr std::uint16_t kSwitchedWindow = 0x8000;  // CPU address of a switched bank
+
+// The program bank and CPU address at which the console sees a file offset
+// of the program ROM, and the 4 KiB CHR bank that holds a CHR offset.
+constexpr int prgBankOf(std::int32_t offset) {
+  return (offset - kPrgStart) / kPrgBankBytes;
+}
+constexpr std::uint16_t cpuAddressOf(std::int32_t offset) {
+  return static_cast<std::uint16_t>(kSwitchedWindow + (offset - kPrgStart) % kPrgBankBytes);
+}
+constexpr int chrBankOf(std::int32_t offset) {
+  return (offset - kChrStart) / kChrBankBytes;
+}
+
+// The last program bank holds none of the editor's locations; in the demo and
+// preview images it holds their viewer, fixed at $C000-$FFFF. The last bytes
+// of every program bank hold the reset stub and the vectors, so that the
+// viewer starts whatever bank the board powers on with.
+inline constexpr Location kViewerBank{kPrgStart + (kPrgBanks - 1) * kPrgBankBytes, kPrgBankBytes,
+                                      "viewer program bank"};
+inline constexpr std::int32_t kResetTailBytes = 16;
+
 // The smallest image the editor accepts ends with the last location it
 // touches, the batter's view CHR bank; the largest is a sanity limit far above
 // any NES image.
@@ -81,5 +112,12 @@ static_assert(kFieldMap.end() == kFieldAttributeMap.offset, "field blocks are co
 static_assert(kFieldAttributeMap.end() == kMetatileTable.offset, "field blocks are contiguous");
 static_assert(kMetatileReachEnd == 0x9490);
 static_assert(kMinImageSize == 98320);
+static_assert(kChrStart == 0x10010 && kViewerBank.end() == kChrStart);
+static_assert(chrBankOf(kFieldChrBank.offset) == 5 && chrBankOf(kBatViewChrBank.offset) == 7);
+static_assert(prgBankOf(kFieldMap.offset) == prgBankOf(kMetatileReachEnd - 1),
+              "the field's blocks lie in one program bank");
+static_assert(prgBankOf(kBatViewPalette.offset) < kPrgBanks - 1 &&
+                  prgBankOf(kBatViewNameTable.offset) < kPrgBanks - 1,
+              "no location lies in the viewer's bank");
 
 }  // namespace tarvo::rom
