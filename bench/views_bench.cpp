@@ -15,7 +15,7 @@ using tarvo::bench::runAgainstFloor;
 
 BankGraphics fieldGraphics() {
   BankGraphics graphics;
-  loadBankGraphics(graphics, demo(), rom::kFieldChrBank, rom::kFieldPalette);
+  loadBankGraphics(graphics, demo(), rom::kFieldChrBank, rom::kFieldPalette, ColourMode::Editor);
   return graphics;
 }
 
@@ -59,7 +59,8 @@ BENCHMARK(BM_DrawMapCell);
 
 void BM_DrawBatView(benchmark::State& state) {
   BankGraphics graphics;
-  loadBankGraphics(graphics, demo(), rom::kBatViewChrBank, rom::kBatViewPalette);
+  loadBankGraphics(graphics, demo(), rom::kBatViewChrBank, rom::kBatViewPalette,
+                   ColourMode::Editor);
   Surface view(256, 240);
   runAgainstFloor(state, bytesOf(view), [&] {
     drawBatView(view, demo(), graphics.surfaces);
@@ -76,7 +77,7 @@ void BM_MainWindowRefresh(benchmark::State& state) {
   Surface map(768, 768);
   const std::size_t output = 4 * 128 * 128 * sizeof(Color) + bytesOf(table) + bytesOf(map);
   runAgainstFloor(state, output, [&] {
-    loadBankGraphics(graphics, demo(), rom::kFieldChrBank, rom::kFieldPalette);
+    loadBankGraphics(graphics, demo(), rom::kFieldChrBank, rom::kFieldPalette, ColourMode::Editor);
     drawMetatileTable(table, demo(), graphics.surfaces, 0);
     drawFieldMap(map, demo(), graphics.surfaces);
     benchmark::DoNotOptimize(map.pixels());

@@ -95,7 +95,7 @@ void romViews(const std::uint8_t* data, std::size_t size) {
 
   // The main window.
   BankGraphics field;
-  loadBankGraphics(field, rom, rom::kFieldChrBank, rom::kFieldPalette);
+  loadBankGraphics(field, rom, rom::kFieldChrBank, rom::kFieldPalette, ColourMode::Editor);
   Surface table(512, 512);
   drawMetatileTable(table, rom, field.surfaces, 0);
   Surface map(768, 768);

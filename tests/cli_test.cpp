@@ -227,39 +227,45 @@ TEST(TarvoCliExport, WritesEveryViewPixelForPixel) {
   test::writeFile(dir / "game.nes", rom);
   for (const ViewInfo& view : kViews) {
     for (const int sub : view.hasSubPalette ? std::vector<int>{-1, 0, 3} : std::vector<int>{-1}) {
-      SCOPED_TRACE(std::string(view.name) + " " + std::to_string(sub));
-      std::vector<std::string> args{"export", (dir / "game.nes").string(), std::string(view.name),
-                                    (dir / "out.png").string()};
-      if (sub >= 0) {
-        args.insert(args.end(), {"--subpalette", std::to_string(sub)});
-      }
-      const CliRun result = run(args);
-      ASSERT_EQ(result.status, kExitOk) << result.err;
-      test::DecodedPng png;
-      ASSERT_TRUE(test::decodePng(test::readFile(dir / "out.png"), png));
-      const bool chr = view.view == View::FieldChr || view.view == View::BatViewChr;
-      if (chr) {
-        // Indexed: the indices are the colour slots of the tiles.
-        EXPECT_EQ(png.colourType, 3);
-        TilePixels tiles;
-        decodeTiles(bankOf(view.view).offset, 256, tiles, rom);
-        ASSERT_EQ(png.indices.size(), 128U * 128U);
-        for (int y = 0; y < 128; ++y) {
-          for (int x = 0; x < 128; ++x) {
-            const int tile = (y / 8) * 16 + x / 8;
-            ASSERT_EQ(png.indices[static_cast<std::size_t>(y * 128 + x)],
-                      tiles[static_cast<std::size_t>(tile * 64 + (y % 8) * 8 + x % 8)]);
-          }
+      for (const ColourMode mode : {ColourMode::Editor, ColourMode::Console}) {
+        SCOPED_TRACE(std::string(view.name) + " " + std::to_string(sub) +
+                     (mode == ColourMode::Console ? " console" : ""));
+        std::vector<std::string> args{"export", (dir / "game.nes").string(), std::string(view.name),
+                                      (dir / "out.png").string()};
+        if (sub >= 0) {
+          args.insert(args.end(), {"--subpalette", std::to_string(sub)});
         }
-      } else {
-        EXPECT_EQ(png.bitDepth, 8);
-        EXPECT_EQ(png.colourType, 2);
+        if (mode == ColourMode::Console) {
+          args.emplace_back("--console-colours");
+        }
+        const CliRun result = run(args);
+        ASSERT_EQ(result.status, kExitOk) << result.err;
+        test::DecodedPng png;
+        ASSERT_TRUE(test::decodePng(test::readFile(dir / "out.png"), png));
+        const bool chr = view.view == View::FieldChr || view.view == View::BatViewChr;
+        if (chr) {
+          // Indexed: the indices are the colour slots of the tiles.
+          EXPECT_EQ(png.colourType, 3);
+          TilePixels tiles;
+          decodeTiles(bankOf(view.view).offset, 256, tiles, rom);
+          ASSERT_EQ(png.indices.size(), 128U * 128U);
+          for (int y = 0; y < 128; ++y) {
+            for (int x = 0; x < 128; ++x) {
+              const int tile = (y / 8) * 16 + x / 8;
+              ASSERT_EQ(png.indices[static_cast<std::size_t>(y * 128 + x)],
+                        tiles[static_cast<std::size_t>(tile * 64 + (y % 8) * 8 + x % 8)]);
+            }
+          }
+        } else {
+          EXPECT_EQ(png.bitDepth, 8);
+          EXPECT_EQ(png.colourType, 2);
+        }
+        const Surface surface = renderView(rom, view.view, sub < 0 ? 0 : sub, mode);
+        ASSERT_EQ(png.width, view.width);
+        ASSERT_EQ(png.height, view.height);
+        EXPECT_EQ(png.pixels, std::vector<Color>(surface.pixels(),
+                                                 surface.pixels() + view.width * view.height));
       }
-      const Surface surface = renderView(rom, view.view, sub < 0 ? 0 : sub);
-      ASSERT_EQ(png.width, view.width);
-      ASSERT_EQ(png.height, view.height);
-      EXPECT_EQ(png.pixels,
-                std::vector<Color>(surface.pixels(), surface.pixels() + view.width * view.height));
     }
   }
 }

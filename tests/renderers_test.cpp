@@ -32,8 +32,12 @@ std::vector<Image> images() {
 
 BankGraphics fieldGraphics(const ByteArray& rom) {
   BankGraphics graphics;
-  loadBankGraphics(graphics, rom, rom::kFieldChrBank, rom::kFieldPalette);
+  loadBankGraphics(graphics, rom, rom::kFieldChrBank, rom::kFieldPalette, ColourMode::Editor);
   return graphics;
+}
+
+std::vector<Color> pixelsOf(const Surface& surface) {
+  return {surface.pixels(), surface.pixels() + surface.width() * surface.height()};
 }
 
 template <typename Reference>
@@ -76,7 +80,8 @@ TEST(Renderers, TheBattersViewMatchesThePlainPicture) {
   for (const Image& image : images()) {
     SCOPED_TRACE(image.name);
     BankGraphics graphics;
-    loadBankGraphics(graphics, image.rom, rom::kBatViewChrBank, rom::kBatViewPalette);
+    loadBankGraphics(graphics, image.rom, rom::kBatViewChrBank, rom::kBatViewPalette,
+                     ColourMode::Editor);
     Surface view(256, 240);
     drawBatView(view, image.rom, graphics.surfaces);
     expectPicture(view, [&](int x, int y) { return test::referenceBatViewPixel(image.rom, x, y); });
@@ -278,6 +283,32 @@ TEST(Views, ThePatternTableViewsMatchThePlainPicture) {
       }
     }
   }
+}
+
+// In the console's colours every view draws pixel value 0 of sub-palettes 1
+// to 3 in the palette's entry 0: as the editor draws an image whose entries
+// 4, 8 and 12 are entry 0.
+TEST(Views, ConsoleColoursShowEntryZeroForPixelValueZeroOfEverySubPalette) {
+  for (const Image& image : images()) {
+    ByteArray shared = image.rom;
+    for (const rom::Location& palette : {rom::kFieldPalette, rom::kBatViewPalette}) {
+      for (const int entry : {4, 8, 12}) {
+        shared[static_cast<std::size_t>(palette.offset + entry)] =
+            shared[static_cast<std::size_t>(palette.offset)];
+      }
+    }
+    for (const ViewInfo& view : kViews) {
+      for (int sub = 0; sub < (view.hasSubPalette ? 4 : 1); ++sub) {
+        SCOPED_TRACE(image.name + " " + std::string(view.name) + " " + std::to_string(sub));
+        EXPECT_EQ(pixelsOf(renderView(image.rom, view.view, sub, ColourMode::Console)),
+                  pixelsOf(renderView(shared, view.view, sub, ColourMode::Editor)));
+      }
+    }
+  }
+  // The mode matters: the demo's four first colours differ.
+  const ByteArray demo = makeDemoRom();
+  EXPECT_NE(pixelsOf(renderView(demo, View::Field, 0, ColourMode::Console)),
+            pixelsOf(renderView(demo, View::Field, 0, ColourMode::Editor)));
 }
 
 }  // namespace

@@ -123,6 +123,10 @@ frmAltPane::frmAltPane(EditHistory& editHistory, UserDialogs& userDialogs, QWidg
   buildMenus();
   buildTools();
   statusBar()->setObjectName("statusBar");  // before the size is taken: it takes a line
+  lblConsoleColours = new QLabel("Console colours", this);
+  lblConsoleColours->setObjectName("lblConsoleColours");
+  lblConsoleColours->hide();
+  statusBar()->insertPermanentWidget(0, lblConsoleColours);
   // The menu bar's height at the window's width: narrower, it would wrap.
   const int menuHeight = std::max(menuBar()->heightForWidth(kClientWidth), 0);
   placeOnScreen(
@@ -393,6 +397,13 @@ void frmAltPane::buildMenus() {
   menuViewShowUnused = addAction(menuView, "menuViewShowUnused", "Show &Unused Tiles");
   menuViewShowUnused->setCheckable(true);
   connect(menuViewShowUnused, &QAction::triggered, this, &frmAltPane::menuViewShowUnused_Click);
+  menuViewConsoleColours = addAction(menuView, "menuViewConsoleColours", "&Console Colours");
+  menuViewConsoleColours->setCheckable(true);
+  menuViewConsoleColours->setShortcut(QKeySequence("F6"));
+  menuViewConsoleColours->setStatusTip(
+      "Pixel value 0 of every sub-palette in the palette's first colour, as the console shows it");
+  connect(menuViewConsoleColours, &QAction::triggered, this,
+          [this](bool on) { emit consoleColoursRequested(on); });
   menuView->addSeparator();
   zoomItems = addZoomItems(menuView, [this](int step) {
     setViewZoom(zoomTarget(), step == 0 ? 1 : zoomTarget()->zoom() + step);
@@ -481,10 +492,38 @@ void frmAltPane::redrawAll() {
 }
 
 void frmAltPane::showSubPalette() {
+  const bool console = tiles.colourMode() == ColourMode::Console;
   for (int k = 0; k < 4; ++k) {
-    lblnespal_tEdit[static_cast<std::size_t>(k)]->setFill(tiles.swatchColour(k));
+    ClickableLabel* swatch = lblnespal_tEdit[static_cast<std::size_t>(k)];
+    swatch->setFill(tiles.swatchColour(k));
+    // Slot 0 of sub-palettes 1 to 3 shows entry 0 on the console.
+    const bool hidden = console && k == 0 && tiles.selPal() != 0;
+    if (swatch->crossed() != hidden) {
+      swatch->setCrossed(hidden);
+      const QString tip = "Press to choose a pen's colour; double-click to change the colour";
+      swatch->setToolTip(hidden ? "Not shown by the console: pixel value 0 of every sub-palette "
+                                  "shows entry 0 of the palette.\n" +
+                                      tip
+                                : tip);
+    }
   }
   showLabels();
+}
+
+void frmAltPane::setConsoleColours(bool on) {
+  menuViewConsoleColours->setChecked(on);
+  lblConsoleColours->setVisible(on);
+  const ColourMode mode = on ? ColourMode::Console : ColourMode::Editor;
+  if (mode == tiles.colourMode()) {
+    return;
+  }
+  tiles.setColourMode(mode);
+  showSubPalette();
+  if (paneTools.pasting()) {
+    pastePicture = blockPicture(paneTools.pasteBlock());
+    ++pastePictureVersion;
+    showToolState();
+  }
 }
 
 void frmAltPane::showLabels() {

@@ -57,6 +57,9 @@ class frmAltPane : public QMainWindow {
   // The name of the loaded file, for the caption.
   void setFileName(const QString& name);
 
+  // View > Console Colours, which the main window keeps for both windows.
+  void setConsoleColours(bool on);
+
   // The zoom of the pattern table or the batter's view (1 to 4), as
   // frmMain::setViewZoom.
   void setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF> anchor = {});
@@ -73,6 +76,8 @@ class frmAltPane : public QMainWindow {
   void saveRequested();
   void exportRequested(int view);
   void helpRequested();
+  // View > Console Colours was chosen here.
+  void consoleColoursRequested(bool on);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -174,6 +179,8 @@ class frmAltPane : public QMainWindow {
   std::vector<LineOverlay*> lineVert;
   std::vector<LineOverlay*> lineHoriz;
   QAction* menuViewShowGrid = nullptr;
+  QAction* menuViewConsoleColours = nullptr;
+  QLabel* lblConsoleColours = nullptr;
   ZoomItems zoomItems;
   // Scroll bars of the zoomed pattern table and batter's view, shown while
   // the picture is larger than its room.

@@ -54,8 +54,7 @@ void TileEditor::initGUI(int ap, int metaID) {
   selTile_ = 0;
   selPal_ = 0;
   decodeTiles(bank().offset, rom::kBankTiles, editTiles_, image());
-  readPalette(image(), palData_,
-              paneMode_ == 0 ? rom::kFieldPalette.offset : rom::kBatViewPalette.offset);
+  readModePalette();
   drawPatternTableView();
   drawTileSheets();
   if (paneMode_ == 0) {
@@ -70,17 +69,30 @@ void TileEditor::initGUI(int ap, int metaID) {
 
 void TileEditor::reload() {
   decodeTiles(bank().offset, rom::kBankTiles, editTiles_, image());
-  readPalette(image(), palData_,
-              paneMode_ == 0 ? rom::kFieldPalette.offset : rom::kBatViewPalette.offset);
+  readModePalette();
   redrawAll();
 }
 
+void TileEditor::readModePalette() {
+  readPalette(image(), palData_,
+              paneMode_ == 0 ? rom::kFieldPalette.offset : rom::kBatViewPalette.offset);
+  shown_ = shownPalette(palData_, colourMode_);
+}
+
+void TileEditor::setColourMode(ColourMode mode) {
+  colourMode_ = mode;
+  shown_ = shownPalette(palData_, colourMode_);
+  if (!editTiles_.empty()) {  // once a mode has been set up
+    redrawAll();
+  }
+}
+
 void TileEditor::drawTileSheets() {
-  drawPatternTables(picPatTbl, editTiles_, palData_);
+  drawPatternTables(picPatTbl, editTiles_, shown_);
 }
 
 void TileEditor::drawSelectedTile() {
-  drawTile(editTiles_, selTile_, picSelectedTile, 0, 0, palData_, selPal_);
+  drawTile(editTiles_, selTile_, picSelectedTile, 0, 0, shown_, selPal_);
   enlargeInPlace(picSelectedTile, rom::kTileSide, kPixelCell);
 }
 
@@ -100,7 +112,7 @@ void markUnused(Surface& table, std::uint8_t tile) {
 }  // namespace
 
 void TileEditor::drawPatternTableView() {
-  drawPatternTable(picPatternTable, editTiles_, palData_, selPal_, 2);
+  drawPatternTable(picPatternTable, editTiles_, shown_, selPal_, 2);
   marked_.fill(false);
   if (!showUnused_) {
     return;
@@ -143,7 +155,7 @@ void TileEditor::imageChanged(const ImageDamage& damage) {
                  static_cast<std::uint8_t>(t));
     }
   }
-  redrawPatternTables(picPatTbl, editTiles_, palData_, tiles);
+  redrawPatternTables(picPatTbl, editTiles_, shown_, tiles);
   // The pattern table: the tiles that changed, and those whose use did.
   std::bitset<256> table = tiles;
   const bool usageChanged =
@@ -190,7 +202,7 @@ void TileEditor::redrawAll() {
 
 void TileEditor::metatileRefresh(int value) {
   selMeta_ = static_cast<std::uint8_t>(std::clamp(value, 0, rom::kMetatileCount - 1));
-  drawMetatile(pic_4x4metatile, image(), editTiles_, palData_, 0, 0, selMeta_, selPal_);
+  drawMetatile(pic_4x4metatile, image(), editTiles_, shown_, 0, 0, selMeta_, selPal_);
   enlargeInPlace(pic_4x4metatile, rom::kMetatileSide, 4);
 }
 
@@ -449,7 +461,8 @@ Color TileEditor::swatchColour(int k) const {
 }
 
 Color TileEditor::penColour(int pen) const {
-  return swatchColour(pen == 0 ? leftColor_ : rightColor_);
+  const int slot = pen == 0 ? leftColor_ : rightColor_;
+  return paletteColor(shown_[static_cast<std::size_t>(selPal_ * 4 + (slot & 3))]);
 }
 
 }  // namespace tarvo

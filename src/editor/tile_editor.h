@@ -124,6 +124,10 @@ class TileEditor : public EditHistory::Listener {
   bool setPaletteColour(int k, std::uint8_t number);
   const rom::Location& palette() const;
 
+  // Draws every picture in the editor's or the console's colours.
+  void setColourMode(ColourMode mode);
+  ColourMode colourMode() const { return colourMode_; }
+
   // Marks on the pattern table the tiles nothing uses (mode 0: no metatile
   // cell and no map cell; mode 1: no cell of the batter's view).
   void setShowUnused(bool show);
@@ -144,7 +148,9 @@ class TileEditor : public EditHistory::Listener {
   bool penDown() const { return penDown_; }
   bool tileDrag() const { return tileDrag_; }
 
-  // The colour of swatch k of the current sub-palette, and of the two pens.
+  // The colour of swatch k of the current sub-palette (the palette byte's,
+  // in either colour mode), and of the two pens (the colour they paint, as
+  // the pictures show it).
   Color swatchColour(int k) const;
   Color penColour(int pen) const;
 
@@ -163,6 +169,9 @@ class TileEditor : public EditHistory::Listener {
   // Tile t of the pattern table view, enlarged from the palette surface of
   // the current sub-palette, with its mark if it is unused.
   void drawPatternTableTile(std::uint8_t tile);
+  // Reads the mode's palette into palData and the palette the pictures are
+  // drawn with.
+  void readModePalette();
   // Writes tile t of editTiles into the image.
   void storeEditedTile(std::uint8_t tile);
 
@@ -173,6 +182,8 @@ class TileEditor : public EditHistory::Listener {
   int paneMode_ = 0;
   TilePixels editTiles_;
   PaletteArray palData_{};
+  PaletteArray shown_{};  // palData_ in the colour mode
+  ColourMode colourMode_ = ColourMode::Editor;
   std::uint8_t selTile_ = 0;
   std::uint8_t selPal_ = 0;
   std::uint8_t selMeta_ = 0;

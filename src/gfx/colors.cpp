@@ -78,4 +78,14 @@ void buildColorTable() {
   colorTable = makeColorTable();
 }
 
+PaletteArray shownPalette(const PaletteArray& palette, ColourMode mode) {
+  PaletteArray shown = palette;
+  if (mode == ColourMode::Console) {
+    for (const std::size_t entry : {4U, 8U, 12U}) {
+      shown[entry] = palette[0];
+    }
+  }
+  return shown;
+}
+
 }  // namespace tarvo

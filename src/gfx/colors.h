@@ -28,6 +28,16 @@ constexpr int blueOf(Color c) {
 // image; elements 16 to 31 stay zero.
 using PaletteArray = std::array<std::uint8_t, 32>;
 
+// What pixel value 0 of a sub-palette shows: as the editor has always drawn
+// it, the sub-palette's own first entry (4k); as the console draws the
+// background, the palette's entry 0 for every sub-palette.
+enum class ColourMode { Editor, Console };
+
+// The palette the pictures are drawn with: `palette` itself for
+// ColourMode::Editor; for ColourMode::Console a copy whose entries 4, 8 and
+// 12 are entry 0, so that drawing it gives the console's colours.
+PaletteArray shownPalette(const PaletteArray& palette, ColourMode mode);
+
 // The screen colour of every NES colour number 0 to 63, greyscale off and no
 // emphasis. Filled when the program starts; buildColorTable fills it again.
 extern std::array<Color, 64> colorTable;

@@ -1,6 +1,7 @@
 #include "platform/clickable_label.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 #include "platform/picture_surface.h"
 
@@ -16,6 +17,27 @@ void ClickableLabel::setFill(unsigned colour) {
                    QColor(static_cast<int>(colour & 0xFF), static_cast<int>(colour >> 8 & 0xFF),
                           static_cast<int>(colour >> 16 & 0xFF)));
   setPalette(colours);
+}
+
+void ClickableLabel::setCrossed(bool crossed) {
+  if (crossed_ != crossed) {
+    crossed_ = crossed;
+    update();
+  }
+}
+
+void ClickableLabel::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (!crossed_) {
+    return;
+  }
+  // Black or white, whichever stands out from the fill.
+  const QColor fill = palette().color(QPalette::Window);
+  QPainter painter(this);
+  painter.setPen(QPen(fill.lightness() > 127 ? Qt::black : Qt::white, 1));
+  const QRect box = rect().adjusted(2, 2, -3, -3);
+  painter.drawLine(box.topLeft(), box.bottomRight());
+  painter.drawLine(box.topRight(), box.bottomLeft());
 }
 
 void ClickableLabel::mousePressEvent(QMouseEvent* event) {

@@ -14,6 +14,9 @@ class ClickableLabel : public QLabel {
 
   // Fills the label with `colour` (0x00BBGGRR).
   void setFill(unsigned colour);
+  // Draws a cross over the fill: a colour the pictures do not show.
+  void setCrossed(bool crossed);
+  bool crossed() const { return crossed_; }
 
  signals:
   void pressed(int button, int shift);
@@ -22,6 +25,10 @@ class ClickableLabel : public QLabel {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  bool crossed_ = false;
 };
 
 }  // namespace tarvo

@@ -118,7 +118,7 @@ PictureImportDialog::PictureImportDialog(ImportTarget target, const QString& nam
   sharedBackground_->setToolTip(
       "The console shows colour 0 of every sub-palette in one colour: give the four "
       "sub-palettes the same first colour, so that the game shows what you see here");
-  sharedBackground_->setChecked(field && settings::flag(kSharedBackgroundKey, false));
+  sharedBackground_->setChecked(field && settings::flag(kSharedBackgroundKey, true));
   dither_ = new QComboBox;
   dither_->setObjectName("cboDither");
   dither_->addItems({"None", "Ordered"});

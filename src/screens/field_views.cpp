@@ -25,8 +25,9 @@ Surface FieldViews::blockPicture(const MapBlock& block) const {
 
 void FieldViews::refreshGFX() {
   readPalette(image(), fieldPalette, rom::kFieldPalette.offset);
+  shown_ = shownPalette(fieldPalette, colourMode_);
   decodeTiles(rom::kFieldChrBank.offset, rom::kBankTiles, tilePixels, image());
-  drawPatternTables(picPatTbl, tilePixels, fieldPalette);
+  drawPatternTables(picPatTbl, tilePixels, shown_);
   drawMetatileTable(metaTableSurface, image(), picPatTbl, 0);
   drawFieldMap(mapSurface, image(), picPatTbl);
   drawMetatilePreview(selMetaSurface, metaTableSurface, selected_);
@@ -50,7 +51,7 @@ bool FieldViews::imageChanged(const ImageDamage& damage) {
                  static_cast<std::uint8_t>(t));
     }
   }
-  redrawPatternTables(picPatTbl, tilePixels, fieldPalette, damage.fieldTiles);
+  redrawPatternTables(picPatTbl, tilePixels, shown_, damage.fieldTiles);
   const FieldRedraw redraw{damage.mapCells, damage.metatiles, damage.fieldTiles};
   redrawMetatileTable(metaTableSurface, image(), picPatTbl, 0, redraw);
   redrawFieldMap(mapSurface, image(), picPatTbl, redraw);
@@ -64,6 +65,11 @@ bool FieldViews::imageChanged(const ImageDamage& damage) {
     drawMetatilePreview(selMetaSurface, metaTableSurface, selected_);
   }
   return false;
+}
+
+void FieldViews::setColourMode(ColourMode mode) {
+  colourMode_ = mode;
+  shown_ = shownPalette(fieldPalette, colourMode_);
 }
 
 void FieldViews::selectMetatile(std::uint8_t metatile) {

@@ -35,10 +35,18 @@ class FieldViews : public EditHistory::Listener {
   void selectMetatile(std::uint8_t metatile);
   std::uint8_t selectedMetatile() const { return selected_; }
 
+  // The editor's or the console's colours, for every picture from the next
+  // refreshGFX on.
+  void setColourMode(ColourMode mode);
+  ColourMode colourMode() const { return colourMode_; }
+  // The field palette as the pictures show it.
+  const PaletteArray& shownFieldPalette() const { return shown_; }
+
   // `block` as the field would show it at its top-left corner: the paste's
   // preview and the clipboard's picture.
   Surface blockPicture(const MapBlock& block) const;
 
+  // The field palette as the image holds it.
   PaletteArray fieldPalette{};
   TilePixels tilePixels;
   PaletteSurfaces picPatTbl = makePaletteSurfaces();
@@ -50,6 +58,8 @@ class FieldViews : public EditHistory::Listener {
   const ByteArray* image_;  // a pointer, so that views can be copied
   const ByteArray& image() const { return *image_; }
   std::uint8_t selected_ = 0;
+  PaletteArray shown_{};  // fieldPalette in the colour mode
+  ColourMode colourMode_ = ColourMode::Editor;
 };
 
 }  // namespace tarvo

@@ -8,10 +8,10 @@
 namespace tarvo {
 
 void loadBankGraphics(BankGraphics& graphics, const ByteArray& rom, const rom::Location& bank,
-                      const rom::Location& palette) {
+                      const rom::Location& palette, ColourMode mode) {
   readPalette(rom, graphics.palette, palette.offset);
   decodeTiles(bank.offset, rom::kBankTiles, graphics.tiles, rom);
-  drawPatternTables(graphics.surfaces, graphics.tiles, graphics.palette);
+  drawPatternTables(graphics.surfaces, graphics.tiles, shownPalette(graphics.palette, mode));
 }
 
 std::optional<ViewInfo> findView(std::string_view name) {
@@ -23,12 +23,12 @@ std::optional<ViewInfo> findView(std::string_view name) {
   return std::nullopt;
 }
 
-Surface renderView(const ByteArray& rom, View view, int subPalette) {
+Surface renderView(const ByteArray& rom, View view, int subPalette, ColourMode mode) {
   const ViewInfo& info = kViews[static_cast<std::size_t>(view)];
   Surface surface(info.width, info.height);
   const auto sub = static_cast<std::uint8_t>(subPalette & 3);
   BankGraphics graphics;
-  loadBankGraphics(graphics, rom, bankOf(view), paletteOf(view));
+  loadBankGraphics(graphics, rom, bankOf(view), paletteOf(view), mode);
   switch (view) {
     case View::Field:
       drawFieldMap(surface, rom, graphics.surfaces);
@@ -41,7 +41,7 @@ Surface renderView(const ByteArray& rom, View view, int subPalette) {
       break;
     case View::FieldChr:
     case View::BatViewChr:
-      drawPatternTable(surface, graphics.tiles, graphics.palette, sub, 1);
+      drawPatternTable(surface, graphics.tiles, shownPalette(graphics.palette, mode), sub, 1);
       break;
   }
   return surface;
@@ -58,14 +58,15 @@ const rom::Location& paletteOf(View view) {
 }
 
 bool encodeViewPng(const ByteArray& rom, View view, int subPalette, ByteArray& png,
-                   std::string* reason) {
+                   std::string* reason, ColourMode mode) {
   if (view != View::FieldChr && view != View::BatViewChr) {
-    return encodePng(renderView(rom, view, subPalette), png, reason);
+    return encodePng(renderView(rom, view, subPalette, mode), png, reason);
   }
   TilePixels tiles;
   decodeTiles(bankOf(view).offset, rom::kBankTiles, tiles, rom);
   PaletteArray palette{};
   readPalette(rom, palette, paletteOf(view).offset);
+  palette = shownPalette(palette, mode);
   const int sub = subPalette & 3;
   std::vector<Color> colours;
   for (int k = 0; k < 4; ++k) {

@@ -22,10 +22,11 @@ struct BankGraphics {
   PaletteSurfaces surfaces = makePaletteSurfaces();
 };
 
-// Reads the palette block, decodes the bank and draws the palette surfaces,
-// in the order a window's refresh takes them.
+// Reads the palette block, decodes the bank and draws the palette surfaces
+// in `mode`'s colours, in the order a window's refresh takes them.
+// `graphics.palette` is the block as the image holds it.
 void loadBankGraphics(BankGraphics& graphics, const ByteArray& rom, const rom::Location& bank,
-                      const rom::Location& palette);
+                      const rom::Location& palette, ColourMode mode);
 
 enum class View { Field, Metatiles, BatView, FieldChr, BatViewChr };
 
@@ -70,14 +71,16 @@ static_assert(
 std::optional<ViewInfo> findView(std::string_view name);
 
 // Draws `view` of the image, in sub-palette (subPalette AND 3) where the view
-// has a choice.
-Surface renderView(const ByteArray& rom, View view, int subPalette);
+// has a choice, in `mode`'s colours.
+Surface renderView(const ByteArray& rom, View view, int subPalette,
+                   ColourMode mode = ColourMode::Editor);
 
 // The PNG file of `view`: 8-bit RGB for the pictures; for the CHR banks an
 // indexed picture whose palette is the sub-palette's four colours and whose
 // pixels are the colour slots (importPatternTable reads it back by colour).
+// The colours are `mode`'s.
 bool encodeViewPng(const ByteArray& rom, View view, int subPalette, ByteArray& png,
-                   std::string* reason = nullptr);
+                   std::string* reason = nullptr, ColourMode mode = ColourMode::Editor);
 
 // The CHR bank and palette a view is drawn from.
 const rom::Location& bankOf(View view);

@@ -13,6 +13,7 @@
 #include "screens/views.h"
 #include "shell/cli_patch.h"
 #include "shell/palette.h"
+#include "shell/preview_rom.h"
 #include "shell/rom_image.h"
 #include "shell/rom_info.h"
 #include "shell/rom_locations.h"
@@ -38,7 +39,7 @@ constexpr const char* kUsage =
     "                  (with a header, also of the file without it) and every\n"
     "                  location of the image that the editor reads or writes.\n"
     "                  A file the editor would refuse fails with the reason.\n"
-    "  export ROM.nes VIEW OUT.png [--subpalette N]\n"
+    "  export ROM.nes VIEW OUT.png [--subpalette N] [--console-colours]\n"
     "                  Draw VIEW of ROM.nes as the editor shows it and write it\n"
     "                  as a PNG (OUT's name must end in .png): 8-bit RGB, but for\n"
     "                  the two CHR views an indexed PNG whose four palette\n"
@@ -52,7 +53,10 @@ constexpr const char* kUsage =
     "                                 sub-palette N of the field palette\n"
     "                    batview-chr  the batter's view tiles, 128 x 128, in\n"
     "                                 sub-palette N of the batter's view palette\n"
-    "                  N is 0 to 3 (default 0).\n"
+    "                  N is 0 to 3 (default 0). --console-colours draws pixel\n"
+    "                  value 0 of every sub-palette in the palette's first\n"
+    "                  colour, as the console shows it (View > Console Colours\n"
+    "                  in the editor); without it, in its sub-palette's own.\n"
     "  import-chr ROM.nes field|batview IN.png [--subpalette N]\n"
     "                  Read a 128 x 128 pattern table picture into that CHR bank\n"
     "                  of ROM.nes, in place. The picture is read by colour,\n"
@@ -82,6 +86,13 @@ constexpr const char* kUsage =
     "                  --dither ordered mixes neighbouring colours in a 4 x 4\n"
     "                  pattern (default none). A picture of the wrong size or\n"
     "                  with see-through pixels is refused and nothing is written.\n"
+    "  preview-rom ROM.nes OUT.nes\n"
+    "                  Write a standalone image that boots on any emulator or\n"
+    "                  console and shows ROM.nes's field and batter's view:\n"
+    "                  the demo image's header and viewer with every location\n"
+    "                  of ROM.nes but its header, and none of its other bytes.\n"
+    "                  On the console the d-pad moves over the field and Start\n"
+    "                  switches to the batter's view and back.\n"
     "  patch make ORIGINAL.nes EDITED.nes OUT.ips|OUT.bps\n"
     "                  Write the IPS or BPS patch (by OUT's extension) that turns\n"
     "                  ORIGINAL.nes into EDITED.nes.\n"
@@ -150,6 +161,8 @@ int infoCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 }
 
 const std::vector<CommandLineOption> kSubPaletteOption{{"--subpalette", true}};
+const std::vector<CommandLineOption> kExportOptions{{"--subpalette", true},
+                                                    {"--console-colours", false}};
 
 // The value of --subpalette, 0 to 3 (0 when it is not given), or a usage
 // message.
@@ -168,10 +181,11 @@ std::optional<std::string> readSubPalette(const CommandLineWords& words, int& su
 
 // The words of a command that takes --subpalette N. Returns the exit status
 // when the command ends here.
-std::optional<int> readWordsWithSubPalette(const std::vector<std::string>& args,
-                                           CommandLineWords& words, int& subPalette,
-                                           std::ostream& out, std::ostream& err) {
-  if (const auto status = cli::readCommandWords(args, 1, kSubPaletteOption, words, out, err)) {
+std::optional<int> readWordsWithSubPalette(
+    const std::vector<std::string>& args, CommandLineWords& words, int& subPalette,
+    std::ostream& out, std::ostream& err,
+    const std::vector<CommandLineOption>& accepted = kSubPaletteOption) {
+  if (const auto status = cli::readCommandWords(args, 1, accepted, words, out, err)) {
     return status;
   }
   if (const auto usage = readSubPalette(words, subPalette)) {
@@ -194,7 +208,8 @@ bool endsWithPng(const std::string& path) {
 int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CommandLineWords words;
   int subPalette = 0;
-  if (const auto status = readWordsWithSubPalette(args, words, subPalette, out, err)) {
+  if (const auto status =
+          readWordsWithSubPalette(args, words, subPalette, out, err, kExportOptions)) {
     return *status;
   }
   const std::vector<std::string>& positional = words.operands;
@@ -227,7 +242,8 @@ int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::
   }
   ByteArray png;
   std::string reason;
-  if (!encodeViewPng(image, view->view, subPalette, png, &reason)) {
+  const ColourMode mode = words.has("--console-colours") ? ColourMode::Console : ColourMode::Editor;
+  if (!encodeViewPng(image, view->view, subPalette, png, &reason, mode)) {
     return cli::failure(err, pngPath, reason);
   }
   if (!cli::writeOutputFile(err, pngPath, png)) {
@@ -235,6 +251,32 @@ int exportCommand(const std::vector<std::string>& args, std::ostream& out, std::
   }
   out << "Wrote " << view->description << " (" << view->width << " x " << view->height << ") to "
       << pngPath << "\n";
+  return kExitOk;
+}
+
+int previewRomCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CommandLineWords words;
+  if (const auto status = cli::readCommandWords(args, 1, {}, words, out, err)) {
+    return *status;
+  }
+  if (words.operands.size() != 2) {
+    return cli::usageError(err, "preview-rom takes ROM.nes and OUT.nes");
+  }
+  const std::string& romPath = words.operands[0];
+  const std::string& outPath = words.operands[1];
+  if (const auto status = cli::refuseOverwritingInput(err, outPath, {romPath})) {
+    return *status;
+  }
+  ByteArray image;
+  if (!cli::loadRomImage(err, romPath, image)) {
+    return kExitFailure;
+  }
+  const ByteArray preview = makePreviewRom(image);
+  if (!cli::writeOutputFile(err, outPath, preview)) {
+    return kExitFailure;
+  }
+  out << "Wrote the preview image of " << romPath << " to " << outPath << " ("
+      << formatCount(preview.size()) << " bytes)\n";
   return kExitOk;
 }
 
@@ -455,6 +497,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (command == "patch") {
     return patchCommand(args, out, err);
+  }
+  if (command == "preview-rom") {
+    return previewRomCommand(args, out, err);
   }
   if (!command.empty() && command[0] == '-') {
     // Only --help and --version come before a command.

@@ -78,6 +78,10 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
   enableViews(false);
   createGridLines();
   statusBar()->setObjectName("statusBar");
+  lblConsoleColours = new QLabel("Console colours", this);
+  lblConsoleColours->setObjectName("lblConsoleColours");
+  lblConsoleColours->hide();
+  statusBar()->insertPermanentWidget(0, lblConsoleColours);
   setAcceptDrops(true);
 
   // The menu bar's height at the window's width: narrower, it would wrap.
@@ -114,6 +118,8 @@ void frmMain::openEditor(int ap, int metaID) {
     connect(altPane, &frmAltPane::saveRequested, this, [this] { saveRom(); });
     connect(altPane, &frmAltPane::exportRequested, this, &frmMain::menuFileExportImage_Click);
     connect(altPane, &frmAltPane::helpRequested, this, [this] { showKeyboardAndMouse(altPane); });
+    connect(altPane, &frmAltPane::consoleColoursRequested, this, &frmMain::setConsoleColours);
+    altPane->setConsoleColours(colourMode() == ColourMode::Console);
   }
   altPane->setFileName(QFileInfo(romPath).fileName());
   altPane->initGUI(ap, metaID);
@@ -287,6 +293,7 @@ void frmMain::restoreSettings() {
   menuViewFieldGrid_Click();
   menuViewMetaGrid_Click();
   menuViewQuadGrid_Click();
+  setConsoleColours(settings::flag("view/consoleColours", false));
   showRecentFiles();
 }
 
@@ -467,6 +474,12 @@ void frmMain::buildMenus() {
   menuViewQuadGrid = addAction(menuView, "menuViewQuadGrid", "Show &Quadrant Grid");
   menuViewQuadGrid->setCheckable(true);
   menuViewQuadGrid->setShortcut(QKeySequence("Ctrl+Alt+G"));
+  menuViewConsoleColours = addAction(menuView, "menuViewConsoleColours", "&Console Colours");
+  menuViewConsoleColours->setCheckable(true);
+  menuViewConsoleColours->setShortcut(QKeySequence("F6"));
+  menuViewConsoleColours->setStatusTip(
+      "Pixel value 0 of every sub-palette in the palette's first colour, as the console shows it");
+  connect(menuViewConsoleColours, &QAction::triggered, this, &frmMain::setConsoleColours);
   menuView->addSeparator();
   zoomItems = addZoomItems(menuView, [this](int step) {
     setViewZoom(zoomTarget(), step == 0 ? 1 : zoomTarget()->zoom() + step);
@@ -644,13 +657,43 @@ void frmMain::refreshGFX() {
 }
 
 void frmMain::showPalette() {
+  const bool console = colourMode() == ColourMode::Console;
   for (std::size_t i = 0; i < lblnespal_edit.size(); ++i) {
     const Color colour = paletteColor(field.fieldPalette[i]);
     QPalette palette = lblnespal_edit[i]->palette();
     palette.setColor(QPalette::Window, QColor(redOf(colour), greenOf(colour), blueOf(colour)));
     lblnespal_edit[i]->setPalette(palette);
+    // The console shows entry 0 in place of entries 4, 8 and 12.
+    if (i == 4 || i == 8 || i == 12) {
+      lblnespal_edit[i]->setCrossed(console);
+      lblnespal_edit[i]->setToolTip(
+          console ? "Not shown by the console: pixel value 0 of every sub-palette shows entry "
+                    "0.\nDouble-click to choose another colour"
+                  : "Double-click to choose another colour");
+    }
   }
   showSubPaletteColours();
+}
+
+void frmMain::setConsoleColours(bool on) {
+  settings::setFlag("view/consoleColours", on);
+  menuViewConsoleColours->setChecked(on);
+  lblConsoleColours->setVisible(on);
+  const ColourMode mode = on ? ColourMode::Console : ColourMode::Editor;
+  if (mode != field.colourMode()) {
+    field.setColourMode(mode);
+    if (rom.isLoaded()) {
+      refreshGFX();
+    }
+    if (mapTools.pasting()) {
+      pastePicture = field.blockPicture(mapTools.pasteBlock());
+      ++pastePictureVersion;
+      showToolState();
+    }
+  }
+  if (altPane) {
+    altPane->setConsoleColours(on);
+  }
 }
 
 void frmMain::menuFileExportImage_Click(int view) {
@@ -673,7 +716,7 @@ void frmMain::menuFileExportImage_Click(int view) {
   }
   ByteArray png;
   std::string reason;
-  if (!encodeViewPng(romImage, info.view, 0, png, &reason) ||
+  if (!encodeViewPng(romImage, info.view, 0, png, &reason, colourMode()) ||
       writeWholeFile(path.toStdString(), png, &reason) != 0) {
     showMessage(QString("%1 was not written.\n\n%2.").arg(name, QString::fromStdString(reason)));
     return;

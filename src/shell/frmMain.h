@@ -83,6 +83,11 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void createGridLines();
   void showPalette();
 
+  // View > Console Colours, in both windows: pixel value 0 of every
+  // sub-palette in the palette's first colour, as the console shows it.
+  void setConsoleColours(bool on);
+  ColourMode colourMode() const { return field.colourMode(); }
+
   // The zoom of the field map or the metatile table (1 to 4). A zoom about
   // `anchor`, a point of the view's widget, keeps the picture pixel there in
   // place; without one, the middle of what shows stays.
@@ -267,6 +272,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QAction* menuViewFieldGrid = nullptr;
   QAction* menuViewMetaGrid = nullptr;
   QAction* menuViewQuadGrid = nullptr;
+  QAction* menuViewConsoleColours = nullptr;
   ZoomItems zoomItems;
   QAction* menuHelpAbout = nullptr;
   QMenu* menuTools = nullptr;
@@ -281,6 +287,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QToolBar* toolBar = nullptr;
   QToolBar* subPaletteBar = nullptr;
   QLabel* lblTool = nullptr;  // the status bar's tool and rectangle
+  QLabel* lblConsoleColours = nullptr;
 };
 
 }  // namespace tarvo

@@ -165,7 +165,8 @@ void frmMain::showSubPaletteColours() {
     QPixmap swatch(24, 12);
     QPainter painter(&swatch);
     for (int c = 0; c < 4; ++c) {
-      const Color colour = paletteColor(field.fieldPalette[static_cast<std::size_t>(4 * i + c)]);
+      const Color colour =
+          paletteColor(field.shownFieldPalette()[static_cast<std::size_t>(4 * i + c)]);
       painter.fillRect(6 * c, 0, 6, 12, QColor(redOf(colour), greenOf(colour), blueOf(colour)));
     }
     painter.end();

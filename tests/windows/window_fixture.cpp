@@ -65,10 +65,11 @@ QString WindowFixture::settingsFile() const {
 }
 
 void WindowFixture::expectEveryViewFresh() {
-  QCOMPARE(pixelsOf(window->mapPicture()), pixelsOf(renderView(romImage, View::Field, 0)));
+  const ColourMode mode = window->colourMode();
+  QCOMPARE(pixelsOf(window->mapPicture()), pixelsOf(renderView(romImage, View::Field, 0, mode)));
   // The table's 512 x 288 pixels of metatiles stand on a cleared surface.
   Surface table(512, 512);
-  table.copyBlock(0, 0, 512, 288, renderView(romImage, View::Metatiles, 0), 0, 0);
+  table.copyBlock(0, 0, 512, 288, renderView(romImage, View::Metatiles, 0, mode), 0, 0);
   QCOMPARE(pixelsOf(window->metatileTablePicture()), pixelsOf(table));
   const int selected = window->selectedMetatileNumber();
   Surface preview(32, 32);
@@ -85,11 +86,13 @@ void WindowFixture::expectEveryViewFresh() {
 
   const TileEditor& tiles = editor();
   BankGraphics bank;
-  loadBankGraphics(bank, romImage, tiles.bank(), tiles.palette());
+  QCOMPARE(tiles.colourMode(), mode);
+  loadBankGraphics(bank, romImage, tiles.bank(), tiles.palette(), mode);
   QCOMPARE(tiles.editTiles(), bank.tiles);
   QCOMPARE(tiles.palData(), bank.palette);
+  const PaletteArray shown = shownPalette(bank.palette, mode);
   Surface patterns(256, 256);
-  drawPatternTable(patterns, bank.tiles, bank.palette, tiles.selPal(), 2);
+  drawPatternTable(patterns, bank.tiles, shown, tiles.selPal(), 2);
   const std::array<bool, 256> used = tiles.usedTiles();
   for (int t = 0; t < 256 && tiles.showUnused(); ++t) {
     // A magenta cross over each 16 x 16 tile that nothing uses.
@@ -100,10 +103,10 @@ void WindowFixture::expectEveryViewFresh() {
   }
   QCOMPARE(pixelsOf(tiles.picPatternTable), pixelsOf(patterns));
   Surface tile(8, 8);
-  drawTile(bank.tiles, tiles.selTile(), tile, 0, 0, bank.palette, tiles.selPal());
+  drawTile(bank.tiles, tiles.selTile(), tile, 0, 0, shown, tiles.selPal());
   QCOMPARE(pixelsOf(tiles.picSelectedTile), enlarged(tile, 16));
   Surface metatile(32, 32);
-  drawMetatile(metatile, romImage, bank.tiles, bank.palette, 0, 0, tiles.selMeta(), tiles.selPal());
+  drawMetatile(metatile, romImage, bank.tiles, shown, 0, 0, tiles.selMeta(), tiles.selPal());
   QCOMPARE(pixelsOf(tiles.pic_4x4metatile), enlarged(metatile, 4));
   Surface batView(256, 240);  // from the mode's own bank, whichever the mode
   drawBatView(batView, romImage, bank.surfaces);
@@ -113,10 +116,14 @@ void WindowFixture::expectEveryViewFresh() {
   for (int k = 0; k < 4; ++k) {
     QCOMPARE(fillOf(altMember("lblnespal_tEdit", k)), entryColour(tiles.palette(), first + k));
   }
+  // The pens show the colour they paint: slot 0 is entry 0 on the console.
+  const auto penEntry = [&](int slot) {
+    return mode == ColourMode::Console && slot == 0 ? 0 : first + slot;
+  };
   QCOMPARE(fillOf(altMember("lblselectedcolor", 0)),
-           entryColour(tiles.palette(), first + tiles.leftColor()));
+           entryColour(tiles.palette(), penEntry(tiles.leftColor())));
   QCOMPARE(fillOf(altMember("lblselectedcolor", 1)),
-           entryColour(tiles.palette(), first + tiles.rightColor()));
+           entryColour(tiles.palette(), penEntry(tiles.rightColor())));
 }
 
 }  // namespace tarvo::test

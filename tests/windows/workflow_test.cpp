@@ -27,6 +27,7 @@
 #include "demo/demo_rom.h"
 #include "demo/test_pictures.h"
 #include "gfx/png_image.h"
+#include "platform/clickable_label.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_import_dialog.h"
 #include "platform/picture_surface.h"
@@ -743,6 +744,7 @@ class WorkflowTest : public test::WindowFixture {
     alt()->setViewZoom(altChild<PictureSurface>("picPatternTable"), 2);
     altChild<QScrollBar>("hscrGridColor")->setValue(200);
     altAction("menuViewShowGrid")->trigger();
+    altAction("menuViewConsoleColours")->trigger();
     alt()->close();
     QVERIFY(window->close());
     QVERIFY(QFileInfo::exists(settingsFile()));
@@ -757,6 +759,8 @@ class WorkflowTest : public test::WindowFixture {
     QVERIFY(action("menuViewQuadGrid")->isChecked());
     QVERIFY(!action("menuViewMetaGrid")->isChecked());
     QVERIFY(member("ln_quadV", 3)->isVisible());
+    QVERIFY(action("menuViewConsoleColours")->isChecked());
+    QCOMPARE(window->colourMode(), ColourMode::Console);
     // The folder of the last file, and the file itself under Open Recent.
     QVERIFY(loadDemo());
     QCOMPARE(dialogs->directories.back(), QFileInfo(demoPath).absolutePath());
@@ -955,13 +959,17 @@ class WorkflowTest : public test::WindowFixture {
         {"menuFileExportFieldChr", View::FieldChr},
         {"menuFileExportBatViewChr", View::BatViewChr},
     };
-    for (const auto& [item, view] : items) {
-      const auto path = *dir / "picture.png";
-      dialogs->saveFiles << test::qPath(path);
-      action(item)->trigger();
-      ByteArray expected;
-      QVERIFY(encodeViewPng(romImage, view, 0, expected));
-      QCOMPARE(test::readFile(path), expected);
+    // What the views show: in the console's colours while they are on.
+    for (const ColourMode mode : {ColourMode::Editor, ColourMode::Console}) {
+      window->setConsoleColours(mode == ColourMode::Console);
+      for (const auto& [item, view] : items) {
+        const auto path = *dir / "picture.png";
+        dialogs->saveFiles << test::qPath(path);
+        action(item)->trigger();
+        ByteArray expected;
+        QVERIFY(encodeViewPng(romImage, view, 0, expected, nullptr, mode));
+        QCOMPARE(test::readFile(path), expected);
+      }
     }
     QCOMPARE(dialogs->suggestedNames.front(), QString("demo-field.png"));
 
@@ -1102,13 +1110,53 @@ class WorkflowTest : public test::WindowFixture {
     QVERIFY(again.fitting());
     auto* shared = again.findChild<QCheckBox*>("chkSharedBackground");
     QVERIFY(shared->isEnabled());
-    shared->setChecked(true);
+    // On at a first start: a fresh import looks the same in the game.
+    QVERIFY(shared->isChecked());
     QVERIFY(again.options().sharedBackground);
     // A kept palette keeps its own first colours.
     again.findChild<QCheckBox*>("chkKeepPalette")->setChecked(true);
     QVERIFY(!shared->isEnabled());
     QVERIFY(!again.options().sharedBackground);
     QVERIFY(again.fitting());
+  }
+
+  // F6 in either window switches both to the console's colours and back:
+  // every picture, the status bars, the marks on the swatches the console
+  // does not show.
+  void consoleColoursReachBothWindows() {
+    openEditor(0);
+    const auto crossed = [this](int index) {
+      return member<ClickableLabel>("lblnespal_edit", index)->crossed();
+    };
+    QVERIFY(!crossed(4) && !crossed(8) && !crossed(12));
+    QVERIFY(!child("lblConsoleColours")->isVisible());
+    QTest::keyClick(window.get(), Qt::Key_F6);
+    QCOMPARE(window->colourMode(), ColourMode::Console);
+    QVERIFY(altAction("menuViewConsoleColours")->isChecked());
+    QVERIFY(child("lblConsoleColours")->isVisible());
+    QVERIFY(altChild("lblConsoleColours")->isVisible());
+    QCOMPARE(child<QLabel>("lblConsoleColours")->text(), QString("Console colours"));
+    QVERIFY(crossed(4) && crossed(8) && crossed(12) && !crossed(0) && !crossed(5));
+    expectEveryViewFresh();
+    // Slot 0 of sub-palette 1 is not what the console shows.
+    auto* slot0 = altMember<ClickableLabel>("lblnespal_tEdit", 0);
+    QVERIFY(!slot0->crossed());
+    clickButton("cmdNextPal");
+    QVERIFY(slot0->crossed());
+    expectEveryViewFresh();
+
+    QTest::keyClick(alt(), Qt::Key_F6);
+    QCOMPARE(window->colourMode(), ColourMode::Editor);
+    QVERIFY(!action("menuViewConsoleColours")->isChecked());
+    QVERIFY(!altChild("lblConsoleColours")->isVisible());
+    QVERIFY(!slot0->crossed() && !crossed(4));
+    expectEveryViewFresh();
+    // An editor window opened later starts in the main window's colours.
+    alt()->close();
+    action("menuViewConsoleColours")->trigger();
+    openEditor(1);
+    QCOMPARE(editor().colourMode(), ColourMode::Console);
+    expectEveryViewFresh();
   }
 
   void unusedTilesAreMarkedOnThePatternTable() {
