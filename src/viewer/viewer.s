@@ -238,8 +238,6 @@ show:
   sta PPUCTRL
   lda #MASK_SHOW
   sta PPUMASK
-  lda frame
-  sta last_frame
   rts
 
 wait_frame:
