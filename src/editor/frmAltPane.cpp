@@ -372,6 +372,13 @@ void frmAltPane::buildMenus() {
   connect(menuFileSaveRom, &QAction::triggered, this, &frmAltPane::saveRequested);
   addExportImageMenu(menuFile, [this](int view) { emit exportRequested(view); });
   menuFile->addSeparator();
+  QAction* menuFilePlayInEmulator =
+      addAction(menuFile, "menuFilePlayInEmulator", "Play in &Emulator");
+  menuFilePlayInEmulator->setShortcut(QKeySequence("F5"));
+  menuFilePlayInEmulator->setStatusTip(
+      "Starts the emulator on a copy of the image as it is, unsaved edits included");
+  connect(menuFilePlayInEmulator, &QAction::triggered, this, &frmAltPane::playRequested);
+  menuFile->addSeparator();
   QAction* menuFileClose = addAction(menuFile, "menuFileClose", "&Close");
   menuFileClose->setShortcut(QKeySequence("Ctrl+W"));
   connect(menuFileClose, &QAction::triggered, this, &QWidget::close);

@@ -76,6 +76,8 @@ class frmAltPane : public QMainWindow {
   void saveRequested();
   void exportRequested(int view);
   void helpRequested();
+  // File > Play in Emulator was chosen here.
+  void playRequested();
   // View > Console Colours was chosen here.
   void consoleColoursRequested(bool on);
 

@@ -63,6 +63,14 @@ void setFlag(const QString& key, bool value) {
   QSettings().setValue(key, value);
 }
 
+QString text(const QString& key) {
+  return QSettings().value(key).toString();
+}
+
+void setText(const QString& key, const QString& value) {
+  QSettings().setValue(key, value);
+}
+
 QString lastFolder() {
   return QSettings().value("files/lastFolder").toString();
 }

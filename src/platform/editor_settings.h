@@ -29,6 +29,10 @@ void setNumber(const QString& key, int value);
 bool flag(const QString& key, bool fallback);
 void setFlag(const QString& key, bool value);
 
+// Text under `key` ("emulator/command"); empty when none was kept.
+QString text(const QString& key);
+void setText(const QString& key, const QString& value);
+
 QString lastFolder();
 void setLastFolder(const QString& folder);
 

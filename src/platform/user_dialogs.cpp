@@ -4,11 +4,14 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/colour_chooser.h"
+#include "platform/emulator_launcher.h"
 #include "platform/picture_import_dialog.h"
 
 namespace tarvo {
@@ -79,6 +82,16 @@ bool QtUserDialogs::editPreferences(QWidget* parent, Preferences& preferences) {
   auto* fileMessages = new QCheckBox("&Show \"File loaded!\" and \"File saved!\" in a message box");
   fileMessages->setChecked(preferences.showFileMessages);
   layout->addWidget(fileMessages);
+  auto* emulatorLabel = new QLabel("&Emulator command for Play in Emulator (%f is the file):");
+  auto* emulator = new QLineEdit(preferences.emulatorCommand);
+  emulator->setObjectName("txtEmulatorCommand");
+  const QString found = defaultEmulatorCommand();
+  emulator->setPlaceholderText(found.isEmpty() ? QString("none found: fceux, nestopia or mednafen")
+                                               : found);
+  emulator->setToolTip("Empty: the first of fceux, nestopia and mednafen found");
+  emulatorLabel->setBuddy(emulator);
+  layout->addWidget(emulatorLabel);
+  layout->addWidget(emulator);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   layout->addWidget(buttons);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -87,6 +100,7 @@ bool QtUserDialogs::editPreferences(QWidget* parent, Preferences& preferences) {
     return false;
   }
   preferences.showFileMessages = fileMessages->isChecked();
+  preferences.emulatorCommand = emulator->text().trimmed();
   return true;
 }
 

@@ -46,6 +46,9 @@ class UserDialogs {
   // user cancelled, leaving `preferences` as it was.
   struct Preferences {
     bool showFileMessages = true;
+    // File > Play in Emulator's command, with %f for the file; empty for
+    // the first emulator found.
+    QString emulatorCommand;
   };
   virtual bool editPreferences(QWidget* parent, Preferences& preferences) = 0;
 

@@ -60,6 +60,8 @@ Keys
   Ctrl+G  field grid    Ctrl+Shift+G  tile grid    Ctrl+Alt+G  quadrant grid
   Ctrl++, Ctrl+=  Zoom In    Ctrl+-  Zoom Out    Ctrl+0  Actual Size
           (of the view the pointer or the focus was in last)
+  F5      Play in Emulator: the image as it is, unsaved edits included,
+          from a private copy (the emulator's command: Edit > Preferences)
   F6      Console Colours: colour 0 of every sub-palette shows the
           palette's first colour, as on the console (both windows)
   F1      this list        Ctrl+Q  Exit
@@ -115,7 +117,7 @@ Keys
   Ctrl+S  Save Rom       Ctrl+E  Export the window's tiles     Ctrl+W  Close
   Ctrl+Z  Undo           Ctrl+Shift+Z, Ctrl+Y  Redo
   Ctrl+G  grid           Ctrl++, Ctrl+=, Ctrl+-, Ctrl+0  zoom
-  F6      Console Colours
+  F5      Play in Emulator    F6  Console Colours
   F1      this list
 )";
 }

@@ -31,6 +31,7 @@
 #include "screens/views.h"
 #include "shell/command_line.h"
 #include "shell/patches.h"
+#include "shell/preview_rom.h"
 #include "shell/rom_image.h"
 #include "shell/rom_info.h"
 #include "shell/rom_locations.h"
@@ -83,6 +84,8 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
   lblConsoleColours->hide();
   statusBar()->insertPermanentWidget(0, lblConsoleColours);
   setAcceptDrops(true);
+  connect(&emulator, &EmulatorLauncher::failed, this,
+          [this](const QString& message) { statusBar()->showMessage(message, 10000); });
 
   // The menu bar's height at the window's width: narrower, it would wrap.
   const int menuHeight = std::max(menuBar()->heightForWidth(kClientWidth), 0);
@@ -119,6 +122,7 @@ void frmMain::openEditor(int ap, int metaID) {
     connect(altPane, &frmAltPane::exportRequested, this, &frmMain::menuFileExportImage_Click);
     connect(altPane, &frmAltPane::helpRequested, this, [this] { showKeyboardAndMouse(altPane); });
     connect(altPane, &frmAltPane::consoleColoursRequested, this, &frmMain::setConsoleColours);
+    connect(altPane, &frmAltPane::playRequested, this, &frmMain::menuFilePlayInEmulator_Click);
     altPane->setConsoleColours(colourMode() == ColourMode::Console);
   }
   altPane->setFileName(QFileInfo(romPath).fileName());
@@ -219,8 +223,10 @@ void frmMain::showFileMessage(const QString& text) {
 void frmMain::menuEditPreferences_Click() {
   UserDialogs::Preferences preferences;
   preferences.showFileMessages = settings::showFileMessages();
+  preferences.emulatorCommand = settings::text("emulator/command");
   if (dialogs.editPreferences(this, preferences)) {
     settings::setShowFileMessages(preferences.showFileMessages);
+    settings::setText("emulator/command", preferences.emulatorCommand);
   }
 }
 
@@ -444,6 +450,19 @@ void frmMain::buildMenus() {
   menuFileExportPatch = addAction(menuFile, "menuFileExportPatch", "Export &Patch...");
   menuFileExportPatch->setShortcut(QKeySequence("Ctrl+Shift+E"));
   connect(menuFileExportPatch, &QAction::triggered, this, &frmMain::menuFileExportPatch_Click);
+  menuFileExportPreviewRom =
+      addAction(menuFile, "menuFileExportPreviewRom", "Export Pre&view ROM...");
+  menuFileExportPreviewRom->setStatusTip(
+      "An image that boots in any emulator and shows this field and batter's view");
+  connect(menuFileExportPreviewRom, &QAction::triggered, this,
+          &frmMain::menuFileExportPreviewRom_Click);
+  menuFile->addSeparator();
+  menuFilePlayInEmulator = addAction(menuFile, "menuFilePlayInEmulator", "Play in &Emulator");
+  menuFilePlayInEmulator->setShortcut(QKeySequence("F5"));
+  menuFilePlayInEmulator->setStatusTip(
+      "Starts the emulator on a copy of the image as it is, unsaved edits included");
+  connect(menuFilePlayInEmulator, &QAction::triggered, this,
+          &frmMain::menuFilePlayInEmulator_Click);
   menuFile->addSeparator()->setObjectName("sep0");
   menuFileExit = addAction(menuFile, "menuFileExit", "E&xit");
   menuFileExit->setShortcut(QKeySequence("Ctrl+Q"));
@@ -522,6 +541,8 @@ void frmMain::enableMenus(bool enabled) {
   menuFileImportField->setEnabled(enabled);
   menuFileImportBatView->setEnabled(enabled);
   menuFileExportPatch->setEnabled(enabled);
+  menuFileExportPreviewRom->setEnabled(enabled);
+  menuFilePlayInEmulator->setEnabled(enabled);
   findChild<QMenu*>("menuFileExportImage")->menuAction()->setEnabled(enabled);
   menuEdit->menuAction()->setEnabled(enabled);
   menuView->menuAction()->setEnabled(enabled);
@@ -813,6 +834,49 @@ void frmMain::menuFileExportPatch_Click() {
     return;
   }
   statusBar()->showMessage(QString("Wrote %1").arg(name), 5000);
+}
+
+void frmMain::menuFilePlayInEmulator_Click() {
+  if (!rom.isLoaded()) {
+    return;
+  }
+  QString problem;
+  switch (emulator.play(romImage, QFileInfo(romPath).fileName(), configuredEmulatorCommand(),
+                        &problem)) {
+    case EmulatorLauncher::Result::Started:
+      statusBar()->showMessage(QString("Playing %1 in the emulator, unsaved edits included")
+                                   .arg(QFileInfo(romPath).fileName()),
+                               5000);
+      break;
+    case EmulatorLauncher::Result::NoEmulator:
+      showMessage(problem +
+                  "\n\nInstall an NES emulator from Debian's packages fceux, nestopia or "
+                  "mednafen (for example: sudo apt install fceux), or set the command of your "
+                  "emulator in Edit > Preferences.");
+      break;
+    case EmulatorLauncher::Result::NotWritten:
+      showMessage(problem);
+      break;
+  }
+}
+
+void frmMain::menuFileExportPreviewRom_Click() {
+  const QString path = dialogs.saveFileName(this, dialogDirectory,
+                                            QFileInfo(romPath).completeBaseName() + "-preview.nes",
+                                            "NES ROM (*.nes)");
+  if (path.isEmpty() || refuseToOverwriteRom(path)) {
+    return;
+  }
+  const QString name = QFileInfo(path).fileName();
+  std::string reason;
+  if (writeWholeFile(path.toStdString(), makePreviewRom(romImage), &reason) != 0) {
+    showMessage(QString("%1 was not written.\n\n%2.").arg(name, QString::fromStdString(reason)));
+    return;
+  }
+  statusBar()->showMessage(QString("Wrote %1: it boots in any emulator and shows this field and "
+                                   "batter's view")
+                               .arg(name),
+                           5000);
 }
 
 bool frmMain::refuseToOverwriteRom(const QString& path) {

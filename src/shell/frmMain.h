@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/emulator_launcher.h"
 #include "platform/menu_items.h"
 #include "screens/field_views.h"
 #include "screens/map_editing.h"
@@ -51,6 +52,8 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   const QString& loadedPath() const { return romPath; }
   // The image with its file and its edit history.
   const RomDocument& document() const { return rom; }
+  // What Play in Emulator started.
+  const EmulatorLauncher& emulatorLauncher() const { return emulator; }
   std::uint8_t selectedMetatileNumber() const { return selectedMetatile; }
 
   // Loads `path` as "Load Rom" does once a file has been chosen: on success
@@ -172,6 +175,12 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void menuHelpAbout_Click();
   void menuFileExportImage_Click(int view);
   void menuFileExportPatch_Click();
+  // File > Play in Emulator: the image as it is, in the emulator, from a
+  // private copy.
+  void menuFilePlayInEmulator_Click();
+  // File > Export Preview ROM: the viewer image with this image's field and
+  // batter's view.
+  void menuFileExportPreviewRom_Click();
   // File > Import Picture as Field or as Batter's View: a PNG file fitted
   // to the view, shown with its figures, applied as one step.
   void menuFileImportPicture_Click(ImportTarget target);
@@ -229,6 +238,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   // The map pixel under the pointer, while it is over the map.
   std::optional<MapCell> pointerCell;
   QPointer<frmAltPane> altPane;
+  EmulatorLauncher emulator;
 
   // The field palette, the decoded tiles (tilePixels), the four palette
   // surfaces (picPatTbl, never shown), the map, the metatile table and the
@@ -263,6 +273,8 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QAction* menuFileSaveRom = nullptr;
   QAction* menuFileExit = nullptr;
   QAction* menuFileExportPatch = nullptr;
+  QAction* menuFileExportPreviewRom = nullptr;
+  QAction* menuFilePlayInEmulator = nullptr;
   QAction* menuFileImportField = nullptr;
   QAction* menuFileImportBatView = nullptr;
   QAction* menuEditUndo = nullptr;

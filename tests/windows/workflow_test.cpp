@@ -821,7 +821,7 @@ class WorkflowTest : public test::WindowFixture {
     QCOMPARE(window->statusBar()->currentMessage(), QString("File saved!"));
     // Preferences shows the setting as it is and turns it back on.
     dialogs->dontShowAgain = false;
-    dialogs->preferencesAnswer = UserDialogs::Preferences{true};
+    dialogs->preferencesAnswer = UserDialogs::Preferences{true, QString()};
     action("menuEditPreferences")->trigger();
     QCOMPARE(dialogs->preferencesShown.size(), std::size_t{1});
     QVERIFY(!dialogs->preferencesShown.back().showFileMessages);
