@@ -2,13 +2,13 @@
 # Takes the README's screenshots: the editor in a real window under Xvfb, on
 # the demo ROM image, with the field grid, a selection and a paste shown.
 #   tools/screenshot.sh [FOLDER]      (run `make run` or `make test` first to build)
-# It writes main-window.png, editor-metatiles.png, editor-batview.png and
-# import-picture.png.
+# It writes main-window.png, editor-metatiles.png, editor-batview.png,
+# import-picture.png and emulator.png (the editor beside fceux after F5).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$(realpath "${1:-docs}")"
 build="${BUILD_DIR:-build}"
-for p in xvfb xauth xdotool imagemagick x11-utils; do
+for p in xvfb xauth xdotool imagemagick x11-utils fceux; do
   dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing="${missing:-} $p"
 done
 if [ -n "${missing:-}" ]; then
@@ -99,5 +99,35 @@ xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
   xdotool windowfocus --sync "$dialog"
   xdotool key Escape
   kill $editor
+  wait $editor || true
+  # A first start again: View > Console Colours (F6), then File > Play in
+  # Emulator (F5), the emulator placed beside the editor.
+  export XDG_CONFIG_HOME=$(mktemp -d)
+  "$build/src/tarvo-field-editor" "$build/demo.nes" &
+  editor=$!
+  for i in $(seq 1 100); do
+    xdotool search --name "demo.nes" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  sleep 1
+  xdotool key Return                      # "File loaded!"
+  sleep 0.5
+  main=$(xdotool search --name "demo.nes" | head -1)
+  xdotool windowmove "$main" 0 0
+  xdotool windowfocus --sync "$main"
+  xdotool key F6 F5
+  for i in $(seq 1 100); do
+    xdotool search --onlyvisible --name "^FCEUX" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  emulator=$(xdotool search --onlyvisible --name "^FCEUX" | head -1)
+  xdotool windowmove "$emulator" 816 0
+  sleep 3
+  width=$((816 + $(xwininfo -id "$emulator" | sed -n "s/.*Width: //p")))
+  height=$(xwininfo -id "$main" | sed -n "s/.*Height: //p")
+  import -window root -crop "${width}x${height}+0+0" +repage "$shots/emulator.png"
+  kill $editor
+  wait $editor || true
+  rm -rf "$XDG_CONFIG_HOME"
 ' "$build" "$out"
 echo "Wrote the screenshots to $out"
