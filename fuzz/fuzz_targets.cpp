@@ -94,8 +94,10 @@ void romViews(const std::uint8_t* data, std::size_t size) {
   const ByteArray original = rom;
 
   // The main window.
+  // Either colour mode, by the image's first byte.
+  const ColourMode mode = size > 0 && (data[0] & 1) != 0 ? ColourMode::Console : ColourMode::Editor;
   BankGraphics field;
-  loadBankGraphics(field, rom, rom::kFieldChrBank, rom::kFieldPalette, ColourMode::Editor);
+  loadBankGraphics(field, rom, rom::kFieldChrBank, rom::kFieldPalette, mode);
   Surface table(512, 512);
   drawMetatileTable(table, rom, field.surfaces, 0);
   Surface map(768, 768);
@@ -112,9 +114,10 @@ void romViews(const std::uint8_t* data, std::size_t size) {
   (void)batViewTileUsage(rom);
 
   // The editor window in both modes, with everything it draws.
-  for (const int mode : {0, 1}) {
+  for (const int paneMode : {0, 1}) {
     TileEditor editor(rom);
-    editor.initGUI(mode, size > 0 ? data[0] : 0);
+    editor.setColourMode(mode);
+    editor.initGUI(paneMode, size > 0 ? data[0] : 0);
     editor.setShowUnused(true);
     editor.patternTablePress(255, 255);
     editor.nextPalette();
@@ -127,7 +130,7 @@ void romViews(const std::uint8_t* data, std::size_t size) {
   // only slow the fuzzer down).
   for (const View view : {View::FieldChr, View::BatViewChr}) {
     ByteArray png;
-    FUZZ_CHECK(encodeViewPng(rom, view, size > 1 ? data[1] : 0, png));
+    FUZZ_CHECK(encodeViewPng(rom, view, size > 1 ? data[1] : 0, png, nullptr, mode));
   }
   // Drawing never writes into the image.
   FUZZ_CHECK(rom == original);

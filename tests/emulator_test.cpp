@@ -77,7 +77,8 @@ const std::vector<Step>& script() {
   return steps;
 }
 
-// Presses last 3 frames and leave 15 for the picture to be complete.
+// A press lasts 3 frames, and the picture must be complete 15 frames after
+// it began.
 constexpr const char* kLuaPrelude = R"(
 local function wait(n) for i = 1, n do emu.frameadvance() end end
 local function press(button, times)
@@ -85,7 +86,7 @@ local function press(button, times)
     local buttons = {}
     buttons[button] = true
     for j = 1, 3 do joypad.set(1, buttons); emu.frameadvance() end
-    wait(15)
+    wait(12)
   end
 end
 local function hold(button, frames)
