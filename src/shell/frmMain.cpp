@@ -121,7 +121,8 @@ void frmMain::openEditor(int ap, int metaID) {
     connect(altPane, &frmAltPane::saveRequested, this, [this] { saveRom(); });
     connect(altPane, &frmAltPane::exportRequested, this, &frmMain::menuFileExportImage_Click);
     connect(altPane, &frmAltPane::helpRequested, this, [this] { showKeyboardAndMouse(altPane); });
-    connect(altPane, &frmAltPane::consoleColoursRequested, this, &frmMain::setConsoleColours);
+    connect(altPane, &frmAltPane::consoleColoursRequested, this,
+            &frmMain::menuViewConsoleColours_Click);
     connect(altPane, &frmAltPane::playRequested, this, &frmMain::menuFilePlayInEmulator_Click);
     altPane->setConsoleColours(colourMode() == ColourMode::Console);
   }
@@ -498,7 +499,8 @@ void frmMain::buildMenus() {
   menuViewConsoleColours->setShortcut(QKeySequence("F6"));
   menuViewConsoleColours->setStatusTip(
       "Pixel value 0 of every sub-palette in the palette's first colour, as the console shows it");
-  connect(menuViewConsoleColours, &QAction::triggered, this, &frmMain::setConsoleColours);
+  connect(menuViewConsoleColours, &QAction::triggered, this,
+          &frmMain::menuViewConsoleColours_Click);
   menuView->addSeparator();
   zoomItems = addZoomItems(menuView, [this](int step) {
     setViewZoom(zoomTarget(), step == 0 ? 1 : zoomTarget()->zoom() + step);
@@ -696,8 +698,12 @@ void frmMain::showPalette() {
   showSubPaletteColours();
 }
 
-void frmMain::setConsoleColours(bool on) {
+void frmMain::menuViewConsoleColours_Click(bool on) {
   settings::setFlag("view/consoleColours", on);
+  setConsoleColours(on);
+}
+
+void frmMain::setConsoleColours(bool on) {
   menuViewConsoleColours->setChecked(on);
   lblConsoleColours->setVisible(on);
   const ColourMode mode = on ? ColourMode::Console : ColourMode::Editor;

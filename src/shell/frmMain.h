@@ -198,6 +198,8 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void menuViewFieldGrid_Click();
   void menuViewMetaGrid_Click();
   void menuViewQuadGrid_Click();
+  // Console colours chosen in either window: kept in the settings too.
+  void menuViewConsoleColours_Click(bool on);
   void hscrMap_Change(int value);
   static int snapped(int value, const QScrollBar* bar, const PictureSurface* view);
   void hscrMetatiles_Change(int value);
