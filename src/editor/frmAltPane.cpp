@@ -123,10 +123,7 @@ frmAltPane::frmAltPane(EditHistory& editHistory, UserDialogs& userDialogs, QWidg
   buildMenus();
   buildTools();
   statusBar()->setObjectName("statusBar");  // before the size is taken: it takes a line
-  lblConsoleColours = new QLabel("Console colours", this);
-  lblConsoleColours->setObjectName("lblConsoleColours");
-  lblConsoleColours->hide();
-  statusBar()->insertPermanentWidget(0, lblConsoleColours);
+  lblConsoleColours = addConsoleColoursLabel(statusBar());
   // The menu bar's height at the window's width: narrower, it would wrap.
   const int menuHeight = std::max(menuBar()->heightForWidth(kClientWidth), 0);
   placeOnScreen(
@@ -372,12 +369,7 @@ void frmAltPane::buildMenus() {
   connect(menuFileSaveRom, &QAction::triggered, this, &frmAltPane::saveRequested);
   addExportImageMenu(menuFile, [this](int view) { emit exportRequested(view); });
   menuFile->addSeparator();
-  QAction* menuFilePlayInEmulator =
-      addAction(menuFile, "menuFilePlayInEmulator", "Play in &Emulator");
-  menuFilePlayInEmulator->setShortcut(QKeySequence("F5"));
-  menuFilePlayInEmulator->setStatusTip(
-      "Starts the emulator on a copy of the image as it is, unsaved edits included");
-  connect(menuFilePlayInEmulator, &QAction::triggered, this, &frmAltPane::playRequested);
+  addPlayInEmulatorItem(menuFile, [this] { emit playRequested(); });
   menuFile->addSeparator();
   QAction* menuFileClose = addAction(menuFile, "menuFileClose", "&Close");
   menuFileClose->setShortcut(QKeySequence("Ctrl+W"));
@@ -404,13 +396,8 @@ void frmAltPane::buildMenus() {
   menuViewShowUnused = addAction(menuView, "menuViewShowUnused", "Show &Unused Tiles");
   menuViewShowUnused->setCheckable(true);
   connect(menuViewShowUnused, &QAction::triggered, this, &frmAltPane::menuViewShowUnused_Click);
-  menuViewConsoleColours = addAction(menuView, "menuViewConsoleColours", "&Console Colours");
-  menuViewConsoleColours->setCheckable(true);
-  menuViewConsoleColours->setShortcut(QKeySequence("F6"));
-  menuViewConsoleColours->setStatusTip(
-      "Pixel value 0 of every sub-palette in the palette's first colour, as the console shows it");
-  connect(menuViewConsoleColours, &QAction::triggered, this,
-          [this](bool on) { emit consoleColoursRequested(on); });
+  menuViewConsoleColours =
+      addConsoleColoursItem(menuView, [this](bool on) { emit consoleColoursRequested(on); });
   menuView->addSeparator();
   zoomItems = addZoomItems(menuView, [this](int step) {
     setViewZoom(zoomTarget(), step == 0 ? 1 : zoomTarget()->zoom() + step);

@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 #include <string>
 
 #include "screens/view_transform.h"
@@ -84,6 +86,32 @@ void showUndoNames(QAction* undo, QAction* redo, const std::string& undoName,
   redo->setText(caption("&Redo", redoName));
   undo->setStatusTip(QString::fromStdString(undoName));
   redo->setStatusTip(QString::fromStdString(redoName));
+}
+
+QAction* addConsoleColoursItem(QMenu* view, const std::function<void(bool on)>& chosen) {
+  QAction* item = addNamedAction(view, "menuViewConsoleColours", "&Console Colours");
+  item->setCheckable(true);
+  item->setShortcut(QKeySequence("F6"));
+  item->setStatusTip(
+      "Pixel value 0 of every sub-palette in the palette's first colour, as the console shows it");
+  QObject::connect(item, &QAction::triggered, view, [chosen](bool on) { chosen(on); });
+  return item;
+}
+
+QAction* addPlayInEmulatorItem(QMenu* file, const std::function<void()>& chosen) {
+  QAction* item = addNamedAction(file, "menuFilePlayInEmulator", "Play in &Emulator");
+  item->setShortcut(QKeySequence("F5"));
+  item->setStatusTip("Starts the emulator on a copy of the image as it is, unsaved edits included");
+  QObject::connect(item, &QAction::triggered, file, [chosen] { chosen(); });
+  return item;
+}
+
+QLabel* addConsoleColoursLabel(QStatusBar* bar) {
+  auto* label = new QLabel("Console colours", bar);
+  label->setObjectName("lblConsoleColours");
+  label->hide();
+  bar->insertPermanentWidget(0, label);
+  return label;
 }
 
 }  // namespace tarvo

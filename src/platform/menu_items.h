@@ -7,7 +7,9 @@
 #include <string>
 
 class QAction;
+class QLabel;
 class QMenu;
+class QStatusBar;
 
 namespace tarvo {
 
@@ -46,5 +48,12 @@ void showUndoNames(QAction* undo, QAction* redo, const std::string& undoName,
                    const std::string& redoName);
 
 ZoomItems addZoomItems(QMenu* menu, const std::function<void(int step)>& zoomBy);
+
+// View > Console Colours (F6), a check item; `chosen` gets its new state.
+QAction* addConsoleColoursItem(QMenu* view, const std::function<void(bool on)>& chosen);
+// File > Play in Emulator (F5).
+QAction* addPlayInEmulatorItem(QMenu* file, const std::function<void()>& chosen);
+// The status bar's "Console colours", hidden until console colours are on.
+QLabel* addConsoleColoursLabel(QStatusBar* bar);
 
 }  // namespace tarvo

@@ -79,10 +79,7 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
   enableViews(false);
   createGridLines();
   statusBar()->setObjectName("statusBar");
-  lblConsoleColours = new QLabel("Console colours", this);
-  lblConsoleColours->setObjectName("lblConsoleColours");
-  lblConsoleColours->hide();
-  statusBar()->insertPermanentWidget(0, lblConsoleColours);
+  lblConsoleColours = addConsoleColoursLabel(statusBar());
   setAcceptDrops(true);
   connect(&emulator, &EmulatorLauncher::failed, this,
           [this](const QString& message) { statusBar()->showMessage(message, 10000); });
@@ -458,12 +455,8 @@ void frmMain::buildMenus() {
   connect(menuFileExportPreviewRom, &QAction::triggered, this,
           &frmMain::menuFileExportPreviewRom_Click);
   menuFile->addSeparator();
-  menuFilePlayInEmulator = addAction(menuFile, "menuFilePlayInEmulator", "Play in &Emulator");
-  menuFilePlayInEmulator->setShortcut(QKeySequence("F5"));
-  menuFilePlayInEmulator->setStatusTip(
-      "Starts the emulator on a copy of the image as it is, unsaved edits included");
-  connect(menuFilePlayInEmulator, &QAction::triggered, this,
-          &frmMain::menuFilePlayInEmulator_Click);
+  menuFilePlayInEmulator =
+      addPlayInEmulatorItem(menuFile, [this] { menuFilePlayInEmulator_Click(); });
   menuFile->addSeparator()->setObjectName("sep0");
   menuFileExit = addAction(menuFile, "menuFileExit", "E&xit");
   menuFileExit->setShortcut(QKeySequence("Ctrl+Q"));
@@ -494,13 +487,8 @@ void frmMain::buildMenus() {
   menuViewQuadGrid = addAction(menuView, "menuViewQuadGrid", "Show &Quadrant Grid");
   menuViewQuadGrid->setCheckable(true);
   menuViewQuadGrid->setShortcut(QKeySequence("Ctrl+Alt+G"));
-  menuViewConsoleColours = addAction(menuView, "menuViewConsoleColours", "&Console Colours");
-  menuViewConsoleColours->setCheckable(true);
-  menuViewConsoleColours->setShortcut(QKeySequence("F6"));
-  menuViewConsoleColours->setStatusTip(
-      "Pixel value 0 of every sub-palette in the palette's first colour, as the console shows it");
-  connect(menuViewConsoleColours, &QAction::triggered, this,
-          &frmMain::menuViewConsoleColours_Click);
+  menuViewConsoleColours =
+      addConsoleColoursItem(menuView, [this](bool on) { menuViewConsoleColours_Click(on); });
   menuView->addSeparator();
   zoomItems = addZoomItems(menuView, [this](int step) {
     setViewZoom(zoomTarget(), step == 0 ? 1 : zoomTarget()->zoom() + step);

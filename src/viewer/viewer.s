@@ -82,6 +82,8 @@ fqy:        .res 1
 attribute:  .res 1
 directions: .res 1
 changed:    .res 1
+data_bank:  .res 1      ; the program bank a screen's data lies in
+chr_bank:   .res 1      ; the 4 KiB CHR bank of its tiles
 
 .segment "CODE"
 
@@ -249,23 +251,16 @@ wait_frame:
 ; The field from (ox, oy): the palette, the 32 x 30 tiles and the attribute
 ; bytes.
 draw_field:
-  lda #FIELD_PALETTE_BANK
-  jsr mmc1_prg
   lda #<FIELD_PALETTE
   sta pointer
   lda #>FIELD_PALETTE
   sta pointer+1
-  jsr load_palette
   lda #FIELD_MAP_BANK
-  jsr mmc1_prg
+  sta data_bank
   lda #FIELD_CHR
-  jsr mmc1_chr0
-
-  bit PPUSTATUS
-  lda #$20
-  sta PPUADDR
-  lda #$00
-  sta PPUADDR
+  sta chr_bank
+  lda #FIELD_PALETTE_BANK
+  jsr begin_screen
   lda oy16
   asl a
   sta fy
@@ -412,23 +407,16 @@ add_quadrant:
 ; The batter's view: its palette and its whole name table; every attribute
 ; byte 0, so every tile shows sub-palette 0.
 draw_batview:
-  lda #BATVIEW_PALETTE_BANK
-  jsr mmc1_prg
   lda #<BATVIEW_PALETTE
   sta pointer
   lda #>BATVIEW_PALETTE
   sta pointer+1
-  jsr load_palette
   lda #BATVIEW_NAMES_BANK
-  jsr mmc1_prg
+  sta data_bank
   lda #BATVIEW_CHR
-  jsr mmc1_chr0
-
-  bit PPUSTATUS
-  lda #$20
-  sta PPUADDR
-  lda #$00
-  sta PPUADDR
+  sta chr_bank
+  lda #BATVIEW_PALETTE_BANK
+  jsr begin_screen
   lda #<BATVIEW_NAMES
   sta pointer
   lda #>BATVIEW_NAMES
@@ -455,6 +443,23 @@ draw_batview:
   sta PPUDATA
   dex
   bne @attributes
+  rts
+
+; Loads the palette at `pointer` of program bank A, then switches in program
+; bank `data_bank` and CHR bank `chr_bank` and points the PPU at the name
+; table's first byte.
+begin_screen:
+  jsr mmc1_prg
+  jsr load_palette
+  lda data_bank
+  jsr mmc1_prg
+  lda chr_bank
+  jsr mmc1_chr0
+  bit PPUSTATUS
+  lda #$20
+  sta PPUADDR
+  lda #$00
+  sta PPUADDR
   rts
 
 ; The 16 bytes at `pointer` into the background palette.
