@@ -28,16 +28,21 @@ trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
   set -e
   build=$0; shots=$1
-  "$build/src/tarvo-field-editor" "$build/demo.nes" &
-  editor=$!
-  for i in $(seq 1 100); do
-    xdotool search --name "Tarvo-Field Editor" >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  sleep 1
-  xdotool key Return                      # "File loaded!"
-  sleep 0.5
-  main=$(xdotool search --name "demo.nes" | head -1)
+  # The editor on the demo, once "File loaded!" is answered: its pid in
+  # $editor, its main window in $main.
+  start_editor() {
+    "$build/src/tarvo-field-editor" "$build/demo.nes" &
+    editor=$!
+    for i in $(seq 1 100); do
+      xdotool search --name "demo.nes" >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    sleep 1
+    xdotool key Return                    # "File loaded!"
+    sleep 0.5
+    main=$(xdotool search --name "demo.nes" | head -1)
+  }
+  start_editor
   # A larger window, the field at 2x about its centre, the field grid, and
   # the pointer over a cell.
   xdotool windowsize "$main" 1100 1000
@@ -103,16 +108,7 @@ xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
   # A first start again: View > Console Colours (F6), then File > Play in
   # Emulator (F5), the emulator placed beside the editor.
   export XDG_CONFIG_HOME=$(mktemp -d)
-  "$build/src/tarvo-field-editor" "$build/demo.nes" &
-  editor=$!
-  for i in $(seq 1 100); do
-    xdotool search --name "demo.nes" >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  sleep 1
-  xdotool key Return                      # "File loaded!"
-  sleep 0.5
-  main=$(xdotool search --name "demo.nes" | head -1)
+  start_editor
   xdotool windowmove "$main" 0 0
   xdotool windowfocus --sync "$main"
   xdotool key F6 F5

@@ -492,38 +492,21 @@ read_pad:
   bcc :-
   rts
 
-; MMC1 registers take five writes of one bit each, lowest first.
-mmc1_control:
+; MMC1 registers take five writes of one bit each, lowest first: A to the
+; register.
+.macro write_mmc1 register
   ldx #5
-: sta MMC1_CONTROL
+: sta register
   lsr a
   dex
   bne :-
   rts
+.endmacro
 
-mmc1_chr0:
-  ldx #5
-: sta MMC1_CHR0
-  lsr a
-  dex
-  bne :-
-  rts
-
-mmc1_chr1:
-  ldx #5
-: sta MMC1_CHR1
-  lsr a
-  dex
-  bne :-
-  rts
-
-mmc1_prg:
-  ldx #5
-: sta MMC1_PRG
-  lsr a
-  dex
-  bne :-
-  rts
+mmc1_control: write_mmc1 MMC1_CONTROL
+mmc1_chr0:    write_mmc1 MMC1_CHR0
+mmc1_chr1:    write_mmc1 MMC1_CHR1
+mmc1_prg:     write_mmc1 MMC1_PRG
 
 nmi:
   inc frame
