@@ -157,6 +157,7 @@ EmulatorLauncher::Result EmulatorLauncher::play(const ByteArray& image, const QS
     return Result::NotWritten;
   }
   copyPath_ = copy;
+  programName_ = QFileInfo(program).fileName();
 
   auto* process = new QProcess(this);
   process_ = process;
@@ -166,7 +167,7 @@ EmulatorLauncher::Result EmulatorLauncher::play(const ByteArray& image, const QS
   process->setStandardOutputFile(QProcess::nullDevice());
   auto errors = std::make_shared<QByteArray>();
   auto clock = std::make_shared<QElapsedTimer>();
-  const QString name = QFileInfo(program).fileName();
+  const QString name = programName_;
   connect(process, &QProcess::readyReadStandardError, this, [process, errors] {
     errors->append(process->readAllStandardError());
     if (errors->size() > kErrorTail) {

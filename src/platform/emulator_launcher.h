@@ -64,6 +64,8 @@ class EmulatorLauncher : public QObject {
   // The emulator started last, while it runs, and the copy it was given.
   bool running() const;
   QString copyPath() const { return copyPath_; }
+  // The emulator's program, as found for the last play ("fceux").
+  QString programName() const { return programName_; }
   QString folder() const { return folder_ ? folder_->path() : QString(); }
 
  signals:
@@ -79,6 +81,7 @@ class EmulatorLauncher : public QObject {
   std::unique_ptr<QTemporaryDir> folder_;
   QProcess* process_ = nullptr;
   QString copyPath_;
+  QString programName_;
   int plays_ = 0;
 };
 

@@ -838,8 +838,8 @@ void frmMain::menuFilePlayInEmulator_Click() {
   switch (emulator.play(romImage, QFileInfo(romPath).fileName(), configuredEmulatorCommand(),
                         &problem)) {
     case EmulatorLauncher::Result::Started:
-      statusBar()->showMessage(QString("Playing %1 in the emulator, unsaved edits included")
-                                   .arg(QFileInfo(romPath).fileName()),
+      statusBar()->showMessage(QString("Playing %1 in %2, unsaved edits included")
+                                   .arg(QFileInfo(romPath).fileName(), emulator.programName()),
                                5000);
       break;
     case EmulatorLauncher::Result::NoEmulator:

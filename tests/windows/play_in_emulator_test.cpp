@@ -109,6 +109,8 @@ class PlayInEmulatorTest : public test::WindowFixture {
     QVERIFY(window->isWindowModified());
 
     QTest::keyClick(window.get(), Qt::Key_F5);
+    QCOMPARE(window->statusBar()->currentMessage(),
+             QString("Playing demo.nes in emulator, unsaved edits included"));
     QTRY_COMPARE(starts(calls).size(), 1);
     const EmulatorLauncher& launcher = window->emulatorLauncher();
     const QString copy = launcher.copyPath();
