@@ -166,7 +166,8 @@ EmulatorLauncher::Result EmulatorLauncher::play(const ByteArray& image, const QS
   process->setStandardInputFile(QProcess::nullDevice());
   process->setStandardOutputFile(QProcess::nullDevice());
   auto errors = std::make_shared<QByteArray>();
-  auto clock = std::make_shared<QElapsedTimer>();
+  QElapsedTimer clock;
+  clock.start();
   const QString name = programName_;
   connect(process, &QProcess::readyReadStandardError, this, [process, errors] {
     errors->append(process->readAllStandardError());
@@ -193,7 +194,7 @@ EmulatorLauncher::Result EmulatorLauncher::play(const ByteArray& image, const QS
           [this, process, errors, clock, name, forget](int code, QProcess::ExitStatus status) {
             errors->append(process->readAllStandardError());
             const bool endedByUs = process->property("ending").toBool();
-            if (!endedByUs && clock->elapsed() < kGraceMilliseconds &&
+            if (!endedByUs && clock.elapsed() < kGraceMilliseconds &&
                 (status == QProcess::CrashExit || code != 0)) {
               const QString line = lastLine(*errors);
               emit failed(line.isEmpty() ? QString("%1 ended with status %2").arg(name).arg(code)
@@ -201,7 +202,6 @@ EmulatorLauncher::Result EmulatorLauncher::play(const ByteArray& image, const QS
             }
             forget();
           });
-  clock->start();
   process->start();
   return Result::Started;
 }
