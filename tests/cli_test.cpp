@@ -220,6 +220,44 @@ TEST(TarvoCli, NoCommandOverwritesItsInputOrAFileItWasNotAskedToCreate) {
   EXPECT_EQ(run({"export", game, "batview", at("view.PNG")}).status, kExitOk);
 }
 
+// Every command that writes refuses a file without a write bit for anyone,
+// also when run as root, and leaves it as it was.
+TEST(TarvoCli, EveryCommandThatWritesRefusesAReadOnlyFile) {
+  test::TempDir dir;
+  const ByteArray rom = makeDemoRom();
+  auto at = [&](const char* name) { return (dir / name).string(); };
+  test::writeFile(dir / "game.nes", rom);
+  ASSERT_EQ(run({"export", at("game.nes"), "field", at("field.png")}).status, kExitOk);
+  ASSERT_EQ(run({"export", at("game.nes"), "field-chr", at("tiles.png")}).status, kExitOk);
+  ByteArray edited = rom;
+  edited[static_cast<std::size_t>(rom::kFieldMap.offset)] ^= 1;
+  test::writeFile(dir / "edited.nes", edited);
+  ASSERT_EQ(run({"patch", "make", at("game.nes"), at("edited.nes"), at("fix.ips")}).status,
+            kExitOk);
+  const std::vector<std::vector<std::string>> writes{
+      {"demo", "--force", at("locked")},
+      {"export", at("game.nes"), "field", at("locked.png")},
+      {"preview-rom", at("game.nes"), at("locked")},
+      {"patch", "make", at("game.nes"), at("edited.nes"), at("locked.ips")},
+      {"patch", "apply", at("game.nes"), at("fix.ips"), at("locked")},
+      {"import-chr", at("locked"), "field", at("tiles.png")},
+      {"import-picture", at("locked"), "field", at("field.png")},
+  };
+  for (const std::vector<std::string>& args : writes) {
+    SCOPED_TRACE(testing::PrintToString(args));
+    const std::string& target =
+        args[0] == "import-chr" || args[0] == "import-picture" ? args[1] : args.back();
+    std::filesystem::remove(target);
+    test::writeFile(target, rom);
+    std::filesystem::permissions(
+        target, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    const CliRun result = run(args);
+    EXPECT_EQ(result.status, kExitFailure);
+    EXPECT_NE(result.err.find("The file is read-only"), std::string::npos) << result.err;
+    EXPECT_EQ(test::readFile(target), rom);
+  }
+}
+
 // Each view's PNG holds exactly the surface's colours, as 8-bit RGB.
 TEST(TarvoCliExport, WritesEveryViewPixelForPixel) {
   test::TempDir dir;

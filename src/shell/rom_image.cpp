@@ -598,6 +598,11 @@ std::int16_t saveFile(const std::string& path, const ByteArray& buffer, bool kee
       return fail(reason,
                   save.facts.folder ? "It is a folder, not a file" : "It is not a regular file");
     }
+    // No write bit for anyone: its owner made it read-only, and a user the
+    // system lets write anyway (root) is refused too, by either route.
+    if ((save.facts.mode & 0222U) == 0) {
+      return fail(reason, "The file is read-only");
+    }
     error = os::openForUpdate(save.folder, save.name, old);
     if ((error == EACCES || error == EPERM) && !os::mayWrite(save.folder, save.name)) {
       return fail(reason, "The file is read-only");
