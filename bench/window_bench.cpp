@@ -32,6 +32,7 @@ class SilentDialogs : public UserDialogs {
  public:
   QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
   void message(QWidget*, const QString&, const QString&) override {}
+  void showHelp(QWidget*, const QString&, const std::vector<HelpSection>&) override {}
   SaveAnswer askToSave(QWidget*, const QString&, const QString&) override {
     return SaveAnswer::Discard;
   }

@@ -7,16 +7,16 @@
 #include <vector>
 
 #include "demo/demo_rom.h"
-#include "editor/pane_tools.h"
 #include "editor/tile_editor.h"
+#include "editor/tile_edits.h"
 #include "gfx/png_image.h"
 #include "screens/batview_renderer.h"
+#include "screens/block_text.h"
 #include "screens/chr_import.h"
 #include "screens/field_renderer.h"
 #include "screens/field_views.h"
-#include "screens/map_blocks.h"
+#include "screens/grid_tools.h"
 #include "screens/map_editing.h"
-#include "screens/map_tools.h"
 #include "screens/metatile_picker.h"
 #include "screens/picture_import.h"
 #include "screens/status_text.h"
@@ -192,8 +192,18 @@ void edits(const std::uint8_t* data, std::size_t size) {
   history.addListener(&editor);
   // The windows' tools, which hold the edits of drags and strokes from press
   // to release.
-  MapTools map(rom, history);
-  PaneTools pane(editor, rom, history);
+  ImageGrid field = fieldGrid(rom);
+  GridTools map(history, field);
+  SelectedTilePixels pixels(editor);
+  GridTools pen(history, pixels);
+  ImageGrid batView = batViewGrid(rom);
+  GridTools pane(history, batView);
+  ShownMetatileCells metatile(rom, editor);
+  GridTools metatileTools(history, metatile);
+  TileEdits tileEdits(editor, history);
+  auto penOf = [&](int buttons) {
+    return buttons == kLeftButton ? editor.leftColor() : editor.rightColor();
+  };
 
   // Where the step's edit may write: the cell, tile or block it names.
   struct Range {
@@ -213,7 +223,7 @@ void edits(const std::uint8_t* data, std::size_t size) {
   };
   // The map tools other than a plain brush press write anywhere on the field.
   auto allowMapTool = [&](int x, int y) {
-    if (map.tool() == MapTool::Brush && !map.pasting()) {
+    if (map.tool() == Tool::Brush && !map.pasting()) {
       allowMapCell(x, y);
     } else {
       allowed.push_back({rom::kFieldMap.offset, rom::kFieldMap.length});
@@ -241,7 +251,9 @@ void edits(const std::uint8_t* data, std::size_t size) {
         const int x = in.coordinate(768);
         const int y = in.coordinate(768);
         if (inView) {
-          allowMapTool(x, y);
+          // A brush paints the cells on the way from the last position too.
+          allowed.push_back({rom::kFieldMap.offset, rom::kFieldMap.length});
+          allowed.push_back({rom::kFieldAttributeMap.offset, rom::kFieldAttributeMap.length});
         }
         map.move(buttons, x, y, inView, in.byte() % rom::kMetatileCount);
         break;
@@ -253,18 +265,21 @@ void edits(const std::uint8_t* data, std::size_t size) {
         const int button = in.byte() % 8;
         const int x = in.coordinate(128);
         allowTile(editor.selTile());
-        pane.tilePress(button, 0, x, in.coordinate(128));
+        const auto result = pen.press(button, 0, x, in.coordinate(128), penOf(button));
+        if (result.picked) {
+          editor.swatchPress(*result.picked, button);
+        }
         break;
       }
       case 4: {
         const int buttons = in.byte() % 8;
         const int x = in.coordinate(128);
         allowTile(editor.selTile());
-        pane.tileMove(buttons, x, in.coordinate(128));
+        pen.move(buttons, x, in.coordinate(128), true, penOf(buttons));
         break;
       }
       case 5:
-        pane.tileRelease();
+        pen.release(kLeftButton);
         break;
       case 6: {
         const int k = in.byte() % 6 - 1;  // -1 and 4 are no swatches
@@ -316,17 +331,20 @@ void edits(const std::uint8_t* data, std::size_t size) {
       }
       case 11: {
         const int x = in.coordinate(128);
-        Edit edit(history, "placement");
         allowed.push_back({rom::kMetatileTable.offset + editor.selMeta() * rom::kMetatileTiles,
                            rom::kMetatileTiles});
-        editor.metatilePress(x, in.coordinate(128));
+        metatileTools.press(kLeftButton, 0, x, in.coordinate(128), editor.selTile());
+        metatileTools.release(kLeftButton);
         break;
       }
       case 12: {
         const int x = in.coordinate(256);
         Edit edit(history, "placement");
         allowed.push_back({rom::kBatViewNameTable.offset, rom::kBatViewNameTable.length});
-        editor.batViewPress(x, in.coordinate(240));
+        const int y = in.coordinate(240);
+        if (const auto cell = batView.cellAt(x, y)) {
+          batView.setCell(cell->first, cell->second, editor.selTile());
+        }
         break;
       }
       case 13: {
@@ -364,8 +382,9 @@ void edits(const std::uint8_t* data, std::size_t size) {
         allowed.push_back({rom::kFieldMap.offset, rom::kFieldMap.length});
         switch (how % 8) {
           case 0:
-            map.setTool(static_cast<MapTool>((how >> 3) % 5));
+            map.setTool(static_cast<Tool>((how >> 3) % 5));
             map.setSubPalette(how >> 6);
+            map.setAltPicks((how & 0x20) != 0);
             break;
           case 1:
             map.escape();
@@ -378,10 +397,15 @@ void edits(const std::uint8_t* data, std::size_t size) {
             break;
           case 4:
             if (const auto block = map.copySelection()) {
-              map.startPaste(*block, mapCellAt(x, y), MapCell{0, 0});
+              std::optional<CellRect> at;
+              if (const auto cell = field.cellAt(x, y)) {
+                at = CellRect{cell->first, cell->second, 1, 1};
+              }
+              map.startPaste(*block, at, CellRect{});
             }
             break;
-          case 5:  // Alt and a press: a pick, whatever the tool
+          case 5:  // Alt and a press: a pick, whatever the tool, when Alt picks
+            map.setAltPicks(true);
             map.press(kLeftButton, 4, x, y, 0);
             break;
           default:
@@ -398,16 +422,20 @@ void edits(const std::uint8_t* data, std::size_t size) {
         allowTile(editor.selTile());
         switch (how % 8) {
           case 0:
-            pane.setTool(static_cast<PaneTool>((how >> 3) % 3));
+            pane.setTool(static_cast<Tool>((how >> 3) % 4));
+            pen.setTool(pane.tool());
             break;
           case 1:
-            pane.batViewPress(1 + (how >> 3) % 4, (how >> 5) & 4, x, y);
+            if (const auto picked =
+                    pane.press(1 + (how >> 3) % 4, (how >> 5) & 4, x, y, editor.selTile()).picked) {
+              editor.selectTile(static_cast<std::uint8_t>(*picked));
+            }
             break;
           case 2:
-            pane.batViewMove(kLeftButton, x, y);
+            pane.move(kLeftButton, x, y, true, editor.selTile());
             break;
           case 3:
-            pane.batViewRelease(kLeftButton);
+            pane.release(kLeftButton);
             break;
           case 4:
             pane.escape();
@@ -416,7 +444,7 @@ void edits(const std::uint8_t* data, std::size_t size) {
             if ((how & 8) != 0) {
               pane.selectAll();
             } else {
-              pane.deleteSelection();
+              pane.deleteSelection(editor.selTile());
             }
             break;
           case 6:
@@ -429,7 +457,8 @@ void edits(const std::uint8_t* data, std::size_t size) {
             for (std::uint8_t& b : bytes) {
               b = in.byte();
             }
-            pane.pasteTile(bytes);
+            pen.endGesture();
+            tileEdits.pasteTile(bytes);
             break;
           }
         }
@@ -437,6 +466,8 @@ void edits(const std::uint8_t* data, std::size_t size) {
       }
       default: {  // another opening: another mode or metatile
         pane.reset();
+        pen.reset();
+        metatileTools.reset();
         const int mode = in.byte() & 1;
         editor.initGUI(mode, in.byte());
         editor.metatileRefresh(in.coordinate(rom::kMetatileCount));
@@ -591,14 +622,16 @@ void mapBlockText(const std::uint8_t* data, std::size_t size) {
   const int row = static_cast<int>(data[1] % 64) - 32;
   const std::string_view text(reinterpret_cast<const char*>(data + 2), size - 2);
   // The batter's view's blocks and tiles are read by the same rules.
-  NameTableBlock cells;
+  CellBlock cells;
   std::string why;
-  if (parseNameTableBlockText(text, cells, &why)) {
-    NameTableBlock again;
-    FUZZ_CHECK(parseNameTableBlockText(nameTableBlockText(cells), again) && again == cells);
+  if (parseBlockText(batViewShape(), text, cells, &why)) {
+    CellBlock again;
+    FUZZ_CHECK(parseBlockText(batViewShape(), blockText(batViewShape(), cells), again) &&
+               again == cells);
     ByteArray rom = demo();
-    pasteNameTableBlock(rom, cells, column, row);
-    const CellRect area = nameTablePasteArea(cells, column, row);
+    ImageGrid names = batViewGrid(rom);
+    pasteBlock(names, cells, column, row);
+    const CellRect area = pasteArea(names, cells, column, row);
     for (std::size_t i = 0; i < rom.size(); ++i) {
       const auto cell = static_cast<std::int32_t>(i) - rom::kBatViewNameTable.offset;
       const bool inArea = cell >= 0 && cell < rom::kBatViewNameTable.length &&
@@ -613,20 +646,23 @@ void mapBlockText(const std::uint8_t* data, std::size_t size) {
     TileBytes again{};
     FUZZ_CHECK(parseTileText(tileText(tile), again) && again == tile);
   }
-  MapBlock block;
+  CellBlock block;
   std::string reason;
-  if (!parseMapBlockText(text, block, &reason)) {
+  if (!parseBlockText(fieldShape(), text, block, &reason)) {
     FUZZ_CHECK(!reason.empty());
     return;
   }
   FUZZ_CHECK(block.columns >= 1 && block.columns <= 24 && block.rows >= 1 && block.rows <= 24);
   // Written again, it reads back the same.
-  MapBlock again;
-  FUZZ_CHECK(parseMapBlockText(mapBlockText(block), again) && again == block);
+  CellBlock again;
+  FUZZ_CHECK(parseBlockText(fieldShape(), blockText(fieldShape(), block), again) && again == block);
+  FUZZ_CHECK(std::all_of(block.cells.begin(), block.cells.end(),
+                         [](std::uint8_t m) { return m < rom::kMetatileCount; }));
   // A paste writes the field's bytes in its area and nothing else.
   ByteArray rom = demo();
-  pasteMapBlock(rom, block, column, row);
-  const CellRect area = pasteArea(block, column, row);
+  ImageGrid grid = fieldGrid(rom);
+  pasteBlock(grid, block, column, row);
+  const CellRect area = pasteArea(grid, block, column, row);
   for (std::size_t i = 0; i < rom.size(); ++i) {
     const auto offset = static_cast<std::int32_t>(i);
     const bool map = offset >= rom::kFieldMap.offset && offset < rom::kFieldMap.end();

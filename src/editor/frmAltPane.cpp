@@ -21,6 +21,7 @@
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
 #include "platform/window_placement.h"
+#include "screens/block_picture.h"
 #include "screens/chr_import.h"
 #include "screens/grid_lines.h"
 #include "screens/status_text.h"
@@ -154,7 +155,7 @@ void frmAltPane::restoreSettings() {
 }
 
 frmAltPane::~frmAltPane() {
-  paneTools.reset();
+  resetTools();
   // The picture widgets go before the surfaces they show, which are members.
   delete takeCentralWidget();
 }
@@ -298,14 +299,14 @@ void frmAltPane::buildControls() {
   // The status bar follows the pointer.
   connect(picPatternTable, &PictureSurface::moved, this,
           [this](int, int, int x, int y) { showStatus(patternTableStatus(tiles.bank(), x, y)); });
-  connect(pic_4x4metatile, &PictureSurface::moved, this, [this](int, int, int x, int y) {
-    showStatus(metatileCellStatus(romImage, tiles.selMeta(), x, y));
-  });
+  connect(pic_4x4metatile, &PictureSurface::moved, this, &frmAltPane::pic_4x4metatile_MouseMove);
   connect(picBatView, &PictureSurface::moved, this, &frmAltPane::picBatView_MouseMove);
-  connect(picBatView, &PictureSurface::released, this, [this](int button, int, int, int) {
-    paneTools.batViewRelease(button);
-    showToolState();
-  });
+  for (PictureSurface* view : {pic_4x4metatile, picBatView}) {
+    connect(view, &PictureSurface::released, this, [this](int button, int, int, int) {
+      cellTools.release(button);
+      showToolState();
+    });
+  }
   for (PictureSurface* view : {picPatternTable, picSelectedTile, pic_4x4metatile, picBatView}) {
     connect(view, &PictureSurface::left, this, [this] {
       pointerCell.reset();
@@ -411,13 +412,20 @@ void frmAltPane::buildMenus() {
 }
 
 void frmAltPane::initGUI(int ap, int metaID) {
-  paneTools.reset();
+  resetTools();
+  setAltPicks(settings::flag(settings::kAltPicksKey, false));
   pastePicture.reset();
   tiles.initGUI(ap, metaID);
+  const bool batView = tiles.paneMode() == 1;
+  if (batView) {
+    cellTools.setGrid(batViewCells);
+  } else {
+    cellTools.setGrid(metatileCells);
+  }
   // A rectangle selection is for the batter's view.
-  toolActions[static_cast<std::size_t>(PaneTool::Select)]->setEnabled(tiles.paneMode() == 1);
-  if (tiles.paneMode() == 0 && paneTools.tool() == PaneTool::Select) {
-    chooseTool(PaneTool::Brush);
+  toolActions[static_cast<std::size_t>(Tool::Select)]->setEnabled(batView);
+  if (!batView && cellTools.tool() == Tool::Select) {
+    chooseTool(Tool::Brush);
   }
   showToolState();
   if (tiles.showUnused() != menuViewShowUnused->isChecked()) {
@@ -446,9 +454,9 @@ void frmAltPane::initGUI(int ap, int metaID) {
 
 void frmAltPane::imageChanged(const ImageDamage& damage) {
   tiles.imageChanged(damage);
-  if (paneTools.pasting() && (damage.batViewPalette || damage.batViewTiles.any())) {
+  if (cellTools.pasting() && (damage.batViewPalette || damage.batViewTiles.any())) {
     // The block's tiles or colours changed under the preview.
-    pastePicture = blockPicture(paneTools.pasteBlock());
+    pastePicture = batViewBlockPicture(romImage, cellTools.pasteBlock(), tiles.picPatTbl);
     ++pastePictureVersion;
     showToolState();
   }
@@ -513,8 +521,8 @@ void frmAltPane::setConsoleColours(bool on) {
   }
   tiles.setColourMode(mode);
   showSubPalette();
-  if (paneTools.pasting()) {
-    pastePicture = blockPicture(paneTools.pasteBlock());
+  if (cellTools.pasting()) {
+    pastePicture = batViewBlockPicture(romImage, cellTools.pasteBlock(), tiles.picPatTbl);
     ++pastePictureVersion;
     showToolState();
   }
@@ -540,25 +548,7 @@ void frmAltPane::picPatternTable_MouseDown(int, int, int x, int y) {
 }
 
 void frmAltPane::picPatternTable_MouseUp(int, int, int x, int y) {
-  Edit edit(history, "Copy Tile");
-  tiles.patternTableRelease(x, y);
-}
-
-void frmAltPane::picSelectedTile_MouseDown(int button, int shift, int x, int y) {
-  paneTools.tilePress(button, shift, x, y);
-  if ((shift & kAltKey) != 0) {
-    showLabels();  // Alt took the pixel's colour as a pen
-  }
-  showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
-}
-
-void frmAltPane::picSelectedTile_MouseMove(int buttons, int, int x, int y) {
-  paneTools.tileMove(buttons, x, y);
-  showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
-}
-
-void frmAltPane::picSelectedTile_MouseUp(int, int, int, int) {
-  paneTools.tileRelease();
+  edits.copyTile(x, y);
 }
 
 void frmAltPane::lblnespal_tEdit_MouseDown(int index, int button) {
@@ -577,33 +567,12 @@ void frmAltPane::cmdNextPal_Click() {
 }
 
 void frmAltPane::tileButton_Click(TileOperation operation) {
-  static constexpr const char* kNames[] = {
-      "Shift Left",           "Shift Right",          "Shift Up", "Shift Down",
-      "Mirror Top to Bottom", "Mirror Left to Right", "Rotate"};
-  Edit edit(history, kNames[static_cast<int>(operation)]);
-  tiles.applyTileOperation(operation);
+  edits.applyOperation(operation);
 }
 
 void frmAltPane::hscr_meta_Change(int value) {
   tiles.metatileRefresh(value);
   showLabels();
-}
-
-void frmAltPane::pic_4x4metatile_MouseDown(int, int, int x, int y) {
-  {
-    Edit edit(history, "Place Tile in Metatile");
-    tiles.metatilePress(x, y);
-  }
-  showStatus(metatileCellStatus(romImage, tiles.selMeta(), x, y));
-}
-
-void frmAltPane::picBatView_MouseDown(int button, int shift, int x, int y) {
-  const PaneTools::Result result = paneTools.batViewPress(button, shift, x, y);
-  if (result.picked) {
-    showLabels();
-  }
-  showToolState();
-  showStatus(batViewStatus(romImage, x, y));
 }
 
 void frmAltPane::menuViewShowGrid_Click() {
@@ -631,7 +600,7 @@ void frmAltPane::Form_Unload() {
     return;
   }
   unloaded_ = true;
-  paneTools.reset();
+  resetTools();
   emit unloaded(tiles.paneMode());
 }
 
@@ -649,8 +618,7 @@ void frmAltPane::lblnespal_tEdit_DblClick(int index) {
   if (chosen < 0) {
     return;
   }
-  Edit edit(history, "Change Colour");
-  tiles.setPaletteColour(index, static_cast<std::uint8_t>(chosen));
+  edits.setColour(index, static_cast<std::uint8_t>(chosen));
 }
 
 void frmAltPane::menuEditImportTiles_Click() {
@@ -669,8 +637,7 @@ void frmAltPane::menuEditImportTiles_Click() {
         QString("%1 was not imported.\n\n%2.").arg(name, QString::fromStdString(reason)));
     return;
   }
-  Edit edit(history, "Import Tiles");
-  tiles.replaceBank(imported);
+  edits.importTiles(imported);
 }
 
 void frmAltPane::menuViewShowUnused_Click() {
@@ -796,7 +763,8 @@ void frmAltPane::setViewZoom(PictureSurface* view, int zoom, std::optional<QPoin
   lastZoomView = view;
   // Not while a stroke or a tile's drag is under way: the picture would
   // move under the pointer.
-  if (zoom != view->zoom() && !paneTools.inGesture() && !tiles.tileDrag()) {
+  if (zoom != view->zoom() && !tileTools.inGesture() && !cellTools.inGesture() &&
+      !tiles.tileDrag()) {
     const QPointF at = anchor ? *anchor : QPointF(view->width() / 2.0, view->height() / 2.0);
     const ViewTransform before = view->transform();
     const double pixelX = (at.x() + before.scrollX) * before.ratio / before.devicePerPixel();

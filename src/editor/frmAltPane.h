@@ -9,9 +9,10 @@
 #include <optional>
 #include <vector>
 
-#include "editor/pane_tools.h"
 #include "editor/tile_editor.h"
+#include "editor/tile_edits.h"
 #include "platform/menu_items.h"
+#include "screens/grid_tools.h"
 #include "shell/edit_history.h"
 
 class QAction;
@@ -46,7 +47,10 @@ class frmAltPane : public QMainWindow {
   void redrawAll();
 
   const TileEditor& editor() const { return tiles; }
-  const PaneTools& tools() const { return paneTools; }
+  // The tools on the enlarged tile, and on the metatile's or the batter's
+  // view's cells.
+  const GridTools& pixelTools() const { return tileTools; }
+  const GridTools& tools() const { return cellTools; }
 
   // Bytes of the image changed, by an edit of either window or an undo: the
   // views and labels show what that touches.
@@ -56,6 +60,9 @@ class frmAltPane : public QMainWindow {
   void showHistoryState(bool modified);
   // The name of the loaded file, for the caption.
   void setFileName(const QString& name);
+
+  // Edit > Preferences' "Alt+press picks", for both tools of this window.
+  void setAltPicks(bool on);
 
   // View > Console Colours, which the main window keeps for both windows.
   void setConsoleColours(bool on);
@@ -120,7 +127,13 @@ class frmAltPane : public QMainWindow {
   void tileButton_Click(TileOperation operation);
   void hscr_meta_Change(int value);
   void pic_4x4metatile_MouseDown(int button, int shift, int x, int y);
+  void pic_4x4metatile_MouseMove(int buttons, int shift, int x, int y);
   void picBatView_MouseDown(int button, int shift, int x, int y);
+  // A press on the metatile's or the batter's view's cells.
+  void cellPress(int button, int shift, int x, int y);
+  // The pen that `buttons` paint with on the enlarged tile.
+  int penOf(int buttons) const;
+  void resetTools();
   void menuViewShowGrid_Click();
   void hscrGridColor_Change(int value);
   void lblnespal_tEdit_DblClick(int index);
@@ -129,7 +142,7 @@ class frmAltPane : public QMainWindow {
 
   // The Tools menu and the Edit menu's items for copy and paste.
   void buildTools();
-  void chooseTool(PaneTool tool);
+  void chooseTool(Tool tool);
   // The selection's frame and the paste's preview on the batter's view, and
   // the tool in the status bar.
   void showToolState();
@@ -137,19 +150,23 @@ class frmAltPane : public QMainWindow {
   // After a scroll: a paste's preview stays under the pointer, which stood
   // still.
   void followBatViewPointer();
-  // `block` as the batter's view would show it at its top-left corner.
-  Surface blockPicture(const NameTableBlock& block) const;
   void menuEditCopy_Click();
   void menuEditPaste_Click();
 
   TileEditor tiles;
   EditHistory& history;
-  PaneTools paneTools{tiles, romImage, history};
+  TileEdits edits{tiles, history};
+  // The grids the tools work on, and the tools.
+  SelectedTilePixels tilePixels{tiles};
+  ShownMetatileCells metatileCells{romImage, tiles};
+  ImageGrid batViewCells = batViewGrid(romImage);
+  GridTools tileTools{history, tilePixels};
+  GridTools cellTools{history, metatileCells};
   // A paste's block as the batter's view shows it, while the paste is under
   // way; the batter's view cell under the pointer.
   std::optional<Surface> pastePicture;
   int pastePictureVersion = 0;  // one more each time it is drawn
-  std::optional<CellRect> pointerCell;
+  std::optional<std::pair<int, int>> pointerCell;
   UserDialogs& dialogs;
   QLabel* lblTileUsage = nullptr;
   QAction* menuViewShowUnused = nullptr;
@@ -157,7 +174,7 @@ class frmAltPane : public QMainWindow {
   QAction* menuEditRedo = nullptr;
   QMenu* menuEdit = nullptr;
   QMenu* menuTools = nullptr;
-  std::array<QAction*, 3> toolActions{};  // in PaneTool's order
+  std::array<QAction*, 5> toolActions{};  // in Tool's order; none for the sub-palette brush
   QAction* menuEditCopy = nullptr;
   QAction* menuEditPaste = nullptr;
   QAction* menuEditDelete = nullptr;

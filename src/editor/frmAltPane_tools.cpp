@@ -14,21 +14,10 @@
 #include "platform/block_clipboard.h"
 #include "platform/menu_items.h"
 #include "platform/picture_surface.h"
-#include "screens/batview_renderer.h"
+#include "screens/block_picture.h"
 #include "screens/status_text.h"
 
 namespace tarvo {
-
-Surface frmAltPane::blockPicture(const NameTableBlock& block) const {
-  ByteArray copy = romImage;
-  pasteNameTableBlock(copy, block, 0, 0);
-  Surface view(256, 240);
-  drawBatView(view, copy, tiles.picPatTbl);
-  Surface picture(std::max(1, block.columns * rom::kTileSide),
-                  std::max(1, block.rows * rom::kTileSide));
-  picture.copyBlock(0, 0, picture.width(), picture.height(), view, 0, 0);
-  return picture;
-}
 
 void frmAltPane::buildTools() {
   menuTools = new QMenu("&Tools", this);
@@ -36,20 +25,23 @@ void frmAltPane::buildTools() {
   menuBar()->insertMenu(findChild<QMenu*>("menuHelp")->menuAction(), menuTools);
   auto* group = new QActionGroup(this);
   struct Item {
-    PaneTool tool;
+    Tool tool;
     const char* name;
     const char* caption;
     const char* key;
     const char* tip;
   };
   const Item items[] = {
-      {PaneTool::Brush, "toolBrush", "&Brush", "B",
+      {Tool::Brush, "toolBrush", "&Brush", "B",
        "Brush (B): paint pixels of the enlarged tile; put the selected tile into cells"},
-      {PaneTool::Fill, "toolFill", "&Fill", "F",
+      {Tool::Fill, "toolFill", "&Fill", "F",
        "Fill (F): the joined pixels of one colour take the button's pen; in the batter's "
        "view, the joined cells of one tile take the selected tile"},
-      {PaneTool::Select, "toolSelect", "&Rectangle Select", "R",
+      {Tool::Select, "toolSelect", "&Rectangle Select", "R",
        "Rectangle select (R): drag over cells of the batter's view"},
+      {Tool::Pick, "toolPick", "&Pick", "I",
+       "Pick (I): a pixel's colour becomes the button's pen; a cell's tile becomes the "
+       "selected tile"},
   };
   for (const Item& item : items) {
     QAction* action = addNamedAction(menuTools, item.name, item.caption);
@@ -61,7 +53,7 @@ void frmAltPane::buildTools() {
     toolActions[static_cast<std::size_t>(item.tool)] = action;
     connect(action, &QAction::triggered, this, [this, tool = item.tool] { chooseTool(tool); });
   }
-  toolActions[0]->setChecked(true);
+  toolActions[static_cast<std::size_t>(Tool::Brush)]->setChecked(true);
 
   const SelectionItems edits =
       addSelectionItems(menuEdit, findChild<QAction*>("menuEditImportTiles"));
@@ -75,17 +67,19 @@ void frmAltPane::buildTools() {
   menuEditDelete = edits.remove;
   menuEditSelectAll = edits.selectAll;
   menuEditDeselect = edits.deselect;
+  letEscapeThroughMenuBar(menuBar(), menuEditDeselect);
   connect(menuEditCopy, &QAction::triggered, this, &frmAltPane::menuEditCopy_Click);
   connect(menuEditPaste, &QAction::triggered, this, &frmAltPane::menuEditPaste_Click);
-  connect(menuEditDelete, &QAction::triggered, this, [this] { paneTools.deleteSelection(); });
+  connect(menuEditDelete, &QAction::triggered, this,
+          [this] { cellTools.deleteSelection(tiles.selTile()); });
   connect(menuEditSelectAll, &QAction::triggered, this, [this] {
     if (tiles.paneMode() == 1) {
-      paneTools.selectAll();
+      cellTools.selectAll();
       showToolState();
     }
   });
   connect(menuEditDeselect, &QAction::triggered, this, [this] {
-    if (paneTools.escape()) {
+    if (cellTools.escape() || tileTools.escape()) {
       showToolState();
     }
   });
@@ -95,62 +89,121 @@ void frmAltPane::buildTools() {
   statusBar()->addPermanentWidget(lblTool);
 }
 
-void frmAltPane::chooseTool(PaneTool tool) {
-  paneTools.setTool(tool);
+void frmAltPane::chooseTool(Tool tool) {
+  tileTools.setTool(tool);
+  cellTools.setTool(tool);
   toolActions[static_cast<std::size_t>(tool)]->setChecked(true);
   showToolState();
 }
 
 void frmAltPane::changeEvent(QEvent* event) {
   // A stroke or drag whose release this window will not see ends here.
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && paneTools.inGesture()) {
-    paneTools.endGesture();
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() &&
+      (tileTools.inGesture() || cellTools.inGesture())) {
+    tileTools.endGesture();
+    cellTools.endGesture();
     showToolState();
   }
   QMainWindow::changeEvent(event);
 }
 
 void frmAltPane::showToolState() {
-  const std::optional<CellRect>& selection = paneTools.selection();
+  const std::optional<CellRect>& selection = cellTools.selection();
   BlockMarks marks;
   if (selection) {
     marks.selection = pixelsOf(*selection, rom::kTileSide);
   }
-  if (paneTools.pasting() && pastePicture) {
+  if (cellTools.pasting() && pastePicture) {
     marks.paste = &*pastePicture;
     marks.pasteVersion = pastePictureVersion;
     marks.pasteAt =
-        QPoint(paneTools.pasteColumn() * rom::kTileSide, paneTools.pasteRow() * rom::kTileSide);
-    marks.pasteArea = pixelsOf(paneTools.pastePreview(), rom::kTileSide);
+        QPoint(cellTools.pasteColumn() * rom::kTileSide, cellTools.pasteRow() * rom::kTileSide);
+    marks.pasteArea = pixelsOf(cellTools.pastePreview(), rom::kTileSide);
   }
   showBlockMarks(picBatView, marks);
   const bool batView = tiles.paneMode() == 1;
   menuEditDelete->setEnabled(batView && selection.has_value());
   menuEditSelectAll->setEnabled(batView);
-  lblTool->setText(QString::fromStdString(paneTools.statusText()));
+  lblTool->setText(QString::fromStdString(cellTools.statusText()));
+}
+
+void frmAltPane::setAltPicks(bool on) {
+  tileTools.setAltPicks(on);
+  cellTools.setAltPicks(on);
+}
+
+void frmAltPane::resetTools() {
+  tileTools.reset();
+  cellTools.reset();
+}
+
+int frmAltPane::penOf(int buttons) const {
+  return buttons == kLeftButton ? tiles.leftColor() : tiles.rightColor();
+}
+
+void frmAltPane::picSelectedTile_MouseDown(int button, int shift, int x, int y) {
+  const GridTools::Result result = tileTools.press(button, shift, x, y, penOf(button));
+  if (result.picked) {
+    tiles.swatchPress(*result.picked, button);  // the pixel's colour as the button's pen
+    showLabels();
+  }
+  showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
+}
+
+void frmAltPane::picSelectedTile_MouseMove(int buttons, int, int x, int y) {
+  tileTools.move(buttons, x, y, true, penOf(buttons));
+  showStatus(selectedTileStatus(tiles.bank(), tiles.selTile(), x, y));
+}
+
+void frmAltPane::picSelectedTile_MouseUp(int button, int, int, int) {
+  tileTools.release(button);
+}
+
+void frmAltPane::cellPress(int button, int shift, int x, int y) {
+  const GridTools::Result result = cellTools.press(button, shift, x, y, tiles.selTile());
+  if (result.picked) {
+    tiles.selectTile(static_cast<std::uint8_t>(*result.picked));
+    showLabels();
+  }
+  showToolState();
+}
+
+void frmAltPane::pic_4x4metatile_MouseDown(int button, int shift, int x, int y) {
+  cellPress(button, shift, x, y);
+  showStatus(metatileCellStatus(romImage, tiles.selMeta(), x, y));
+}
+
+void frmAltPane::pic_4x4metatile_MouseMove(int buttons, int, int x, int y) {
+  cellTools.move(buttons, x, y, true, tiles.selTile());
+  showStatus(metatileCellStatus(romImage, tiles.selMeta(), x, y));
+}
+
+void frmAltPane::picBatView_MouseDown(int button, int shift, int x, int y) {
+  cellPress(button, shift, x, y);
+  showStatus(batViewStatus(romImage, x, y));
 }
 
 void frmAltPane::picBatView_MouseMove(int buttons, int, int x, int y) {
-  static const GridSelection grid(rom::kBatViewColumns, rom::kBatViewRows, rom::kTileSide);
-  pointerCell = grid.cellAt(x, y);
-  if (paneTools.batViewMove(buttons, x, y).marksChanged) {
+  pointerCell = batViewCells.cellAt(x, y);
+  if (cellTools.move(buttons, x, y, true, tiles.selTile()).marksChanged) {
     showToolState();
   }
   showStatus(batViewStatus(romImage, x, y));
 }
 
 void frmAltPane::followBatViewPointer() {
-  if (paneTools.pasting() && picBatView->underMouse()) {
+  if (cellTools.pasting() && picBatView->underMouse()) {
     const QPoint at = picBatView->pixelAt(picBatView->mapFromGlobal(QCursor::pos()));
     picBatView_MouseMove(0, 0, at.x(), at.y());
   }
 }
 
 void frmAltPane::menuEditCopy_Click() {
-  if (tiles.paneMode() == 1 && paneTools.selection()) {
-    const std::optional<NameTableBlock> block = paneTools.copySelection();
+  if (tiles.paneMode() == 1 && cellTools.selection()) {
+    const std::optional<CellBlock> block = cellTools.copySelection();
     if (block) {
-      putOnClipboard(kNameTableBlockMime, nameTableBlockText(*block), blockPicture(*block));
+      putOnClipboard(kNameTableBlockMime, blockText(batViewCells.shape(), *block),
+                     batViewBlockPicture(romImage, *block, tiles.picPatTbl));
       statusBar()->showMessage(QString("Copied %1 x %2 cells").arg(block->columns).arg(block->rows),
                                5000);
     }
@@ -167,15 +220,18 @@ void frmAltPane::menuEditCopy_Click() {
 
 void frmAltPane::menuEditPaste_Click() {
   if (tiles.paneMode() == 1) {
-    NameTableBlock block;
-    if (parseNameTableBlockText(clipboardText(kNameTableBlockMime), block)) {
-      pastePicture = blockPicture(block);
+    CellBlock block;
+    if (parseBlockText(batViewCells.shape(), clipboardText(kNameTableBlockMime), block)) {
+      pastePicture = batViewBlockPicture(romImage, block, tiles.picPatTbl);
       ++pastePictureVersion;
-      const GridSelection grid(rom::kBatViewColumns, rom::kBatViewRows, rom::kTileSide);
       const QPoint first = picBatView->pixelAt(QPointF(0, 0));
-      paneTools.startPaste(
-          std::move(block), pointerCell,
-          grid.clampedCellAt(first.x() + rom::kTileSide - 1, first.y() + rom::kTileSide - 1));
+      const auto [column, row] = batViewCells.clampedCellAt(first.x() + rom::kTileSide - 1,
+                                                            first.y() + rom::kTileSide - 1);
+      std::optional<CellRect> at;
+      if (pointerCell) {
+        at = CellRect{pointerCell->first, pointerCell->second, 1, 1};
+      }
+      cellTools.startPaste(std::move(block), at, CellRect{column, row, 1, 1});
       showToolState();
       return;
     }
@@ -190,7 +246,8 @@ void frmAltPane::menuEditPaste_Click() {
         8000);
     return;
   }
-  paneTools.pasteTile(bytes);
+  tileTools.endGesture();  // a step of its own, not part of a stroke under way
+  edits.pasteTile(bytes);
 }
 
 }  // namespace tarvo

@@ -5,6 +5,7 @@
 
 #include "gfx/tile_transforms.h"
 #include "screens/batview_renderer.h"
+#include "screens/edit_steps.h"
 #include "screens/field_renderer.h"
 #include "screens/tile_usage.h"
 
@@ -12,9 +13,8 @@ namespace tarvo {
 
 namespace {
 
-constexpr int kPatternCell = 16;   // pixels a tile in the pattern table view
-constexpr int kPixelCell = 16;     // pixels a tile pixel in the enlarged tile
-constexpr int kMetatileCell = 32;  // pixels a tile in the enlarged metatile
+constexpr int kPatternCell = 16;  // pixels a tile in the pattern table view
+constexpr int kPixelCell = 16;    // pixels a tile pixel in the enlarged tile
 
 bool inside(const Surface& surface, int x, int y) {
   return x >= 0 && y >= 0 && x < surface.width() && y < surface.height();
@@ -232,71 +232,22 @@ bool TileEditor::patternTableRelease(int x, int y) {
   return true;
 }
 
-bool TileEditor::pixelPress(int button, int x, int y) {
-  if (!inside(picSelectedTile, x, y) || button == 0) {
+int TileEditor::pixel(int column, int row) const {
+  if (column < 0 || row < 0 || column >= rom::kTileSide || row >= rom::kTileSide) {
+    return 0;
+  }
+  return editTiles_[static_cast<std::size_t>(selTile_ * rom::kTilePixels + row * rom::kTileSide +
+                                             column)];
+}
+
+bool TileEditor::setPixel(int column, int row, int slot) {
+  if (column < 0 || row < 0 || column >= rom::kTileSide || row >= rom::kTileSide ||
+      pixel(column, row) == (slot & 3)) {
     return false;
   }
-  const int col = x / kPixelCell;
-  const int row = y / kPixelCell;
-  lastRow_ = row;
-  penDown_ = true;
-  lastCol_ = col;
-  editTiles_[static_cast<std::size_t>(selTile_ * rom::kTilePixels + row * 8 + col)] =
-      static_cast<std::uint8_t>(button == 1 ? leftColor_ : rightColor_);
+  editTiles_[static_cast<std::size_t>(selTile_ * rom::kTilePixels + row * rom::kTileSide +
+                                      column)] = static_cast<std::uint8_t>(slot & 3);
   storeEditedTile(selTile_);
-  return true;
-}
-
-bool TileEditor::pixelMove(int buttons, int x, int y) {
-  if (!inside(picSelectedTile, x, y) || !penDown_) {
-    return false;
-  }
-  if (x / kPixelCell == lastCol_ && y / kPixelCell == lastRow_) {
-    return false;
-  }
-  return pixelPress(buttons, x, y);
-}
-
-void TileEditor::pixelRelease() {
-  lastCol_ = -1;
-  lastRow_ = -1;
-  penDown_ = false;
-}
-
-bool TileEditor::pixelFill(int button, int x, int y) {
-  if (!inside(picSelectedTile, x, y) || button == 0) {
-    return false;
-  }
-  const std::size_t first = static_cast<std::size_t>(selTile_) * rom::kTilePixels;
-  const std::uint8_t pen = static_cast<std::uint8_t>(button == 1 ? leftColor_ : rightColor_);
-  const std::uint8_t pressed =
-      editTiles_[first + static_cast<std::size_t>((y / kPixelCell) * 8 + x / kPixelCell)];
-  if (pressed == pen) {
-    return false;
-  }
-  const std::vector<bool> region = floodRegion(
-      8, 8, x / kPixelCell, y / kPixelCell,
-      [&](int px, int py) {
-        return editTiles_[first + static_cast<std::size_t>(py * 8 + px)] == pressed;
-      },
-      [](int, int) { return true; });
-  for (std::size_t i = 0; i < region.size(); ++i) {
-    if (region[i]) {
-      editTiles_[first + i] = pen;
-    }
-  }
-  storeEditedTile(selTile_);
-  return true;
-}
-
-bool TileEditor::pixelPick(int button, int x, int y) {
-  if (!inside(picSelectedTile, x, y) || button == 0) {
-    return false;
-  }
-  const std::uint8_t colour =
-      editTiles_[static_cast<std::size_t>(selTile_) * rom::kTilePixels +
-                 static_cast<std::size_t>((y / kPixelCell) * 8 + x / kPixelCell)];
-  (button == 1 ? leftColor_ : rightColor_) = colour;
   return true;
 }
 
@@ -374,28 +325,6 @@ void TileEditor::applyTileOperation(TileOperation operation) {
   storeEditedTile(selTile_);
 }
 
-bool TileEditor::metatilePress(int x, int y) {
-  if (!inside(pic_4x4metatile, x, y)) {
-    return false;
-  }
-  const int col = x / kMetatileCell;
-  const int row = y / kMetatileCell;
-  writeByte(
-      image(),
-      rom::kMetatileTable.offset + std::int64_t{selMeta_} * rom::kMetatileTiles + row * 4 + col,
-      selTile_);
-  return true;
-}
-
-bool TileEditor::batViewPress(int x, int y) {
-  if (!inside(picBatView, x, y)) {
-    return false;
-  }
-  writeByte(image(), rom::kBatViewNameTable.offset + (y / 8) * rom::kBatViewColumns + x / 8,
-            selTile_);
-  return true;
-}
-
 void TileEditor::replaceBank(const TilePixels& tiles) {
   editTiles_ = tiles;
   editTiles_.resize(static_cast<std::size_t>(rom::kBankTiles) * rom::kTilePixels, 0);
@@ -464,5 +393,30 @@ Color TileEditor::penColour(int pen) const {
   const int slot = pen == 0 ? leftColor_ : rightColor_;
   return paletteColor(shown_[static_cast<std::size_t>(selPal_ * 4 + (slot & 3))]);
 }
+
+}  // namespace tarvo
+
+namespace tarvo {
+
+namespace {
+
+GridShape selectedTileShape() {
+  GridShape shape;
+  shape.columns = rom::kTileSide;
+  shape.rows = rom::kTileSide;
+  shape.cellSide = kPixelCell;
+  shape.values = 4;
+  shape.valueName = "Colour";
+  shape.brushStep = step::kPaint;
+  return shape;
+}
+
+}  // namespace
+
+SelectedTilePixels::SelectedTilePixels(TileEditor& editor)
+    : CellGrid(selectedTileShape()), editor_(&editor) {}
+
+ShownMetatileCells::ShownMetatileCells(ByteArray& image, const TileEditor& editor)
+    : CellGrid(metatileShape()), image_(&image), editor_(&editor) {}
 
 }  // namespace tarvo

@@ -18,8 +18,9 @@
 
 #include "gfx/chr_codec.h"
 #include "gfx/tile_drawing.h"
+#include "screens/block_text.h"
+#include "screens/cell_grid.h"
 #include "screens/image_damage.h"
-#include "screens/map_blocks.h"
 #include "shell/edit_history.h"
 #include "shell/palette.h"
 #include "shell/rom_image.h"
@@ -77,21 +78,11 @@ class TileEditor : public EditHistory::Listener {
   // Selects tile `tile` as a press on it does, without starting a copy.
   void selectTile(std::uint8_t tile);
 
-  // The enlarged tile (128 x 128, 16 pixels a tile pixel): a press paints the
-  // pixel under the pointer with the left pen (button 1) or the right pen
-  // (any other button); a move with buttons held paints each cell it
-  // enters; a release ends the stroke. Return whether a pixel was painted.
-  bool pixelPress(int button, int x, int y);
-  bool pixelMove(int buttons, int x, int y);
-  void pixelRelease();
-
-  // The fill tool: the pixels of the selected tile joined side by side to the
-  // pressed one that share its colour take the pen of `button`. Returns
-  // whether a pixel changed.
-  bool pixelFill(int button, int x, int y);
-  // Alt and a press: the pressed pixel's colour becomes the pen of `button`.
-  // Returns whether a pixel was pressed.
-  bool pixelPick(int button, int x, int y);
+  // Pixel (column, row), 0 to 7 each, of the selected tile: its colour slot,
+  // and setting it (in the image at once). Setting returns whether it
+  // changed.
+  int pixel(int column, int row) const;
+  bool setPixel(int column, int row, int slot);
 
   // The selected tile's 16 bytes as the image holds them, and putting
   // others in their place (a paste). Setting returns whether a byte changed.
@@ -103,13 +94,6 @@ class TileEditor : public EditHistory::Listener {
   void nextPalette();
   void previousPalette();
   void applyTileOperation(TileOperation operation);
-
-  // Places the selected tile into the metatile cell (128 x 128 view, 32 pixels
-  // a cell) or the batter's view cell (256 x 240, 8 pixels a cell) under the
-  // pointer; the marks of unused tiles follow. Return whether a byte was
-  // written.
-  bool metatilePress(int x, int y);
-  bool batViewPress(int x, int y);
 
   // Reads the bank and the palette again from the image, keeping the
   // selection, the pens and the sub-palette, and redraws everything.
@@ -145,7 +129,6 @@ class TileEditor : public EditHistory::Listener {
   std::uint8_t selMeta() const { return selMeta_; }
   int leftColor() const { return leftColor_; }
   int rightColor() const { return rightColor_; }
-  bool penDown() const { return penDown_; }
   bool tileDrag() const { return tileDrag_; }
 
   // The colour of swatch k of the current sub-palette (the palette byte's,
@@ -189,12 +172,42 @@ class TileEditor : public EditHistory::Listener {
   std::uint8_t selMeta_ = 0;
   int leftColor_ = 0;
   int rightColor_ = 1;
-  bool penDown_ = false;
-  int lastCol_ = 0;
-  int lastRow_ = 0;
   bool tileDrag_ = false;
   bool showUnused_ = false;
   std::array<bool, 256> marked_{};  // the tiles marked unused on the view
+};
+
+// The selected tile's 8 x 8 pixels as the enlarged tile shows them, 16
+// picture pixels a pixel: colour slots 0 to 3, for the tools.
+class SelectedTilePixels : public CellGrid {
+ public:
+  explicit SelectedTilePixels(TileEditor& editor);
+  bool ready() const override { return true; }
+  int cell(int column, int row) const override { return editor_->pixel(column, row); }
+  bool setCell(int column, int row, int slot) override {
+    return editor_->setPixel(column, row, slot);
+  }
+
+ private:
+  TileEditor* editor_;
+};
+
+// The 4 x 4 cells of the metatile the editor shows, whichever that is: tile
+// numbers, 32 picture pixels a cell.
+class ShownMetatileCells : public CellGrid {
+ public:
+  ShownMetatileCells(ByteArray& image, const TileEditor& editor);
+  bool ready() const override { return cells().ready(); }
+  int cell(int column, int row) const override { return cells().cell(column, row); }
+  bool setCell(int column, int row, int tile) override {
+    return cells().setCell(column, row, tile);
+  }
+
+ private:
+  ImageGrid cells() const { return metatileGrid(*image_, editor_->selMeta()); }
+
+  ByteArray* image_;
+  const TileEditor* editor_;
 };
 
 // "0A": a tile or metatile number as the labels show it.

@@ -29,6 +29,9 @@ void setNumber(const QString& key, int value);
 bool flag(const QString& key, bool fallback);
 void setFlag(const QString& key, bool value);
 
+// Edit > Preferences' "Alt+press picks", off at a first start.
+inline constexpr const char* kAltPicksKey = "tools/altPicks";
+
 // Text under `key` ("emulator/command"); empty when none was kept.
 QString text(const QString& key);
 void setText(const QString& key, const QString& value);

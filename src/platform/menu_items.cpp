@@ -1,9 +1,12 @@
 #include "platform/menu_items.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <string>
 
@@ -73,6 +76,33 @@ SelectionItems addSelectionItems(QMenu* menu, QAction* before) {
       "Esc: cancels a paste or a selection drag, else clears the selection");
   menu->insertSeparator(before);
   return items;
+}
+
+namespace {
+
+class EscapeThroughMenuBar : public QObject {
+ public:
+  EscapeThroughMenuBar(QAction* deselect, QObject* parent) : QObject(parent), deselect_(deselect) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress && deselect_ && deselect_->isEnabled()) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        deselect_->trigger();  // and the menu bar gives the keyboard back
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QPointer<QAction> deselect_;
+};
+
+}  // namespace
+
+void letEscapeThroughMenuBar(QMenuBar* bar, QAction* deselect) {
+  bar->installEventFilter(new EscapeThroughMenuBar(deselect, bar));
 }
 
 void showUndoNames(QAction* undo, QAction* redo, const std::string& undoName,

@@ -9,6 +9,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QStatusBar;
 
 namespace tarvo {
@@ -41,6 +42,11 @@ struct SelectionItems {
   QAction* deselect = nullptr;
 };
 SelectionItems addSelectionItems(QMenu* menu, QAction* before);
+
+// Esc reaches `deselect` whatever has the keyboard: also the menu bar, which
+// keeps it after a menu opened from the keyboard was closed with Esc and
+// would take the next Esc for itself.
+void letEscapeThroughMenuBar(QMenuBar* bar, QAction* deselect);
 
 // "&Undo Paste", "&Redo Fill": the Edit menu's items name the steps they
 // would take back or do again.

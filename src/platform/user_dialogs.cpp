@@ -12,6 +12,7 @@
 
 #include "platform/colour_chooser.h"
 #include "platform/emulator_launcher.h"
+#include "platform/help_window.h"
 #include "platform/picture_import_dialog.h"
 
 namespace tarvo {
@@ -24,6 +25,11 @@ QString QtUserDialogs::openFileName(QWidget* parent, const QString& directory,
 void QtUserDialogs::message(QWidget* parent, const QString& title, const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
   box.exec();
+}
+
+void QtUserDialogs::showHelp(QWidget* parent, const QString& title,
+                             const std::vector<HelpSection>& sections) {
+  showHelpWindow(parent, title, sections);
 }
 
 UserDialogs::SaveAnswer QtUserDialogs::askToSave(QWidget* parent, const QString& title,
@@ -92,6 +98,11 @@ bool QtUserDialogs::editPreferences(QWidget* parent, Preferences& preferences) {
   emulatorLabel->setBuddy(emulator);
   layout->addWidget(emulatorLabel);
   layout->addWidget(emulator);
+  auto* altPicks = new QCheckBox("&Alt+press picks, in every tool");
+  altPicks->setObjectName("chkAltPicks");
+  altPicks->setToolTip("Off: a press ignores Shift, Ctrl and Alt; the Pick tool (I) picks");
+  altPicks->setChecked(preferences.altPicks);
+  layout->addWidget(altPicks);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   layout->addWidget(buttons);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -101,6 +112,7 @@ bool QtUserDialogs::editPreferences(QWidget* parent, Preferences& preferences) {
   }
   preferences.showFileMessages = fileMessages->isChecked();
   preferences.emulatorCommand = emulator->text().trimmed();
+  preferences.altPicks = altPicks->isChecked();
   return true;
 }
 

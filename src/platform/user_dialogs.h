@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "screens/help_text.h"
 #include "screens/picture_import.h"
 
 class QWidget;
@@ -22,6 +23,10 @@ class UserDialogs {
 
   // A message box with one OK button and no icon.
   virtual void message(QWidget* parent, const QString& title, const QString& text) = 0;
+
+  // Help: the keys and gestures, in a window that does not block the editor.
+  virtual void showHelp(QWidget* parent, const QString& title,
+                        const std::vector<HelpSection>& sections) = 0;
 
   // "Save changes to game.nes?" with Save, Discard and Cancel.
   enum class SaveAnswer { Save, Discard, Cancel };
@@ -49,6 +54,9 @@ class UserDialogs {
     // File > Play in Emulator's command, with %f for the file; empty for
     // the first emulator found.
     QString emulatorCommand;
+    // Alt and a press pick in every tool; off, a press ignores Shift, Ctrl
+    // and Alt, and the Pick tool (I) picks.
+    bool altPicks = false;
   };
   virtual bool editPreferences(QWidget* parent, Preferences& preferences) = 0;
 
@@ -70,6 +78,8 @@ class QtUserDialogs : public UserDialogs {
  public:
   QString openFileName(QWidget* parent, const QString& directory, const QString& filter) override;
   void message(QWidget* parent, const QString& title, const QString& text) override;
+  void showHelp(QWidget* parent, const QString& title,
+                const std::vector<HelpSection>& sections) override;
   SaveAnswer askToSave(QWidget* parent, const QString& title, const QString& text) override;
   bool confirm(QWidget* parent, const QString& title, const QString& text) override;
   QString saveFileName(QWidget* parent, const QString& directory, const QString& suggested,

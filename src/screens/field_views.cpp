@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "screens/block_picture.h"
 #include "screens/field_renderer.h"
 #include "screens/metatile_picker.h"
 #include "shell/rom_locations.h"
@@ -10,17 +11,8 @@ namespace tarvo {
 
 FieldViews::FieldViews(const ByteArray& rom) : tilePixels(1, 0), image_(&rom) {}
 
-Surface FieldViews::blockPicture(const MapBlock& block) const {
-  // Drawn by the field's own renderer, on a copy of the image that holds the
-  // block at the top left.
-  ByteArray copy = image();
-  pasteMapBlock(copy, block, 0, 0);
-  Surface field(768, 768);
-  drawFieldMap(field, copy, picPatTbl);
-  Surface picture(std::max(1, block.columns * rom::kMetatileSide),
-                  std::max(1, block.rows * rom::kMetatileSide));
-  picture.copyBlock(0, 0, picture.width(), picture.height(), field, 0, 0);
-  return picture;
+Surface FieldViews::blockPicture(const CellBlock& block) const {
+  return fieldBlockPicture(image(), block, picPatTbl);
 }
 
 void FieldViews::refreshGFX() {

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "gfx/tile_drawing.h"
+#include "screens/cell_blocks.h"
 #include "screens/image_damage.h"
-#include "screens/map_blocks.h"
 #include "shell/palette.h"
 #include "shell/rom_image.h"
 
@@ -44,7 +44,7 @@ class FieldViews : public EditHistory::Listener {
 
   // `block` as the field would show it at its top-left corner: the paste's
   // preview and the clipboard's picture.
-  Surface blockPicture(const MapBlock& block) const;
+  Surface blockPicture(const CellBlock& block) const;
 
   // The field palette as the image holds it.
   PaletteArray fieldPalette{};

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "gfx/surface.h"
-#include "screens/map_blocks.h"
+#include "screens/cell_grid.h"
 
 namespace tarvo {
 

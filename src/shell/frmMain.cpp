@@ -205,7 +205,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmMain::showKeyboardAndMouse(QWidget* parent) {
-  dialogs.message(parent, "Keyboard and Mouse", QString::fromStdString(keyboardAndMouseHelp()));
+  dialogs.showHelp(parent, "Keyboard and Mouse", keyboardAndMouseHelp());
 }
 
 void frmMain::showFileMessage(const QString& text) {
@@ -222,9 +222,15 @@ void frmMain::menuEditPreferences_Click() {
   UserDialogs::Preferences preferences;
   preferences.showFileMessages = settings::showFileMessages();
   preferences.emulatorCommand = settings::text("emulator/command");
+  preferences.altPicks = settings::flag(settings::kAltPicksKey, false);
   if (dialogs.editPreferences(this, preferences)) {
     settings::setShowFileMessages(preferences.showFileMessages);
     settings::setText("emulator/command", preferences.emulatorCommand);
+    settings::setFlag(settings::kAltPicksKey, preferences.altPicks);
+    mapTools.setAltPicks(preferences.altPicks);
+    if (altPane) {
+      altPane->setAltPicks(preferences.altPicks);
+    }
   }
 }
 
@@ -280,6 +286,7 @@ void frmMain::restoreSettings() {
   if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
     dialogDirectory = folder;
   }
+  mapTools.setAltPicks(settings::flag(settings::kAltPicksKey, false));
   setViewZoom(picMapRenderDest, settings::number("zoom/map", 1));
   setViewZoom(picMetaTable, settings::number("zoom/table", 1));
   lastZoomView = picMapRenderDest;

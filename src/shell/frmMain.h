@@ -13,8 +13,8 @@
 #include "platform/emulator_launcher.h"
 #include "platform/menu_items.h"
 #include "screens/field_views.h"
+#include "screens/grid_tools.h"
 #include "screens/map_editing.h"
-#include "screens/map_tools.h"
 #include "screens/picture_import.h"
 #include "shell/edit_history.h"
 #include "shell/rom_document.h"
@@ -110,9 +110,9 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   const Surface& selectedMetatilePicture() const { return field.selMetaSurface; }
 
   // The map tools, their selection and a paste under way.
-  const MapTools& tools() const { return mapTools; }
+  const GridTools& tools() const { return mapTools; }
   // Chooses a tool as its key or item does: a drag under way ends first.
-  void chooseTool(MapTool tool);
+  void chooseTool(Tool tool);
 
  signals:
   // The graphics editor window is asked for: mode `ap` (0 metatile editor,
@@ -232,8 +232,9 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QString dialogDirectory;
   std::uint8_t selectedMetatile = 0;
   RomDocument rom{romImage};
-  // The brush (which holds curMapCol and curMapRow) and the other tools.
-  MapTools mapTools{romImage, rom.history()};
+  // The field map as a grid of cells, and the tools on it.
+  ImageGrid fieldCells = fieldGrid(romImage);
+  GridTools mapTools{rom.history(), fieldCells};
   // A paste's block as the field shows it, while the paste is under way.
   std::optional<Surface> pastePicture;
   int pastePictureVersion = 0;  // one more each time it is drawn
@@ -291,7 +292,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QAction* menuHelpAbout = nullptr;
   QMenu* menuTools = nullptr;
   QActionGroup* toolGroup = nullptr;
-  std::array<QAction*, 5> toolActions{};  // in MapTool's order
+  std::array<QAction*, 5> toolActions{};  // in Tool's order
   std::array<QAction*, 4> subPaletteActions{};
   QAction* menuEditCopy = nullptr;
   QAction* menuEditPaste = nullptr;

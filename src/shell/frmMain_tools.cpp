@@ -20,6 +20,7 @@
 #include "platform/clip_viewport.h"
 #include "platform/menu_items.h"
 #include "platform/picture_surface.h"
+#include "screens/block_text.h"
 #include "screens/status_text.h"
 #include "shell/frmMain.h"
 #include "shell/rom_locations.h"
@@ -29,7 +30,7 @@ namespace tarvo {
 namespace {
 
 struct ToolItem {
-  MapTool tool;
+  Tool tool;
   const char* name;
   const char* caption;
   const char* label;  // on the tool bar
@@ -38,15 +39,15 @@ struct ToolItem {
 };
 
 constexpr ToolItem kToolItems[] = {
-    {MapTool::Brush, "toolBrush", "&Brush", "Brush", "B",
+    {Tool::Brush, "toolBrush", "&Brush", "Brush", "B",
      "Brush (B): put the selected metatile into each cell entered"},
-    {MapTool::Select, "toolSelect", "&Rectangle Select", "Select", "R",
+    {Tool::Select, "toolSelect", "&Rectangle Select", "Select", "R",
      "Rectangle select (R): drag over cells; Ctrl+A the whole field, Esc clears"},
-    {MapTool::Fill, "toolFill", "&Fill", "Fill", "F",
+    {Tool::Fill, "toolFill", "&Fill", "Fill", "F",
      "Fill (F): the connected cells of the pressed cell's metatile take the selected one"},
-    {MapTool::Pick, "toolPick", "&Pick", "Pick", "I",
+    {Tool::Pick, "toolPick", "&Pick", "Pick", "I",
      "Pick (I): select the pressed cell's metatile; Alt+press picks in every tool"},
-    {MapTool::SubPalette, "toolSubPalette", "&Sub-palette Brush", "Sub-palette", "P",
+    {Tool::SubPalette, "toolSubPalette", "&Sub-palette Brush", "Sub-palette", "P",
      "Sub-palette brush (P): every quadrant entered takes the chosen sub-palette (1 to 4)"},
 };
 
@@ -84,13 +85,13 @@ void frmMain::buildTools() {
     action->setIconText(item.label);
     toolGroup->addAction(action);
     // The sub-palette brush sits beside its chooser.
-    (item.tool == MapTool::SubPalette ? subPaletteBar : toolBar)->addAction(action);
+    (item.tool == Tool::SubPalette ? subPaletteBar : toolBar)->addAction(action);
     toolActions[static_cast<std::size_t>(item.tool)] = action;
     connect(action, &QAction::triggered, this, [this, tool = item.tool] { chooseTool(tool); });
   }
   toolActions[0]->setChecked(true);
   if (auto* button = qobject_cast<QToolButton*>(subPaletteBar->widgetForAction(
-          toolActions[static_cast<std::size_t>(MapTool::SubPalette)]))) {
+          toolActions[static_cast<std::size_t>(Tool::SubPalette)]))) {
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
   }
 
@@ -122,6 +123,7 @@ void frmMain::buildTools() {
   menuEditDelete = items.remove;
   menuEditSelectAll = items.selectAll;
   menuEditDeselect = items.deselect;
+  letEscapeThroughMenuBar(menuBar(), menuEditDeselect);
   connect(menuEditCopy, &QAction::triggered, this, &frmMain::menuEditCopy_Click);
   connect(menuEditPaste, &QAction::triggered, this, &frmMain::menuEditPaste_Click);
   connect(menuEditDelete, &QAction::triggered, this, &frmMain::menuEditDelete_Click);
@@ -141,7 +143,7 @@ void frmMain::buildTools() {
   showToolState();
 }
 
-void frmMain::chooseTool(MapTool tool) {
+void frmMain::chooseTool(Tool tool) {
   mapTools.setTool(tool);
   toolActions[static_cast<std::size_t>(tool)]->setChecked(true);
   showToolState();
@@ -199,31 +201,36 @@ void frmMain::showToolState() {
 }
 
 void frmMain::menuEditCopy_Click() {
-  const std::optional<MapBlock> block = mapTools.copySelection();
+  const std::optional<CellBlock> block = mapTools.copySelection();
   if (!block) {
     statusBar()->showMessage("Select cells first: Rectangle select (R), or Ctrl+A", 5000);
     return;
   }
-  putOnClipboard(kFieldBlockMime, mapBlockText(*block), field.blockPicture(*block));
+  putOnClipboard(kFieldBlockMime, blockText(fieldCells.shape(), *block),
+                 field.blockPicture(*block));
   statusBar()->showMessage(QString("Copied %1 x %2 cells").arg(block->columns).arg(block->rows),
                            5000);
 }
 
 void frmMain::menuEditPaste_Click() {
-  MapBlock block;
+  CellBlock block;
   std::string reason;
-  if (!parseMapBlockText(clipboardText(kFieldBlockMime), block, &reason)) {
+  if (!parseBlockText(fieldCells.shape(), clipboardText(kFieldBlockMime), block, &reason)) {
     statusBar()->showMessage(
         QString("The clipboard holds no field block (%1)").arg(QString::fromStdString(reason)),
         8000);
     return;
   }
   const SurfaceRect visible = visibleMapPixels();
-  const MapCell first =
-      clampedMapCellAt(visible.x + rom::kMetatileSide - 1, visible.y + rom::kMetatileSide - 1);
+  const auto [column, row] = fieldCells.clampedCellAt(visible.x + rom::kMetatileSide - 1,
+                                                      visible.y + rom::kMetatileSide - 1);
   pastePicture = field.blockPicture(block);
   ++pastePictureVersion;
-  mapTools.startPaste(std::move(block), pointerCell, first);
+  std::optional<CellRect> at;
+  if (pointerCell) {
+    at = CellRect{pointerCell->column, pointerCell->row, 1, 1};
+  }
+  mapTools.startPaste(std::move(block), at, CellRect{column, row, 1, 1});
   showToolState();
 }
 
@@ -232,7 +239,7 @@ void frmMain::menuEditDelete_Click() {
 }
 
 void frmMain::picMapRenderDest_MouseDown(int button, int shift, int x, int y) {
-  const MapTools::Result result = mapTools.press(button, shift, x, y, selectedMetatile);
+  const GridTools::Result result = mapTools.press(button, shift, x, y, selectedMetatile);
   if (result.picked) {
     selectAndShowMetatile(*result.picked);
   }
@@ -247,7 +254,7 @@ void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
   lastZoomView = picMapRenderDest;
   pointerCell = mapCellAt(x, y);
   // A drag writes only cells in view; the status follows the pointer anyway.
-  const MapTools::Result result =
+  const GridTools::Result result =
       mapTools.move(buttons, x, y, mapPixelInView(x, y, visibleMapPixels()), selectedMetatile);
   if (rom.isLoaded()) {
     showStatus(mapStatus(romImage, x, y));

@@ -34,6 +34,17 @@ class FakeDialogs : public UserDialogs {
     messages.push_back({title, text});
   }
 
+  // The help window is a message too, its rows as lines of text.
+  void showHelp(QWidget*, const QString& title, const std::vector<HelpSection>& sections) override {
+    QString text;
+    for (const HelpSection& section : sections) {
+      for (const HelpRow& row : section.rows) {
+        text += QString("%1  %2\n").arg(row.keys, row.action);
+      }
+    }
+    messages.push_back({title, text});
+  }
+
   // Boxes with "Don't show this again" are messages too; the check box is
   // ticked while this is true.
   bool dontShowAgain = false;

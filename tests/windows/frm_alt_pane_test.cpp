@@ -15,6 +15,7 @@
 #include "gfx/tile_transforms.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
+#include "screens/block_text.h"
 #include "screens/status_text.h"
 #include "screens/views.h"
 #include "shell/frmMain.h"
@@ -202,24 +203,24 @@ class FrmAltPaneTest : public test::WindowFixture {
       ++zoomsTried;
       const ByteArray before = romImage;
       QTest::keyClick(alt(), Qt::Key_R);
-      QCOMPARE(alt()->tools().tool(), PaneTool::Select);
+      QCOMPARE(alt()->tools().tool(), Tool::Select);
       press(view, 1 * 8 + 2, 1 * 8 + 2);
       moveTo(view, 4 * 8 + 2, 2 * 8 + 2);
       release(view, 4 * 8 + 2, 2 * 8 + 2);
       QCOMPARE(*alt()->tools().selection(), (CellRect{1, 1, 4, 2}));
       QCOMPARE(altChild<QLabel>("lblTool")->text(), QString("Select 1, 1: 4 x 2"));
-      const NameTableBlock block = copyNameTableBlock(romImage, {1, 1, 4, 2});
+      const CellBlock block = copyBlock(batViewGrid(romImage), {1, 1, 4, 2});
       altAction("menuEditCopy")->trigger();
-      QCOMPARE(QApplication::clipboard()->text().toStdString(), nameTableBlockText(block));
+      QCOMPARE(QApplication::clipboard()->text().toStdString(), blockText(batViewShape(), block));
       moveTo(view, 10 * 8 + 3, 5 * 8 + 3);
       altAction("menuEditPaste")->trigger();
       QCOMPARE(alt()->tools().pastePreview(), (CellRect{8, 4, 4, 2}));
-      QVERIFY(copyNameTableBlock(romImage, {8, 4, 4, 2}) != block);
+      QVERIFY(copyBlock(batViewGrid(romImage), {8, 4, 4, 2}) != block);
       click(view, 10 * 8 + 3, 5 * 8 + 3);
       for (int row = 0; row < 2; ++row) {
         for (int column = 0; column < 4; ++column) {
           QCOMPARE(cellAt(8 + column, 4 + row),
-                   block.tiles[static_cast<std::size_t>(row * 4 + column)]);
+                   block.cells[static_cast<std::size_t>(row * 4 + column)]);
         }
       }
       QCOMPARE(altAction("menuEditUndo")->text(), QString("&Undo Paste"));
@@ -227,7 +228,8 @@ class FrmAltPaneTest : public test::WindowFixture {
       QVERIFY(!alt()->tools().pasting());
       QTest::keyClick(alt(), Qt::Key_Escape);
       QVERIFY(!alt()->tools().selection());
-      press(view, 13 * 8 + 1, 7 * 8 + 1, Qt::LeftButton, Qt::AltModifier);
+      QTest::keyClick(alt(), Qt::Key_I);
+      press(view, 13 * 8 + 1, 7 * 8 + 1);
       release(view, 13 * 8 + 1, 7 * 8 + 1);
       QCOMPARE(int{editor().selTile()}, int{cellAt(13, 7)});
       altAction("menuEditUndo")->trigger();
@@ -236,7 +238,7 @@ class FrmAltPaneTest : public test::WindowFixture {
     QVERIFY(zoomsTried > 0);
     expectEveryViewFresh();
 
-    // The enlarged tile: F fills, Alt+press takes a pen.
+    // The enlarged tile: F fills, the Pick tool takes a pen.
     auto* tile = altChild("picSelectedTile");
     selectTile(0x30);
     QTest::keyClick(alt(), Qt::Key_F);
@@ -244,9 +246,9 @@ class FrmAltPaneTest : public test::WindowFixture {
     const int pen = editor().leftColor();
     click(tile, 2, 2);
     QCOMPARE(int{editor().editTiles()[0x30 * 64]}, pen);
-    QTest::keyClick(alt(), Qt::Key_B);
+    QTest::keyClick(alt(), Qt::Key_I);
     choosePen(pen == 0 ? 1 : 0, Qt::RightButton);  // another than the pixel's
-    press(tile, 2, 2, Qt::RightButton, Qt::AltModifier);
+    press(tile, 2, 2, Qt::RightButton);
     release(tile, 2, 2, Qt::RightButton);
     QCOMPARE(editor().rightColor(), pen);
     expectEveryViewFresh();
@@ -317,7 +319,7 @@ class FrmAltPaneTest : public test::WindowFixture {
     moveTo(tile, 140, 2);
     moveTo(tile, 120, 2);  // back in at cell (0, 7); cells 2 to 6 were skipped
     release(tile, 120, 2);
-    QVERIFY(!editor().penDown());
+    QVERIFY(!alt()->pixelTools().inGesture());
     moveTo(tile, 120, 40);  // no stroke: nothing
     for (const int column : {0, 1, 7}) {
       expected[static_cast<std::size_t>(7 * 64 + column)] = 3;
@@ -352,7 +354,7 @@ class FrmAltPaneTest : public test::WindowFixture {
     auto* tile = altChild<PictureSurface>("picSelectedTile");
     emit tile->pressed(1, 0, 128, 5);
     emit tile->pressed(1, 0, 5, -1);
-    QVERIFY(!editor().penDown());
+    QVERIFY(!alt()->pixelTools().inGesture());
     QCOMPARE(editor().editTiles(), before);
   }
 

@@ -23,7 +23,7 @@
 #include "platform/block_clipboard.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
-#include "screens/map_blocks.h"
+#include "screens/block_text.h"
 #include "screens/map_editing.h"
 #include "screens/status_text.h"
 #include "screens/view_transform.h"
@@ -291,8 +291,8 @@ class FrmMainTest : public test::WindowFixture {
     }
   }
 
-  // A drag paints each cell it enters once; leaving the map writes nothing
-  // (x = -5 is not column 0), and coming back paints again.
+  // A drag paints each cell it enters once, even when it comes back to it;
+  // leaving the map writes nothing (x = -5 is not column 0).
   void aDragPaintsEachCellItEntersOnce() {
     QVERIFY(loadDemo());
     click(child("picMetaTable"), 4 * 32 + 1, 1);  // metatile 4
@@ -310,8 +310,8 @@ class FrmMainTest : public test::WindowFixture {
     moveTo(map, -5, 12);  // left of the map
     moveTo(map, -60, 300);
     QCOMPARE(romImage[mapByte(0, 0)], 99);
-    moveTo(map, 45, 12);  // back into cell (1, 0)
-    QCOMPARE(romImage[mapByte(1, 0)], 4);
+    moveTo(map, 45, 12);  // back into cell (1, 0), painted once already
+    QCOMPARE(romImage[mapByte(1, 0)], 99);
     release(map, 45, 12);
     moveTo(map, 100, 12);  // no button held: nothing
     QCOMPARE(romImage[mapByte(3, 0)], 99);
@@ -531,7 +531,9 @@ class FrmMainTest : public test::WindowFixture {
     const std::uint8_t attribute = romImage[mapByte(x / 32, y / 32) + 576];
     QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, at);
     const int quadrant = ((y % 32) >= 16 ? 2 : 0) + ((x % 32) >= 16 ? 1 : 0);
-    QCOMPARE(int{romImage[mapByte(x / 32, y / 32) + 576]}, int{cycleQuadrant(attribute, quadrant)});
+    const int shift = 2 * quadrant;
+    QCOMPARE(int{romImage[mapByte(x / 32, y / 32) + 576]},
+             (attribute & ~(3 << shift)) | ((((attribute >> shift) + 1) & 3) << shift));
     // The outline stands on that cell.
     QTest::mouseMove(window->windowHandle(), at);
     QCOMPARE(map->pixelAt(map->mapFrom(viewport, inViewport)), QPoint(x, y));
@@ -680,11 +682,24 @@ class FrmMainTest : public test::WindowFixture {
     auto mapAt = [](int column, int row) {
       return int{romImage[static_cast<std::size_t>(rom::kFieldMap.offset + row * 24 + column)]};
     };
-    const std::pair<Qt::Key, MapTool> keys[] = {{Qt::Key_R, MapTool::Select},
-                                                {Qt::Key_F, MapTool::Fill},
-                                                {Qt::Key_I, MapTool::Pick},
-                                                {Qt::Key_P, MapTool::SubPalette},
-                                                {Qt::Key_B, MapTool::Brush}};
+    const std::pair<Qt::Key, Tool> keys[] = {{Qt::Key_R, Tool::Select},
+                                             {Qt::Key_F, Tool::Fill},
+                                             {Qt::Key_I, Tool::Pick},
+                                             {Qt::Key_P, Tool::SubPalette},
+                                             {Qt::Key_B, Tool::Brush}};
+    // Alt and a press pick in every tool once Preferences says so; before,
+    // the brush ignores Alt and paints.
+    {
+      const ByteArray before = romImage;
+      pickMetatile((mapAt(5, 3) + 1) % 16);
+      press(map, 5 * 32 + 3, 3 * 32 + 3, Qt::LeftButton, Qt::AltModifier);
+      release(map, 5 * 32 + 3, 3 * 32 + 3);
+      QCOMPARE(mapAt(5, 3), int{window->selectedMetatileNumber()});
+      action("menuEditUndo")->trigger();
+      QCOMPARE(romImage, before);
+    }
+    dialogs->preferencesAnswer = UserDialogs::Preferences{true, QString(), true};
+    action("menuEditPreferences")->trigger();
     int zoomsTried = 0;
     for (const int zoom : {1, 2, 3}) {
       window->setViewZoom(map, zoom);
@@ -722,8 +737,8 @@ class FrmMainTest : public test::WindowFixture {
       action("menuEditCopy")->trigger();
       const QMimeData* data = QApplication::clipboard()->mimeData();
       QVERIFY(data->hasFormat(kFieldBlockMime));
-      const MapBlock block = copyMapBlock(romImage, selected);
-      QCOMPARE(data->text().toStdString(), mapBlockText(block));
+      const CellBlock block = copyBlock(fieldGrid(romImage), selected);
+      QCOMPARE(data->text().toStdString(), blockText(fieldShape(), block));
       const QImage picture = QApplication::clipboard()->image();
       QCOMPARE(picture.size(), QSize(128, 64));
       for (int y = 0; y < 64; y += 3) {
@@ -742,7 +757,7 @@ class FrmMainTest : public test::WindowFixture {
         for (int column = 0; column < 24; ++column) {
           const bool written = column < 3 && row < 2;
           const int expected =
-              written ? block.metatiles[static_cast<std::size_t>(row * 4 + column + 1)]
+              written ? block.cells[static_cast<std::size_t>(row * 4 + column + 1)]
                       : before[static_cast<std::size_t>(rom::kFieldMap.offset + row * 24 + column)];
           QCOMPARE(mapAt(column, row), expected);
         }
@@ -796,7 +811,7 @@ class FrmMainTest : public test::WindowFixture {
     moveTo(map, 4 * 32 + 3, 4 * 32 + 3);
     release(map, 4 * 32 + 3, 4 * 32 + 3);
     action("menuEditCopy")->trigger();
-    const MapBlock block = copyMapBlock(romImage, {3, 3, 2, 2});
+    const CellBlock block = copyBlock(fieldGrid(romImage), {3, 3, 2, 2});
     moveTo(map, 6 * 32 + 3, 6 * 32 + 3);
     const QPoint still = inWindow(map, 6 * 32 + 3, 6 * 32 + 3);
     action("menuEditPaste")->trigger();
@@ -810,7 +825,7 @@ class FrmMainTest : public test::WindowFixture {
     QCOMPARE(preview, (CellRect{under.column - 1, under.row - 1, 2, 2}));
     QVERIFY(preview != (CellRect{5, 5, 2, 2}));
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, still);
-    QCOMPARE(copyMapBlock(romImage, preview), block);
+    QCOMPARE(copyBlock(fieldGrid(romImage), preview), block);
     // Another colour in the palette: the preview, still under way, shows it
     // as the field does.
     const auto region = [&] {
@@ -871,7 +886,7 @@ class FrmMainTest : public test::WindowFixture {
     release(map, 13 * 32, 7 * 32);
     action("menuEditCopy")->trigger();
     const QString text = QApplication::clipboard()->text();
-    const MapBlock copied = copyMapBlock(romImage, {10, 5, 4, 3});
+    const CellBlock copied = copyBlock(fieldGrid(romImage), {10, 5, 4, 3});
 
     // The other editor, on another image.
     window.reset();
@@ -890,12 +905,42 @@ class FrmMainTest : public test::WindowFixture {
     moveTo(map, 5 * 32 + 1, 5 * 32 + 1);
     action("menuEditPaste")->trigger();
     click(map, 5 * 32 + 1, 5 * 32 + 1);
-    QCOMPARE(copyMapBlock(romImage, {3, 4, 4, 3}), copied);
+    QCOMPARE(copyBlock(fieldGrid(romImage), {3, 4, 4, 3}), copied);
     // Text that is no block is refused, with the reason in the status bar.
     QApplication::clipboard()->setText("tarvo-field-block 1 25 1\n");
     action("menuEditPaste")->trigger();
     QVERIFY(window->statusBar()->currentMessage().startsWith("The clipboard holds no field block"));
+    // So is a block naming a metatile beyond the table.
+    QApplication::clipboard()->setText("tarvo-field-block 1 1 1\n85\n00\n00\n");
+    action("menuEditPaste")->trigger();
+    QVERIFY(window->statusBar()->currentMessage().contains("holds 85, beyond the last, 84"));
     QCOMPARE(window->document().history().size(), std::size_t{1});
+  }
+
+  // Esc cancels a paste and then the selection whatever has the keyboard:
+  // also right after a menu opened from the keyboard was closed with Esc,
+  // which leaves the menu bar with the keyboard.
+  void escapeCancelsAPasteAfterAMenuWasClosed() {
+    QVERIFY(loadDemo());
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_R);
+    auto* map = child<PictureSurface>("picMapRenderDest");
+    press(map, 2 * 32, 2 * 32);
+    release(map, 3 * 32, 3 * 32);
+    action("menuEditCopy")->trigger();
+    action("menuEditPaste")->trigger();
+    QVERIFY(window->tools().pasting());
+    for (const bool pasting : {true, false}) {
+      QTest::keyClick(window.get(), Qt::Key_E, Qt::AltModifier);
+      QWidget* popup = QApplication::activePopupWidget();
+      QVERIFY(popup != nullptr);
+      QTest::keyClick(popup, Qt::Key_Escape);
+      QVERIFY(QApplication::activePopupWidget() == nullptr);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+      QVERIFY(!window->tools().pasting());
+      QCOMPARE(window->tools().selection().has_value(), pasting);
+    }
   }
 
   // Both windows open inside the screen, whatever its size and scale, and
@@ -1029,6 +1074,16 @@ class FrmMainTest : public test::WindowFixture {
              QString("demo.nes was not saved.\n\nIt is a folder, not a file."));
     QCOMPARE(romImage, image);
     QCOMPARE(window->windowTitle(), kTitle + " [demo.nes][*]");
+    // A file without a write bit for anyone, whoever runs the editor.
+    fs::remove(*dir / "demo.nes");
+    test::writeFile(*dir / "demo.nes", makeDemoRom());
+    fs::permissions(*dir / "demo.nes", fs::perms::owner_read);
+    dialogs->messages.clear();
+    dialogs->confirmAnswers = {true};
+    action("menuFileSaveRom")->trigger();
+    QCOMPARE(dialogs->messages.back().text,
+             QString("demo.nes was not saved.\n\nThe file is read-only."));
+    QCOMPARE(test::readFile(*dir / "demo.nes"), makeDemoRom());
   }
 };
 

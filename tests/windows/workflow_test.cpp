@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QLabel>
@@ -13,10 +14,12 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSet>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTest>
 #include <QUrl>
 #include <filesystem>
@@ -28,6 +31,7 @@
 #include "demo/test_pictures.h"
 #include "gfx/png_image.h"
 #include "platform/clickable_label.h"
+#include "platform/help_window.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_import_dialog.h"
 #include "platform/picture_surface.h"
@@ -880,6 +884,21 @@ class WorkflowTest : public test::WindowFixture {
         }
       }
     }
+    // The real window: the keys in a column of their own, as tall as the
+    // screen's free area allows at most.
+    QDialog* keys = showHelpWindow(window.get(), "Keyboard and Mouse", keyboardAndMouseHelp());
+    QVERIFY(QTest::qWaitForWindowExposed(keys));
+    QVERIFY(keys->frameGeometry().height() <= keys->screen()->availableGeometry().height());
+    auto* table = keys->findChild<QTableWidget*>("tblKeys");
+    QStringList column;
+    for (int row = 0; row < table->rowCount(); ++row) {
+      if (table->columnSpan(row, 0) == 1) {
+        column << table->item(row, 0)->text();
+      }
+    }
+    QCOMPARE(column.size(), help.count('\n'));
+    QVERIFY(column.contains("Ctrl+Shift+Z, Ctrl+Y"));
+    keys->close();
     action("menuHelpAbout")->trigger();
     QCOMPARE(dialogs->messages.back().title, QString("Tarvo-Field Editor v1.1.0"));
     QVERIFY(dialogs->messages.back().text.contains("Version 1.1.0"));
