@@ -13,13 +13,13 @@
 
 #include "cli_support.h"
 #include "demo/demo_rom.h"
-#include "demo/test_pictures.h"
 #include "gfx/lab.h"
 #include "gfx/png_image.h"
 #include "screens/picture_import.h"
 #include "screens/views.h"
 #include "shell/cli.h"
 #include "shell/rom_locations.h"
+#include "support/test_pictures.h"
 #include "test_support.h"
 
 namespace tarvo {

@@ -25,7 +25,6 @@
 #include <random>
 
 #include "demo/demo_rom.h"
-#include "demo/test_pictures.h"
 #include "gfx/png_image.h"
 #include "platform/clickable_label.h"
 #include "platform/line_overlay.h"
@@ -36,6 +35,7 @@
 #include "shell/patches.h"
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"
+#include "support/test_pictures.h"
 #include "test_support.h"
 #include "window_fixture.h"
 
