@@ -10,9 +10,9 @@
 #include <string>
 
 #include "bench_support.h"
-#include "demo/test_pictures.h"
 #include "gfx/lab.h"
 #include "screens/picture_import.h"
+#include "support/test_pictures.h"
 
 namespace {
 

@@ -28,7 +28,6 @@
 #include <random>
 
 #include "demo/demo_rom.h"
-#include "demo/test_pictures.h"
 #include "gfx/png_image.h"
 #include "platform/clickable_label.h"
 #include "platform/help_window.h"
@@ -40,6 +39,7 @@
 #include "shell/patches.h"
 #include "shell/rom_image.h"
 #include "shell/rom_locations.h"
+#include "support/test_pictures.h"
 #include "test_support.h"
 #include "window_fixture.h"
 

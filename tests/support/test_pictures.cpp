@@ -1,4 +1,4 @@
-#include "demo/test_pictures.h"
+#include "support/test_pictures.h"
 
 #include <array>
 #include <cstdint>

@@ -1,11 +1,19 @@
-// The first half of fitting a picture (screens/picture_import.h): the
-// picture's colours, its sub-palettes, which region takes which, and the
-// colour slot of every pixel.
+// What every stage of fitting a picture (screens/picture_import.h) shares:
+// the shape of the work, the console's colours and the picture's, and the
+// picture in colour slots.
+//
+// The stages, in the order a fit runs them:
+//   screens/picture_exact_packing.h   an exact picture's colours packed into sub-palettes
+//   screens/picture_palette_choice.h  sub-palettes chosen for any other picture
+//   screens/picture_pixel_slots.h     every pixel's colour slot and what each slot costs it
+//   screens/picture_slot_order.h      the order of each sub-palette's slots
+//   screens/picture_colour_fit.h      the stages above, run in turn
+//   screens/picture_tiles.h           the tiles of the bank
+//   screens/picture_metatiles.h       the field's metatiles
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "gfx/colors.h"
@@ -86,6 +94,10 @@ struct ConsoleColours {
   ConsoleColours();
   // The number that stands for `colour`, or -1 when no number shows it.
   int exactNumber(Color colour) const;
+  // The colour number `number` shows, in CIELAB.
+  const Lab& shownLab(int number) const {
+    return exactLab[static_cast<std::size_t>(columnOf[static_cast<std::size_t>(number & 0x3F)])];
+  }
 };
 
 // The picture's distinct colours, and which one every pixel has.
@@ -104,9 +116,19 @@ using SubPalette = std::array<int, kSlots>;         // colour numbers
 using Looks = std::array<Lab3, kSlots>;             // a sub-palette's colours in CIELAB
 using Pattern = std::array<std::uint8_t, kPixels>;  // a tile's colour slots, row-major
 using SlotCosts = std::array<float, kSlots>;
+using SlotOrder = std::array<int, kSlots>;  // the new slot of each old one
 
 // The tiles of a picture in colour slots, row by row.
 std::vector<Pattern> patternsOf(const Layout& layout, const std::vector<std::uint8_t>& slots);
+
+// The sub-palettes as the colour stages choose and order them.
+struct PaletteFit {
+  std::vector<SubPalette> subs;
+  std::vector<int> ofRegion;
+  // The sub-palettes that show each region exactly; empty but for a picture
+  // packed without loss.
+  std::vector<std::vector<int>> choices;
+};
 
 // The picture in colour slots.
 struct SlotPicture {
@@ -120,14 +142,5 @@ struct SlotPicture {
   // dither the one its slot shows.
   std::vector<SlotCosts> costs;
 };
-
-// Chooses the sub-palettes (or takes `kept`), gives every region one and
-// every pixel a slot. An exact picture whose regions' colours pack into the
-// sub-palettes is shown exactly, with the slots ordered so that alike tiles
-// of differently coloured regions come out the same.
-SlotPicture fitColours(const Layout& layout, const PictureColours& colours,
-                       const ConsoleColours& console, const ImportOptions& options,
-                       const std::optional<std::vector<SubPalette>>& kept,
-                       const Progress& progress);
 
 }  // namespace tarvo::picture_fit
