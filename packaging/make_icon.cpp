@@ -238,7 +238,7 @@ int main(int argc, char** argv) {
     tarvo::ByteArray png;
     std::string reason;
     if (!tarvo::encodePng(drawIcon(static_cast<int>(size)), png, &reason) ||
-        tarvo::writeWholeFile(args[i + 1], png, &reason) != 0) {
+        !tarvo::writeWholeFile(args[i + 1], png, &reason)) {
       std::cerr << "make_icon: " << args[i + 1] << ": " << reason << "\n";
       return 1;
     }

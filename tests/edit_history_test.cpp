@@ -352,7 +352,7 @@ TEST(RomDocument, TracksItsFileAndItsEdits) {
   RomDocument document(image);
   EXPECT_FALSE(document.isLoaded());
   EXPECT_FALSE(document.changedOnDisk());
-  ASSERT_EQ(document.load((dir / "game.nes").string()), 0);
+  ASSERT_TRUE(document.load((dir / "game.nes").string()));
   EXPECT_EQ(document.fileName(), "game.nes");
   EXPECT_FALSE(document.isModified());
   EXPECT_FALSE(document.changedOnDisk());
@@ -364,7 +364,7 @@ TEST(RomDocument, TracksItsFileAndItsEdits) {
   document.history().undo();
   EXPECT_FALSE(document.isModified());
   document.history().redo();
-  ASSERT_EQ(document.save(), 0);
+  ASSERT_TRUE(document.save());
   EXPECT_FALSE(document.isModified());
   EXPECT_EQ(test::readFile(dir / "game.nes"), image);
   EXPECT_FALSE(document.changedOnDisk());
@@ -386,13 +386,13 @@ TEST(RomDocument, AFailedLoadKeepsTheDocument) {
   test::writeFile(dir / "short.nes", ByteArray(10, 0));
   ByteArray image;
   RomDocument document(image);
-  ASSERT_EQ(document.load((dir / "game.nes").string()), 0);
+  ASSERT_TRUE(document.load((dir / "game.nes").string()));
   document.history().begin("edit");
   image[0] ^= 1;
   document.history().commit();
   const ByteArray edited = image;
   std::string reason;
-  EXPECT_EQ(document.load((dir / "short.nes").string(), &reason), 1);
+  EXPECT_FALSE(document.load((dir / "short.nes").string(), &reason));
   EXPECT_EQ(image, edited);
   EXPECT_EQ(document.fileName(), "game.nes");
   EXPECT_TRUE(document.history().canUndo());

@@ -31,83 +31,6 @@ namespace tarvo {
 
 namespace {
 
-constexpr int kClientWidth = 470;
-constexpr int kClientHeight = 557;
-
-// The three picture buttons' icons, 32 x 32: a shape and its mirror image
-// about the axis the button mirrors on, and a turning arrow.
-QIcon mirrorIcon(bool aboutVerticalAxis) {
-  QPixmap pixmap(32, 32);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  QPolygonF shape({{14, 6}, {14, 26}, {3, 26}});  // a right triangle left of the axis
-  QTransform toAxis;
-  if (!aboutVerticalAxis) {
-    toAxis =
-        QTransform(0, 1, 1, 0, 0, 0);  // swap x and y: the same picture about a horizontal axis
-  }
-  const QTransform mirror(-1, 0, 0, 1, 32, 0);
-  painter.setPen(QPen(Qt::black, 1));
-  painter.setBrush(Qt::black);
-  painter.drawPolygon(toAxis.map(shape));
-  painter.setBrush(Qt::NoBrush);
-  painter.drawPolygon(toAxis.map(mirror.map(shape)));
-  painter.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
-  painter.drawLine(toAxis.map(QLineF(16, 2, 16, 30)));
-  return QIcon(pixmap);
-}
-
-QIcon rotateIcon() {
-  QPixmap pixmap(32, 32);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.setPen(QPen(Qt::black, 2.5));
-  // Three quarters of a circle from three o'clock, counter-clockwise over the
-  // top to six o'clock, where the head points on the way round: right.
-  const QRectF circle(6, 6, 20, 20);
-  painter.drawArc(circle, 0 * 16, 270 * 16);
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(Qt::black);
-  painter.drawPolygon(QPolygonF({{13, 21}, {13, 31}, {21, 26}}));
-  return QIcon(pixmap);
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, QRect geometry, const QString& text) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setGeometry(geometry);
-  label->setAlignment(Qt::AlignCenter);
-  return label;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, QRect geometry, const QString& text) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setGeometry(geometry);
-  button->setFocusPolicy(Qt::NoFocus);
-  return button;
-}
-
-QGroupBox* makeFrame(QWidget* parent, const char* name, QRect geometry) {
-  auto* frame = new QGroupBox(parent);
-  frame->setObjectName(name);
-  frame->setGeometry(geometry);
-  return frame;
-}
-
-QScrollBar* makeScrollBar(QWidget* parent, const char* name, QRect geometry, int maximum,
-                          int pageStep) {
-  auto* bar = new QScrollBar(Qt::Horizontal, parent);
-  bar->setObjectName(name);
-  bar->setGeometry(geometry);
-  bar->setRange(0, maximum);
-  bar->setSingleStep(1);
-  bar->setPageStep(pageStep);
-  return bar;
-}
-
 void fill(QLabel* label, Color colour) {
   QPalette colours = label->palette();
   colours.setColor(QPalette::Window, QColor(redOf(colour), greenOf(colour), blueOf(colour)));
@@ -132,283 +55,16 @@ frmAltPane::frmAltPane(EditHistory& editHistory, UserDialogs& userDialogs, QWidg
                                     (menuHeight > 0 ? menuHeight : menuBar()->sizeHint().height()) +
                                     statusBar()->sizeHint().height()));
   restoreSettings();
-}
-
-void frmAltPane::restoreSettings() {
-  const QByteArray geometry = settings::windowGeometry("editorWindow");
-  if (!geometry.isEmpty()) {
-    restoreGeometry(geometry);
-  }
-  picPatternTable->setZoom(settings::number("zoom/patternTable", 1));
-  picBatView->setZoom(settings::number("zoom/batView", 1));
-  hscrGridColor->setValue(std::clamp(settings::number("grid/colour", 0), 0, 255));
-  hscrGridColor_Change(hscrGridColor->value());
-  menuViewShowGrid->setChecked(settings::flag("grid/editor", false));
-  menuViewShowGrid_Click();
-  menuViewShowUnused->setChecked(settings::flag("view/showUnused", false));
-  connect(menuViewShowGrid, &QAction::toggled, this,
-          [](bool on) { settings::setFlag("grid/editor", on); });
-  connect(menuViewShowUnused, &QAction::toggled, this,
-          [](bool on) { settings::setFlag("view/showUnused", on); });
-  connect(hscrGridColor, &QScrollBar::valueChanged, this,
-          [](int value) { settings::setNumber("grid/colour", value); });
+  history.addListener(&tiles);
+  history.addListener(this);
 }
 
 frmAltPane::~frmAltPane() {
+  history.removeListener(this);
+  history.removeListener(&tiles);
   resetTools();
   // The picture widgets go before the surfaces they show, which are members.
   delete takeCentralWidget();
-}
-
-void frmAltPane::buildControls() {
-  auto* client = new QWidget(this);
-  client->setObjectName("clientArea");
-  client->setMinimumSize(kClientWidth, kClientHeight);
-  client->resize(kClientWidth, kClientHeight);
-  client->installEventFilter(this);  // its resizes place the controls
-  clientArea = client;
-  // On a screen too small for the window's first size, the whole client
-  // area scrolls; otherwise no scroll bar shows.
-  auto* scroller = new QScrollArea(this);
-  scroller->setObjectName("clientScroller");
-  scroller->setFrameShape(QFrame::NoFrame);
-  scroller->setWidgetResizable(true);
-  scroller->setWidget(client);
-  setCentralWidget(scroller);
-
-  fraPatTbl = makeFrame(client, "fraPatTbl", {8, 0, 457, 281});
-  lblSelTile = makeLabel(fraPatTbl, "lblSelTile", {24, 24, 17, 17}, "00");
-  auto* cmdShiftUp = makeButton(fraPatTbl, "cmdShiftUp", {72, 24, 30, 15}, "/\\");
-  picSelectedTile = new PictureSurface(tiles.picSelectedTile, fraPatTbl);
-  picSelectedTile->setObjectName("picSelectedTile");
-  picSelectedTile->move(24, 40);
-  auto* cmdShiftLeft = makeButton(fraPatTbl, "cmdShiftLeft", {8, 88, 15, 30}, "<");
-  auto* cmdShiftRight = makeButton(fraPatTbl, "cmdShiftRight", {152, 88, 15, 30}, ">");
-  auto* cmdShiftDown = makeButton(fraPatTbl, "cmdShiftDown", {72, 169, 30, 15}, "\\/");
-  for (int i = 0; i < 2; ++i) {
-    QLabel* pen = makeLabel(fraPatTbl, "lblselectedcolor", {112 + 16 * i, 176, 17, 17}, "");
-    pen->setProperty("index", i);
-    pen->setToolTip("Current Color");
-    pen->setAutoFillBackground(true);
-    pen->setFrameShape(QFrame::Box);
-    lblselectedcolor[static_cast<std::size_t>(i)] = pen;
-  }
-  auto* cmdPrevPal = makeButton(fraPatTbl, "cmdPrevPal", {24, 200, 17, 24}, "<");
-  for (int k = 0; k < 4; ++k) {
-    auto* swatch = new ClickableLabel(fraPatTbl);
-    swatch->setObjectName("lblnespal_tEdit");
-    swatch->setProperty("index", k);
-    swatch->setGeometry(40 + 24 * k, 200, 24, 24);
-    lblnespal_tEdit[static_cast<std::size_t>(k)] = swatch;
-    swatch->setToolTip("Press to choose a pen's colour; double-click to change the colour");
-    connect(swatch, &ClickableLabel::pressed, this,
-            [this, k](int button, int) { lblnespal_tEdit_MouseDown(k, button); });
-    connect(swatch, &ClickableLabel::doubleClicked, this,
-            [this, k](int, int) { lblnespal_tEdit_DblClick(k); });
-  }
-  auto* cmdNextPal = makeButton(fraPatTbl, "cmdNextPal", {136, 200, 17, 24}, ">");
-  auto* cmdFlipVAxis = makeButton(fraPatTbl, "cmdFlipVAxis", {24, 232, 32, 32}, "");
-  cmdFlipVAxis->setIcon(mirrorIcon(true));
-  cmdFlipVAxis->setToolTip("Mirror left to right");
-  auto* cmdFlipHAxis = makeButton(fraPatTbl, "cmdFlipHAxis", {72, 232, 32, 32}, "");
-  cmdFlipHAxis->setIcon(mirrorIcon(false));
-  cmdFlipHAxis->setToolTip("Mirror top to bottom");
-  auto* cmdRotate = makeButton(fraPatTbl, "cmdRotate", {120, 232, 32, 32}, "");
-  cmdRotate->setIcon(rotateIcon());
-  cmdRotate->setToolTip("Turn 90 degrees counter-clockwise");
-  for (QPushButton* button : {cmdFlipVAxis, cmdFlipHAxis, cmdRotate}) {
-    button->setIconSize({32, 32});
-  }
-  picPatternTable = new PictureSurface(tiles.picPatternTable, fraPatTbl);
-  picPatternTable->setObjectName("picPatternTable");
-  picPatternTable->setViewportMode(true);
-  picPatternTable->setGeometry(192, 16, 256, 256);
-  picPatternTable->setFocusPolicy(Qt::StrongFocus);
-  hscrPatTbl = makeScrollBar(fraPatTbl, "hscrPatTbl", {}, 0, 64);
-  vscrPatTbl = new QScrollBar(Qt::Vertical, fraPatTbl);
-  vscrPatTbl->setObjectName("vscrPatTbl");
-
-  fraMetaEdit = makeFrame(client, "fraMetaEdit", {16, 296, 145, 177});
-  pic_4x4metatile = new PictureSurface(tiles.pic_4x4metatile, fraMetaEdit);
-  pic_4x4metatile->setObjectName("pic_4x4metatile");
-  pic_4x4metatile->move(8, 16);
-  lbl_4selMeta = makeLabel(fraMetaEdit, "lbl_4selMeta", {8, 152, 25, 17}, "00");
-  hscr_meta = makeScrollBar(fraMetaEdit, "hscr_meta", {32, 152, 97, 17}, 132, 8);
-
-  fraBatEdit = makeFrame(client, "fraBatEdit", {192, 288, 273, 265});
-  picBatView = new PictureSurface(tiles.picBatView, fraBatEdit);
-  picBatView->setObjectName("picBatView");
-  picBatView->setViewportMode(true);
-  picBatView->setGeometry(8, 16, 256, 240);
-  hscrBatView = makeScrollBar(fraBatEdit, "hscrBatView", {}, 0, 64);
-  vscrBatView = new QScrollBar(Qt::Vertical, fraBatEdit);
-  vscrBatView->setObjectName("vscrBatView");
-  lastZoomView = picPatternTable;
-
-  hscrGridColor = makeScrollBar(client, "hscrGridColor", {16, 504, 145, 17}, 255, 8);
-
-  // Where the selected tile is used: in the room the mode's hidden editor
-  // leaves, so that the status bar keeps its whole width for the pointer's
-  // offsets.
-  lblTileUsage = new QLabel(client);
-  lblTileUsage->setObjectName("lblTileUsage");
-  lblTileUsage->setWordWrap(true);
-  lblTileUsage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-  // The lines take a new colour when the thumb is let go, not while it moves.
-  hscrGridColor->setTracking(false);
-
-  const EditorGrid grid = editorGrid();
-  auto viewOf = [this](EditorView view) -> QWidget* {
-    switch (view) {
-      case EditorView::PatternTable:
-        return picPatternTable;
-      case EditorView::SelectedTile:
-        return picSelectedTile;
-      case EditorView::Metatile:
-        return pic_4x4metatile;
-      case EditorView::BatView:
-        return picBatView;
-    }
-    return nullptr;
-  };
-  auto makeLines = [&](const std::vector<EditorGridLine>& lines, const char* name) {
-    std::vector<LineOverlay*> overlays;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      const GridLine& at = lines[i].line;
-      auto* line = new LineOverlay(at.x1, at.y1, at.x2, at.y2, viewOf(lines[i].view));
-      line->setObjectName(name);
-      line->setProperty("index", static_cast<int>(i));
-      line->setColour(Qt::black);
-      overlays.push_back(line);
-    }
-    return overlays;
-  };
-  lineVert = makeLines(grid.vertical, "lineVert");
-  lineHoriz = makeLines(grid.horizontal, "lineHoriz");
-
-  connect(picPatternTable, &PictureSurface::pressed, this, &frmAltPane::picPatternTable_MouseDown);
-  connect(picPatternTable, &PictureSurface::released, this, &frmAltPane::picPatternTable_MouseUp);
-  connect(picPatternTable, &PictureSurface::doubleClicked, this,
-          [this] { tiles.patternTableDoubleClick(); });
-  connect(picSelectedTile, &PictureSurface::pressed, this, &frmAltPane::picSelectedTile_MouseDown);
-  connect(picSelectedTile, &PictureSurface::moved, this, &frmAltPane::picSelectedTile_MouseMove);
-  connect(picSelectedTile, &PictureSurface::released, this, &frmAltPane::picSelectedTile_MouseUp);
-  connect(pic_4x4metatile, &PictureSurface::pressed, this, &frmAltPane::pic_4x4metatile_MouseDown);
-  connect(picBatView, &PictureSurface::pressed, this, &frmAltPane::picBatView_MouseDown);
-  // The status bar follows the pointer.
-  connect(picPatternTable, &PictureSurface::moved, this,
-          [this](int, int, int x, int y) { showStatus(patternTableStatus(tiles.bank(), x, y)); });
-  connect(pic_4x4metatile, &PictureSurface::moved, this, &frmAltPane::pic_4x4metatile_MouseMove);
-  connect(picBatView, &PictureSurface::moved, this, &frmAltPane::picBatView_MouseMove);
-  for (PictureSurface* view : {pic_4x4metatile, picBatView}) {
-    connect(view, &PictureSurface::released, this, [this](int button, int, int, int) {
-      cellTools.release(button);
-      showToolState();
-    });
-  }
-  for (PictureSurface* view : {picPatternTable, picSelectedTile, pic_4x4metatile, picBatView}) {
-    connect(view, &PictureSurface::left, this, [this] {
-      pointerCell.reset();
-      showStatus({});
-    });
-  }
-  connect(cmdPrevPal, &QPushButton::clicked, this, &frmAltPane::cmdPrevPal_Click);
-  connect(cmdNextPal, &QPushButton::clicked, this, &frmAltPane::cmdNextPal_Click);
-  const std::pair<QPushButton*, TileOperation> tileButtons[] = {
-      {cmdShiftLeft, TileOperation::ShiftLeft}, {cmdShiftRight, TileOperation::ShiftRight},
-      {cmdShiftUp, TileOperation::ShiftUp},     {cmdShiftDown, TileOperation::ShiftDown},
-      {cmdFlipHAxis, TileOperation::FlipHAxis}, {cmdFlipVAxis, TileOperation::FlipVAxis},
-      {cmdRotate, TileOperation::Rotate},
-  };
-  for (const auto& [button, operation] : tileButtons) {
-    connect(button, &QPushButton::clicked, this,
-            [this, operation = operation] { tileButton_Click(operation); });
-  }
-  // The zoomed views and their scroll bars move together.
-  const std::tuple<PictureSurface*, QScrollBar*, QScrollBar*> scrolled[] = {
-      {picPatternTable, hscrPatTbl, vscrPatTbl}, {picBatView, hscrBatView, vscrBatView}};
-  for (const auto& [view, across, down] : scrolled) {
-    for (QScrollBar* bar : {across, down}) {
-      bar->setSingleStep(16);
-      bar->hide();
-      connect(bar, &QScrollBar::valueChanged, view, [view = view, across = across, down = down] {
-        view->setScroll({across->value(), down->value()});
-      });
-    }
-    connect(view, &PictureSurface::scrolled, this,
-            [this, view = view, across = across, down = down](QPoint at) {
-              const QSignalBlocker blockAcross(across);
-              const QSignalBlocker blockDown(down);
-              across->setValue(at.x());
-              down->setValue(at.y());
-              if (view == picBatView) {
-                followBatViewPointer();
-              }
-            });
-    connect(view, &PictureSurface::zoomWheel, this, [this, view = view](int notches, QPointF at) {
-      setViewZoom(view, view->zoom() + notches, at);
-    });
-    connect(view, &PictureSurface::moved, this, [this, view = view] { lastZoomView = view; });
-    connect(view, &PictureSurface::focusEntered, this,
-            [this, view = view] { lastZoomView = view; });
-    // A zoom, or a screen of another scale.
-    connect(view, &PictureSurface::zoomedSizeChanged, this, [this] { layoutControls(); });
-  }
-  connect(picPatternTable, &PictureSurface::arrowKey, this, &frmAltPane::picPatternTable_Arrow);
-  // valueChanged comes on a change and while the thumb is dragged.
-  connect(hscr_meta, &QScrollBar::valueChanged, this, &frmAltPane::hscr_meta_Change);
-  connect(hscrGridColor, &QScrollBar::valueChanged, this, &frmAltPane::hscrGridColor_Change);
-}
-
-void frmAltPane::buildMenus() {
-  const auto addAction = addNamedAction;
-  QMenu* menuFile = menuBar()->addMenu("&File");
-  menuFile->setObjectName("menuFile");
-  QAction* menuFileSaveRom = addAction(menuFile, "menuFileSaveRom", "&Save Rom");
-  menuFileSaveRom->setShortcut(QKeySequence("Ctrl+S"));
-  connect(menuFileSaveRom, &QAction::triggered, this, &frmAltPane::saveRequested);
-  addExportImageMenu(menuFile, [this](int view) { emit exportRequested(view); });
-  menuFile->addSeparator();
-  addPlayInEmulatorItem(menuFile, [this] { emit playRequested(); });
-  menuFile->addSeparator();
-  QAction* menuFileClose = addAction(menuFile, "menuFileClose", "&Close");
-  menuFileClose->setShortcut(QKeySequence("Ctrl+W"));
-  connect(menuFileClose, &QAction::triggered, this, &QWidget::close);
-
-  menuEdit = menuBar()->addMenu("&Edit");
-  menuEdit->setObjectName("menuEdit");
-  menuEditUndo = addAction(menuEdit, "menuEditUndo", "&Undo");
-  menuEditUndo->setShortcuts({QKeySequence("Ctrl+Z")});
-  menuEditRedo = addAction(menuEdit, "menuEditRedo", "&Redo");
-  menuEditRedo->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
-  connect(menuEditUndo, &QAction::triggered, this, &frmAltPane::undoRequested);
-  connect(menuEditRedo, &QAction::triggered, this, &frmAltPane::redoRequested);
-  menuEdit->addSeparator();
-  QAction* menuEditImportTiles = addAction(menuEdit, "menuEditImportTiles", "&Import Tiles...");
-  connect(menuEditImportTiles, &QAction::triggered, this, &frmAltPane::menuEditImportTiles_Click);
-
-  QMenu* menuView = menuBar()->addMenu("&View");
-  menuView->setObjectName("menuView");
-  menuViewShowGrid = addAction(menuView, "menuViewShowGrid", "Show &Grid");
-  menuViewShowGrid->setCheckable(true);
-  menuViewShowGrid->setShortcut(QKeySequence("Ctrl+G"));
-  connect(menuViewShowGrid, &QAction::triggered, this, &frmAltPane::menuViewShowGrid_Click);
-  menuViewShowUnused = addAction(menuView, "menuViewShowUnused", "Show &Unused Tiles");
-  menuViewShowUnused->setCheckable(true);
-  connect(menuViewShowUnused, &QAction::triggered, this, &frmAltPane::menuViewShowUnused_Click);
-  menuViewConsoleColours =
-      addConsoleColoursItem(menuView, [this](bool on) { emit consoleColoursRequested(on); });
-  menuView->addSeparator();
-  zoomItems = addZoomItems(menuView, [this](int step) {
-    setViewZoom(zoomTarget(), step == 0 ? 1 : zoomTarget()->zoom() + step);
-  });
-
-  QMenu* menuHelp = menuBar()->addMenu("&Help");
-  menuHelp->setObjectName("menuHelp");
-  QAction* menuHelpKeys = addAction(menuHelp, "menuHelpKeys", "&Keyboard and Mouse");
-  menuHelpKeys->setShortcut(QKeySequence("F1"));
-  connect(menuHelpKeys, &QAction::triggered, this, &frmAltPane::helpRequested);
 }
 
 void frmAltPane::initGUI(int ap, int metaID) {
@@ -416,7 +72,7 @@ void frmAltPane::initGUI(int ap, int metaID) {
   setAltPicks(settings::flag(settings::kAltPicksKey, false));
   pastePicture.reset();
   tiles.initGUI(ap, metaID);
-  const bool batView = tiles.paneMode() == 1;
+  const bool batView = tiles.paneMode() == PaneMode::BatView;
   if (batView) {
     cellTools.setGrid(batViewCells);
   } else {
@@ -431,8 +87,8 @@ void frmAltPane::initGUI(int ap, int metaID) {
   if (tiles.showUnused() != menuViewShowUnused->isChecked()) {
     tiles.setShowUnused(menuViewShowUnused->isChecked());
   }
-  fraMetaEdit->setVisible(tiles.paneMode() == 0);
-  fraBatEdit->setVisible(tiles.paneMode() == 1);
+  fraMetaEdit->setVisible(tiles.paneMode() == PaneMode::Metatiles);
+  fraBatEdit->setVisible(tiles.paneMode() == PaneMode::BatView);
   layoutControls();
   showCaption();
   // Ctrl+E exports the tiles this window edits.
@@ -440,7 +96,7 @@ void frmAltPane::initGUI(int ap, int metaID) {
     auto* item = findChild<QAction*>(
         QString::fromUtf8(kViews[static_cast<int>(view)].menuName.data(),
                           static_cast<int>(kViews[static_cast<int>(view)].menuName.size())));
-    const bool mine = (view == View::FieldChr) == (tiles.paneMode() == 0);
+    const bool mine = (view == View::FieldChr) == (tiles.paneMode() == PaneMode::Metatiles);
     item->setShortcut(mine ? QKeySequence("Ctrl+E") : QKeySequence());
   }
   {
@@ -452,15 +108,15 @@ void frmAltPane::initGUI(int ap, int metaID) {
   showZoomState();
 }
 
-void frmAltPane::imageChanged(const ImageDamage& damage) {
-  tiles.imageChanged(damage);
+void frmAltPane::imageChanged(const std::vector<ByteRange>& ranges) {
+  const ImageDamage damage = damageOf(ranges);
   if (cellTools.pasting() && (damage.batViewPalette || damage.batViewTiles.any())) {
     // The block's tiles or colours changed under the preview.
     pastePicture = batViewBlockPicture(romImage, cellTools.pasteBlock(), tiles.picPatTbl);
     ++pastePictureVersion;
     showToolState();
   }
-  if (tiles.paneMode() == 0 ? damage.fieldPalette : damage.batViewPalette) {
+  if (tiles.paneMode() == PaneMode::Metatiles ? damage.fieldPalette : damage.batViewPalette) {
     showSubPalette();
   } else if (damage.mapCells.any() || damage.metatiles.any() || damage.batViewCells.any()) {
     showUsage();
@@ -601,7 +257,7 @@ void frmAltPane::Form_Unload() {
   }
   unloaded_ = true;
   resetTools();
-  emit unloaded(tiles.paneMode());
+  emit unloaded(static_cast<int>(tiles.paneMode()));
 }
 
 void frmAltPane::closeEvent(QCloseEvent* event) {
@@ -612,7 +268,8 @@ void frmAltPane::closeEvent(QCloseEvent* event) {
 
 void frmAltPane::lblnespal_tEdit_DblClick(int index) {
   const int entry = tiles.selPal() * 4 + index;
-  const QString which = tiles.paneMode() == 0 ? "Field palette" : "Batter's view palette";
+  const QString which =
+      tiles.paneMode() == PaneMode::Metatiles ? "Field palette" : "Batter's view palette";
   const int chosen = dialogs.chooseNesColour(this, QString("%1, entry %2").arg(which).arg(entry),
                                              tiles.palData()[static_cast<std::size_t>(entry)]);
   if (chosen < 0) {
@@ -630,7 +287,7 @@ void frmAltPane::menuEditImportTiles_Click() {
   std::string reason;
   TilePixels imported;
   const QString name = QFileInfo(path).fileName();
-  if (readWholeFile(path.toStdString(), png, 16 * 1024 * 1024, &reason) != 0 ||
+  if (!readWholeFile(path.toStdString(), png, 16 * 1024 * 1024, &reason) ||
       !importPatternTable(png, tiles.palData(), tiles.selPal(), imported, &reason)) {
     dialogs.message(
         this, windowTitle(),
@@ -651,52 +308,6 @@ bool frmAltPane::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-namespace {
-
-// Puts a viewport-mode picture into `room`, as large as its zoomed picture
-// where there is room, with scroll bars along its bottom and right while the
-// picture is larger than what shows.
-void placeScrolled(PictureSurface* view, QScrollBar* across, QScrollBar* down, QRect room) {
-  constexpr int kBar = 17;
-  const QSize zoomed = view->zoomedSize();
-  bool needAcross = zoomed.width() > room.width();
-  bool needDown = zoomed.height() > room.height();
-  needAcross = needAcross || (needDown && zoomed.width() > room.width() - kBar);
-  needDown = needDown || (needAcross && zoomed.height() > room.height() - kBar);
-  const QSize shown(std::min(zoomed.width(), room.width() - (needDown ? kBar : 0)),
-                    std::min(zoomed.height(), room.height() - (needAcross ? kBar : 0)));
-  view->setGeometry(QRect(room.topLeft(), shown));
-  const QPoint most = view->maxScroll();
-  across->setGeometry(room.x(), room.y() + shown.height(), shown.width(), kBar);
-  across->setRange(0, most.x());
-  across->setPageStep(std::max(1, shown.width()));
-  across->setVisible(needAcross);
-  down->setGeometry(room.x() + shown.width(), room.y(), kBar, shown.height());
-  down->setRange(0, most.y());
-  down->setPageStep(std::max(1, shown.height()));
-  down->setVisible(needDown);
-  across->setValue(view->scroll().x());
-  down->setValue(view->scroll().y());
-}
-
-}  // namespace
-
-void frmAltPane::layoutControls() {
-  const int dx = std::max(0, clientArea->width() - kClientWidth);
-  const int dy = std::max(0, clientArea->height() - kClientHeight);
-  // The pattern table takes the extra height alone when the batter's view is
-  // hidden, else half of it.
-  const int dyTop = tiles.paneMode() == 1 ? dy / 2 : dy;
-  fraPatTbl->setGeometry(8, 0, 457 + dx, 281 + dyTop);
-  placeScrolled(picPatternTable, hscrPatTbl, vscrPatTbl, {192, 16, 256 + dx, 256 + dyTop});
-  fraMetaEdit->move(16, 296 + dyTop);
-  fraBatEdit->setGeometry(192, 288 + dyTop, 273 + dx, 265 + dy - dyTop);
-  placeScrolled(picBatView, hscrBatView, vscrBatView, {8, 16, 256 + dx, 240 + dy - dyTop});
-  hscrGridColor->move(16, 504 + dyTop);
-  lblTileUsage->setGeometry(tiles.paneMode() == 0 ? QRect(200, 304 + dyTop, 257 + dx, 48)
-                                                  : QRect(16, 304 + dyTop, 161, 80));
-}
-
 void frmAltPane::setFileName(const QString& name) {
   fileName = name;
   showCaption();
@@ -707,7 +318,8 @@ void frmAltPane::showCaption() {
   // it is.
   QString shownName = fileName;
   shownName.replace("[*]", "[*][*]");
-  const QString mode = tiles.paneMode() == 0 ? "Metatile Editor" : "Batter View Editor";
+  const QString mode =
+      tiles.paneMode() == PaneMode::Metatiles ? "Metatile Editor" : "Batter View Editor";
   setWindowTitle(fileName.isEmpty() ? mode : mode + " [" + shownName + "][*]");
   setWindowModified(modified);
 }
@@ -741,47 +353,6 @@ void frmAltPane::picPatternTable_Arrow(int dx, int dy) {
     scroll.ry() += box.bottom() - picPatternTable->height() + 1;
   }
   picPatternTable->setScroll(scroll);
-}
-
-PictureSurface* frmAltPane::zoomTarget() const {
-  if (lastZoomView == picBatView && tiles.paneMode() == 1) {
-    return picBatView;
-  }
-  return picPatternTable;
-}
-
-int frmAltPane::patternTableZoom() const {
-  return picPatternTable->zoom();
-}
-
-int frmAltPane::batViewZoom() const {
-  return picBatView->zoom();
-}
-
-void frmAltPane::setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF> anchor) {
-  zoom = clampZoom(zoom);
-  lastZoomView = view;
-  // Not while a stroke or a tile's drag is under way: the picture would
-  // move under the pointer.
-  if (zoom != view->zoom() && !tileTools.inGesture() && !cellTools.inGesture() &&
-      !tiles.tileDrag()) {
-    const QPointF at = anchor ? *anchor : QPointF(view->width() / 2.0, view->height() / 2.0);
-    const ViewTransform before = view->transform();
-    const double pixelX = (at.x() + before.scrollX) * before.ratio / before.devicePerPixel();
-    const double pixelY = (at.y() + before.scrollY) * before.ratio / before.devicePerPixel();
-    view->setZoom(zoom);
-    // The window has placed its controls again on zoomedSizeChanged.
-    settings::setNumber(view == picPatternTable ? "zoom/patternTable" : "zoom/batView", zoom);
-    const ViewTransform after = view->transform();
-    view->setScroll({scrollToKeep(pixelX, static_cast<int>(at.x()), after),
-                     scrollToKeep(pixelY, static_cast<int>(at.y()), after)});
-  }
-  showZoomState();
-}
-
-void frmAltPane::showZoomState() {
-  const int zoom = zoomTarget()->zoom();
-  zoomItems.show(zoom, zoomTarget() == picPatternTable ? "the pattern table" : "the batter's view");
 }
 
 }  // namespace tarvo

@@ -30,13 +30,17 @@ class LineOverlay;
 class PictureSurface;
 class UserDialogs;
 
-class frmAltPane : public QMainWindow {
+class frmAltPane : public QMainWindow, public EditHistory::Listener {
   Q_OBJECT
 
  public:
   // Edits are recorded in `history`, which the main window shares; `dialogs`
   // ask for files and colours.
   frmAltPane(EditHistory& history, UserDialogs& dialogs, QWidget* parent = nullptr);
+
+  // The client area's first size.
+  static constexpr int kClientWidth = 470;
+  static constexpr int kClientHeight = 557;
   ~frmAltPane() override;
 
   // Sets the window up in mode `ap` at metatile `metaID` (see TileEditor).
@@ -53,8 +57,9 @@ class frmAltPane : public QMainWindow {
   const GridTools& tools() const { return cellTools; }
 
   // Bytes of the image changed, by an edit of either window or an undo: the
-  // views and labels show what that touches.
-  void imageChanged(const ImageDamage& damage);
+  // labels and the paste's preview show what that touches. The pictures
+  // (TileEditor) listen to the history themselves, and are told first.
+  void imageChanged(const std::vector<ByteRange>& ranges) override;
   // The state of the shared history, for the Undo and Redo items, and
   // whether the image has unsaved edits, for the caption's marker.
   void showHistoryState(bool modified);
@@ -95,6 +100,14 @@ class frmAltPane : public QMainWindow {
 
  private:
   void buildControls();
+  // The parts of buildControls: the tile frame with its buttons, swatches
+  // and pattern table; the metatile and batter's view frames; the grid's
+  // lines; the views' pointer signals; the zoomed views' scroll bars.
+  void buildTileFrame(QWidget* client);
+  void buildEditorFrames(QWidget* client);
+  void buildGridLines();
+  void connectViews();
+  void connectScrolledViews();
   void buildMenus();
   // Places the controls for the client area's size: the pattern table and
   // the batter's view take what the window has beyond its first size.

@@ -73,7 +73,7 @@ void frmAltPane::buildTools() {
   connect(menuEditDelete, &QAction::triggered, this,
           [this] { cellTools.deleteSelection(tiles.selTile()); });
   connect(menuEditSelectAll, &QAction::triggered, this, [this] {
-    if (tiles.paneMode() == 1) {
+    if (tiles.paneMode() == PaneMode::BatView) {
       cellTools.selectAll();
       showToolState();
     }
@@ -121,7 +121,7 @@ void frmAltPane::showToolState() {
     marks.pasteArea = pixelsOf(cellTools.pastePreview(), rom::kTileSide);
   }
   showBlockMarks(picBatView, marks);
-  const bool batView = tiles.paneMode() == 1;
+  const bool batView = tiles.paneMode() == PaneMode::BatView;
   menuEditDelete->setEnabled(batView && selection.has_value());
   menuEditSelectAll->setEnabled(batView);
   lblTool->setText(QString::fromStdString(cellTools.statusText()));
@@ -199,7 +199,7 @@ void frmAltPane::followBatViewPointer() {
 }
 
 void frmAltPane::menuEditCopy_Click() {
-  if (tiles.paneMode() == 1 && cellTools.selection()) {
+  if (tiles.paneMode() == PaneMode::BatView && cellTools.selection()) {
     const std::optional<CellBlock> block = cellTools.copySelection();
     if (block) {
       putOnClipboard(kNameTableBlockMime, blockText(batViewCells.shape(), *block),
@@ -219,7 +219,7 @@ void frmAltPane::menuEditCopy_Click() {
 }
 
 void frmAltPane::menuEditPaste_Click() {
-  if (tiles.paneMode() == 1) {
+  if (tiles.paneMode() == PaneMode::BatView) {
     CellBlock block;
     if (parseBlockText(batViewCells.shape(), clipboardText(kNameTableBlockMime), block)) {
       pastePicture = batViewBlockPicture(romImage, block, tiles.picPatTbl);
@@ -241,7 +241,7 @@ void frmAltPane::menuEditPaste_Click() {
   if (!parseTileText(clipboardText(kTileMime), bytes, &reason)) {
     statusBar()->showMessage(
         QString("The clipboard holds no tile%1 (%2)")
-            .arg(tiles.paneMode() == 1 ? " and no block of the batter's view" : "",
+            .arg(tiles.paneMode() == PaneMode::BatView ? " and no block of the batter's view" : "",
                  QString::fromStdString(reason)),
         8000);
     return;

@@ -43,11 +43,11 @@ std::string hexLabel(std::uint8_t value) {
 TileEditor::TileEditor(ByteArray& rom) : image_(&rom) {}
 
 const rom::Location& TileEditor::bank() const {
-  return paneMode_ == 0 ? rom::kFieldChrBank : rom::kBatViewChrBank;
+  return paneMode_ == PaneMode::Metatiles ? rom::kFieldChrBank : rom::kBatViewChrBank;
 }
 
 void TileEditor::initGUI(int ap, int metaID) {
-  paneMode_ = ap == 1 ? 1 : 0;
+  paneMode_ = ap == 1 ? PaneMode::BatView : PaneMode::Metatiles;
   leftColor_ = 0;
   rightColor_ = 1;
   selMeta_ = static_cast<std::uint8_t>(std::clamp(metaID, 0, rom::kMetatileCount - 1));
@@ -57,7 +57,7 @@ void TileEditor::initGUI(int ap, int metaID) {
   readModePalette();
   drawPatternTableView();
   drawTileSheets();
-  if (paneMode_ == 0) {
+  if (paneMode_ == PaneMode::Metatiles) {
     metatileRefresh(selMeta_);
   } else {
     drawBatView(picBatView, image(), picPatTbl);
@@ -74,8 +74,9 @@ void TileEditor::reload() {
 }
 
 void TileEditor::readModePalette() {
-  readPalette(image(), palData_,
-              paneMode_ == 0 ? rom::kFieldPalette.offset : rom::kBatViewPalette.offset);
+  readPalette(
+      image(), palData_,
+      paneMode_ == PaneMode::Metatiles ? rom::kFieldPalette.offset : rom::kBatViewPalette.offset);
   shown_ = shownPalette(palData_, colourMode_);
 }
 
@@ -144,11 +145,12 @@ void TileEditor::imageChanged(const std::vector<ByteRange>& ranges) {
 }
 
 void TileEditor::imageChanged(const ImageDamage& damage) {
-  if (paneMode_ == 0 ? damage.fieldPalette : damage.batViewPalette) {
+  if (paneMode_ == PaneMode::Metatiles ? damage.fieldPalette : damage.batViewPalette) {
     reload();
     return;
   }
-  const std::bitset<256>& tiles = paneMode_ == 0 ? damage.fieldTiles : damage.batViewTiles;
+  const std::bitset<256>& tiles =
+      paneMode_ == PaneMode::Metatiles ? damage.fieldTiles : damage.batViewTiles;
   for (int t = 0; t < rom::kBankTiles; ++t) {
     if (tiles.test(static_cast<std::size_t>(t))) {
       decodeTile(image(), bank().offset + t * rom::kTileBytes, editTiles_,
@@ -158,8 +160,9 @@ void TileEditor::imageChanged(const ImageDamage& damage) {
   redrawPatternTables(picPatTbl, editTiles_, shown_, tiles);
   // The pattern table: the tiles that changed, and those whose use did.
   std::bitset<256> table = tiles;
-  const bool usageChanged =
-      paneMode_ == 0 ? damage.mapCells.any() || damage.metatiles.any() : damage.batViewCells.any();
+  const bool usageChanged = paneMode_ == PaneMode::Metatiles
+                                ? damage.mapCells.any() || damage.metatiles.any()
+                                : damage.batViewCells.any();
   if (showUnused_ && usageChanged) {
     const std::array<bool, 256> used = usedTiles();
     for (std::size_t t = 0; t < used.size(); ++t) {
@@ -334,7 +337,7 @@ void TileEditor::replaceBank(const TilePixels& tiles) {
 }
 
 const rom::Location& TileEditor::palette() const {
-  return paneMode_ == 0 ? rom::kFieldPalette : rom::kBatViewPalette;
+  return paneMode_ == PaneMode::Metatiles ? rom::kFieldPalette : rom::kBatViewPalette;
 }
 
 bool TileEditor::setPaletteColour(int k, std::uint8_t number) {
@@ -353,7 +356,7 @@ void TileEditor::setShowUnused(bool show) {
 
 std::array<bool, 256> TileEditor::usedTiles() const {
   std::array<bool, 256> used{};
-  if (paneMode_ == 0) {
+  if (paneMode_ == PaneMode::Metatiles) {
     const auto usage = fieldTileUsage(image());
     for (std::size_t t = 0; t < used.size(); ++t) {
       used[t] = usage[t].metatileCells > 0 || usage[t].mapCells > 0;
@@ -372,7 +375,7 @@ std::string TileEditor::usageText() const {
   auto count = [](int n, const char* what) {
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
   };
-  if (paneMode_ == 0) {
+  if (paneMode_ == PaneMode::Metatiles) {
     const FieldTileUsage usage = fieldTileUsage(image())[selTile_];
     return tile + "in " + count(usage.metatileCells, "metatile cell") + " and " +
            count(usage.mapCells, "field map cell");

@@ -28,6 +28,10 @@
 
 namespace tarvo {
 
+// The window's two modes: the field's tiles with the metatile editor, or
+// the batter's view's tiles with the batter's view editor.
+enum class PaneMode { Metatiles = 0, BatView = 1 };
+
 // The seven tile buttons.
 enum class TileOperation {
   ShiftLeft,
@@ -120,7 +124,7 @@ class TileEditor : public EditHistory::Listener {
   // "Tile 05: in 3 metatile cells and 12 field map cells".
   std::string usageText() const;
 
-  int paneMode() const { return paneMode_; }
+  PaneMode paneMode() const { return paneMode_; }
   const rom::Location& bank() const;
   const TilePixels& editTiles() const { return editTiles_; }
   const PaletteArray& palData() const { return palData_; }
@@ -162,7 +166,7 @@ class TileEditor : public EditHistory::Listener {
   // check of its pictures does.
   ByteArray* image_;
   ByteArray& image() const { return *image_; }
-  int paneMode_ = 0;
+  PaneMode paneMode_ = PaneMode::Metatiles;
   TilePixels editTiles_;
   PaletteArray palData_{};
   PaletteArray shown_{};  // palData_ in the colour mode

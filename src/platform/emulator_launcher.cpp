@@ -151,7 +151,7 @@ EmulatorLauncher::Result EmulatorLauncher::play(const ByteArray& image, const QS
       QDir(playFolder).filePath(fileName.isEmpty() ? QString("image.nes") : fileName);
   std::string reason;
   if (!QDir().mkpath(playFolder) ||
-      writeWholeFile(QFile::encodeName(copy).toStdString(), image, &reason) != 0) {
+      !writeWholeFile(QFile::encodeName(copy).toStdString(), image, &reason)) {
     say(QString("The copy for the emulator was not written: %1.")
             .arg(reason.empty() ? QString("no folder") : QString::fromStdString(reason)));
     return Result::NotWritten;

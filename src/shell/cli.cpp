@@ -400,12 +400,12 @@ int importPictureCommand(const std::vector<std::string>& args, std::ostream& out
 
 // Whether a file step that returned `status` (0 on success) succeeded; a
 // failure is reported with its reason.
-bool fileStepDone(std::ostream& err, const std::string& path, int status,
+bool fileStepDone(std::ostream& err, const std::string& path, bool done,
                   const std::string& reason) {
-  if (status != 0) {
+  if (!done) {
     cli::failure(err, path, reason);
   }
-  return status == 0;
+  return done;
 }
 
 }  // namespace
@@ -424,12 +424,12 @@ int failure(std::ostream& err, const std::string& path, const std::string& reaso
 
 bool loadRomImage(std::ostream& err, const std::string& path, ByteArray& image) {
   std::string reason;
-  return fileStepDone(err, path, loadBinaryFile(path, image, &reason), reason);
+  return fileStepDone(err, path, loadBinaryFile(path, image, &reason) == 0, reason);
 }
 
 bool saveRomImage(std::ostream& err, const std::string& path, const ByteArray& image) {
   std::string reason;
-  return fileStepDone(err, path, saveBinaryFile(path, image, &reason), reason);
+  return fileStepDone(err, path, saveBinaryFile(path, image, &reason) == 0, reason);
 }
 
 bool readInputFile(std::ostream& err, const std::string& path, std::size_t limit,

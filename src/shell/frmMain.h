@@ -49,9 +49,9 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
 
   // "Tarvo-Field Editor v1.1.0": the program's title, from the build's version.
   const QString& title() const { return appTitle; }
-  const QString& loadedPath() const { return romPath; }
+  QString loadedPath() const { return QString::fromStdString(romDocument.path()); }
   // The image with its file and its edit history.
-  const RomDocument& document() const { return rom; }
+  const RomDocument& document() const { return romDocument; }
   // What Play in Emulator started.
   const EmulatorLauncher& emulatorLauncher() const { return emulator; }
   std::uint8_t selectedMetatileNumber() const { return selectedMetatile; }
@@ -228,13 +228,12 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
 
   // Window state.
   QString appTitle;
-  QString romPath;
   QString dialogDirectory;
   std::uint8_t selectedMetatile = 0;
-  RomDocument rom{romImage};
+  RomDocument romDocument{romImage};
   // The field map as a grid of cells, and the tools on it.
   ImageGrid fieldCells = fieldGrid(romImage);
-  GridTools mapTools{rom.history(), fieldCells};
+  GridTools mapTools{romDocument.history(), fieldCells};
   // A paste's block as the field shows it, while the paste is under way.
   std::optional<Surface> pastePicture;
   int pastePictureVersion = 0;  // one more each time it is drawn

@@ -238,7 +238,7 @@ void frmMain::setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF>
 }
 
 void frmMain::showHoverCell(int x, int y) {
-  const auto cell = rom.isLoaded() ? mapCellAt(x, y) : std::nullopt;
+  const auto cell = romDocument.isLoaded() ? mapCellAt(x, y) : std::nullopt;
   if (!cell) {
     picMapRenderDest->setMark(0, std::nullopt);
     picMapRenderDest->setMark(1, std::nullopt);
@@ -265,7 +265,7 @@ void frmMain::showSelectedMetatile() {
 
 void frmMain::picMetaTable_Arrow(int dx, int dy) {
   const int next = selectedMetatile + dx + 16 * dy;
-  if (!rom.isLoaded() || next < 0 || next >= rom::kMetatileCount ||
+  if (!romDocument.isLoaded() || next < 0 || next >= rom::kMetatileCount ||
       (dx != 0 && next / 16 != selectedMetatile / 16)) {
     return;  // not past the table's edges, nor round to the next row
   }

@@ -191,12 +191,12 @@ void frmMain::showToolState() {
     marks.pasteArea = pixelsOf(mapTools.pastePreview(), rom::kMetatileSide);
   }
   showBlockMarks(picMapRenderDest, marks);
-  const bool hasSelection = rom.isLoaded() && selection.has_value();
+  const bool hasSelection = romDocument.isLoaded() && selection.has_value();
   menuEditCopy->setEnabled(hasSelection);
   menuEditDelete->setEnabled(hasSelection);
-  menuEditPaste->setEnabled(rom.isLoaded());
-  menuEditSelectAll->setEnabled(rom.isLoaded());
-  menuEditDeselect->setEnabled(rom.isLoaded());
+  menuEditPaste->setEnabled(romDocument.isLoaded());
+  menuEditSelectAll->setEnabled(romDocument.isLoaded());
+  menuEditDeselect->setEnabled(romDocument.isLoaded());
   lblTool->setText(QString::fromStdString(mapTools.statusText()));
 }
 
@@ -243,7 +243,7 @@ void frmMain::picMapRenderDest_MouseDown(int button, int shift, int x, int y) {
   if (result.picked) {
     selectAndShowMetatile(*result.picked);
   }
-  if (rom.isLoaded()) {
+  if (romDocument.isLoaded()) {
     showStatus(mapStatus(romImage, x, y));
   }
   showHoverCell(x, y);
@@ -256,7 +256,7 @@ void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
   // A drag writes only cells in view; the status follows the pointer anyway.
   const GridTools::Result result =
       mapTools.move(buttons, x, y, mapPixelInView(x, y, visibleMapPixels()), selectedMetatile);
-  if (rom.isLoaded()) {
+  if (romDocument.isLoaded()) {
     showStatus(mapStatus(romImage, x, y));
   }
   showHoverCell(x, y);

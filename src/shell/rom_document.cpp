@@ -13,7 +13,7 @@ namespace {
 // The whole file, or false when it cannot be read or holds more than any
 // image this editor takes (then it is another file anyway).
 bool readWhole(const std::string& path, ByteArray& bytes) {
-  return readWholeFile(path, bytes, static_cast<std::size_t>(rom::kMaxImageSize)) == 0;
+  return readWholeFile(path, bytes, static_cast<std::size_t>(rom::kMaxImageSize));
 }
 
 }  // namespace
@@ -24,17 +24,17 @@ std::string RomDocument::fileName() const {
   return std::filesystem::path(path_).filename().string();
 }
 
-std::int16_t RomDocument::load(const std::string& path, std::string* reason) {
+bool RomDocument::load(const std::string& path, std::string* reason) {
   ByteArray bytes;
-  if (read(path, bytes, reason) != 0) {
-    return 1;
+  if (!read(path, bytes, reason)) {
+    return false;
   }
   adopt(path, std::move(bytes));
-  return 0;
+  return true;
 }
 
-std::int16_t RomDocument::read(const std::string& path, ByteArray& bytes, std::string* reason) {
-  return loadBinaryFile(path, bytes, reason);
+bool RomDocument::read(const std::string& path, ByteArray& bytes, std::string* reason) {
+  return loadBinaryFile(path, bytes, reason) == 0;
 }
 
 void RomDocument::adopt(const std::string& path, ByteArray bytes) {
@@ -49,20 +49,20 @@ void RomDocument::adopt(const std::string& path, ByteArray bytes) {
   history_.clear();
 }
 
-std::int16_t RomDocument::save(std::string* reason) {
+bool RomDocument::save(std::string* reason) {
   if (path_.empty()) {
-    return 1;
+    return false;
   }
   history_.checkpoint();
   if (saveBinaryFile(path_, image_, reason) != 0) {
-    return 1;
+    return false;
   }
   // What the file holds now: the image, and any tail the save carried over.
   if (!readWhole(path_, fileBytes_)) {
     fileBytes_ = image_;
   }
   history_.markSaved();
-  return 0;
+  return true;
 }
 
 bool RomDocument::changedOnDisk() const {

@@ -19,18 +19,17 @@ class RomDocument {
   // Loads `path` into the image (see loadBinaryFile); on success the history
   // starts afresh and the file's bytes are remembered. On failure nothing
   // changes and `reason` says why.
-  std::int16_t load(const std::string& path, std::string* reason = nullptr);
+  bool load(const std::string& path, std::string* reason = nullptr);
 
   // The two halves of a load, for a caller that must do something between
   // reading the file and replacing the image (close the editor window into
   // the old image): read the file as load would, then take it.
-  static std::int16_t read(const std::string& path, ByteArray& bytes,
-                           std::string* reason = nullptr);
+  static bool read(const std::string& path, ByteArray& bytes, std::string* reason = nullptr);
   void adopt(const std::string& path, ByteArray bytes);
 
   // Saves the image to the file it came from (see saveBinaryFile) and marks
   // it saved.
-  std::int16_t save(std::string* reason = nullptr);
+  bool save(std::string* reason = nullptr);
 
   bool isLoaded() const { return !path_.empty(); }
   const std::string& path() const { return path_; }

@@ -34,15 +34,15 @@ std::int16_t saveBinaryFile(const std::string& path, const ByteArray& buffer,
                             std::string* reason = nullptr);
 
 // Reads a whole file of at most `limit` bytes that is not a ROM image (a
-// picture, a patch). Returns 0, or 1 with the reason; `bytes` changes only
-// on success.
-std::int16_t readWholeFile(const std::string& path, ByteArray& bytes, std::size_t limit,
-                           std::string* reason = nullptr);
+// picture, a patch). Returns false with the reason on failure; `bytes`
+// changes only on success.
+bool readWholeFile(const std::string& path, ByteArray& bytes, std::size_t limit,
+                   std::string* reason = nullptr);
 
 // Like saveBinaryFile, for files the program makes whole (pictures, patches):
 // the file ends up holding exactly `bytes`, nothing of the old file is kept.
-std::int16_t writeWholeFile(const std::string& path, const ByteArray& bytes,
-                            std::string* reason = nullptr);
+// Returns false with the reason on failure.
+bool writeWholeFile(const std::string& path, const ByteArray& bytes, std::string* reason = nullptr);
 
 // True when `path` names a regular file (after following links), hidden or
 // not. The path is taken literally: '*' and '?' are characters of the name.

@@ -261,7 +261,7 @@ class FrmAltPaneTest : public test::WindowFixture {
     QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {},
                        inWindow(child("picMetaTable"), 5 * 32 + 4, 4));
     QVERIFY(alt() != nullptr);
-    QCOMPARE(editor().paneMode(), 0);
+    QCOMPARE(editor().paneMode(), PaneMode::Metatiles);
     QCOMPARE(editor().selMeta(), 5);
     QCOMPARE(altChild<QScrollBar>("hscr_meta")->value(), 5);
     QCOMPARE(altChild<QLabel>("lbl_4selMeta")->text(), QString("05"));

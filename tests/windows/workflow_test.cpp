@@ -419,7 +419,7 @@ class WorkflowTest : public test::WindowFixture {
       const unsigned choice = random() % 14;
       const std::size_t stepsBefore = window->document().history().size();
       const std::size_t indexBefore = window->document().history().index();
-      const bool batView = editor().paneMode() == 1;
+      const bool batView = editor().paneMode() == PaneMode::BatView;
       switch (choice) {
         case 0:
           click(map, any(768), any(512));
