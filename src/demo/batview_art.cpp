@@ -8,12 +8,7 @@ namespace {
 
 enum BatSlot : std::uint8_t { kDark = 0, kGreen = 1, kTan = 2, kWhite = 3 };
 
-}  // namespace
-
-std::vector<std::uint8_t> paintBatView() {
-  Canvas c(kBatWidth, kBatHeight, kDark);
-  c.rect(0, 0, kBatWidth - 1, kBatHeight - 1, kGreen);
-
+void paintCrowd(Canvas& c) {
   // The crowd behind the backstop: rows of heads and shirts on dark seats.
   c.rect(0, 0, kBatWidth - 1, 55, kDark);
   Xorshift random(0x5EA75u);
@@ -39,7 +34,9 @@ std::vector<std::uint8_t> paintBatView() {
     c.rect(x, 58, x, 70, kDark);
   }
   c.rect(0, 71, kBatWidth - 1, 71, kDark);
+}
 
+void paintGround(Canvas& c) {
   // The dirt around the plate, the foul lines, the mound in the foreground.
   c.ellipse(128, 152, 124, 42, kTan);
   c.ellipse(128, 268, 84, 40, kTan);
@@ -51,7 +48,9 @@ std::vector<std::uint8_t> paintBatView() {
   c.polygonOutline({{144, 150}, {170, 150}, {174, 174}, {144, 174}}, kWhite);
   // Home plate: the flat edge toward the pitcher, the point toward the catcher.
   c.polygon({{117, 159}, {128, 154}, {139, 159}, {139, 163}, {117, 163}}, kWhite);
+}
 
+void paintUmpire(Canvas& c) {
   // The umpire, crouched behind the catcher and looking over his shoulder.
   c.ellipse(110, 128, 22, 24, kDark);             // shoulders and back
   c.outlinedSegment(92, 114, 86, 136, 4, kDark);  // arm down to the knee
@@ -60,7 +59,9 @@ std::vector<std::uint8_t> paintBatView() {
   c.rect(103, 97, 113, 97, kWhite);
   c.rect(108, 89, 108, 100, kWhite);
   c.rect(100, 106, 116, 107, kTan);  // neck and collar
+}
 
+void paintCatcher(Canvas& c) {
   // The catcher, squatting behind the plate, mitt up as a target.
   c.outlinedEllipse(113, 146, 7, 7, kWhite);  // knees
   c.outlinedEllipse(139, 146, 7, 7, kWhite);
@@ -76,7 +77,9 @@ std::vector<std::uint8_t> paintBatView() {
   c.rect(119, 114, 133, 114, kDark);        // the mask's bars
   c.rect(119, 118, 133, 118, kDark);
   c.rect(126, 112, 126, 122, kDark);
+}
 
+void paintBatter(Canvas& c) {
   // The batter, in the far box, facing the plate, bat up over the back
   // shoulder.
   c.outlinedEllipse(152, 177, 7, 3, kDark);  // shoes
@@ -104,6 +107,18 @@ std::vector<std::uint8_t> paintBatView() {
   c.rect(172, 69, 176, 70, kWhite);          // a shine on top
   c.rect(167, 83, 168, 84, kDark);           // an eye
   c.rect(166, 88, 169, 88, kDark);           // the mouth
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> paintBatView() {
+  Canvas c(kBatWidth, kBatHeight, kDark);
+  c.rect(0, 0, kBatWidth - 1, kBatHeight - 1, kGreen);
+  paintCrowd(c);
+  paintGround(c);
+  paintUmpire(c);
+  paintCatcher(c);
+  paintBatter(c);
   return c.slots();
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "demo/raster.h"
 
@@ -225,56 +226,58 @@ struct FieldArt {
   std::vector<std::int64_t> quadBeyond = beyondWallBySquare(kQuad);
 };
 
-Material fieldMaterial(int x, int y, const FieldArt& art) {
-  if (x >= kBoardLeft && x < kBoardRight && y >= kBoardTop && y < kBoardBottom) {
-    const int bx = x - kBoardLeft;
-    const int by = y - kBoardTop;
-    if (bx < 2 || bx >= kBoardRight - kBoardLeft - 2 || by < 2 ||
-        by >= kBoardBottom - kBoardTop - 2) {
-      return kChalk;  // the frame
-    }
-    const bool lamp = bx % 4 != 0 && bx % 4 != 3 && by % 4 != 0 && by % 4 != 3;
-    return lamp && art.lamps[static_cast<std::size_t>(by / 4 * kLampColumns + bx / 4)] ? kBulb
-                                                                                       : kBoard;
+// The scoreboard's frame, lamps and face, where (x, y) lies on it.
+std::optional<Material> boardMaterial(int x, int y, const FieldArt& art) {
+  if (!(x >= kBoardLeft && x < kBoardRight && y >= kBoardTop && y < kBoardBottom)) {
+    return std::nullopt;
   }
-
-  const int X = x - kHomeX;
-  const int U = kHomeY - y;
-  const int a1 = X + U;  // along the first base line
-  const int a3 = U - X;  // along the third base line
-
-  const std::int64_t inside = insideWall(X, U);
-  if (inside < 0) {
-    if (inside >= -px(kWallThickness)) {
-      // The foul poles: the lines carried up the wall.
-      if ((a3 == 0 || a3 == 1 || a1 == 0 || a1 == 1) && U > 100) {
-        return kChalk;
-      }
-      return kWall;
-    }
-    // People sit only in whole tiles clear of the wall, and only in whole
-    // quadrants clear of the concourse between the decks; the seats between
-    // stay empty. So these edges need no tiles of their own for every row of
-    // the crowd, and no quadrant holds people of both decks.
-    const std::int64_t tileBeyond =
-        art.tileBeyond[static_cast<std::size_t>(y / kTile * (kFieldSide / kTile) + x / kTile)];
-    const std::int64_t quadBeyond =
-        art.quadBeyond[static_cast<std::size_t>(y / kQuad * kFieldQuads + x / kQuad)];
-    if (tileBeyond < px(kLowerDeckStart) ||
-        (quadBeyond >= px(kConcourseStart) && quadBeyond < px(kConcourseEnd))) {
-      return kSeat;
-    }
-    return static_cast<Material>(art.crowd[static_cast<std::size_t>((y & 15) * 16 + (x & 15))]);
+  const int bx = x - kBoardLeft;
+  const int by = y - kBoardTop;
+  if (bx < 2 || bx >= kBoardRight - kBoardLeft - 2 || by < 2 ||
+      by >= kBoardBottom - kBoardTop - 2) {
+    return kChalk;  // the frame
   }
+  const bool lamp = bx % 4 != 0 && bx % 4 != 3 && by % 4 != 0 && by % 4 != 3;
+  return lamp && art.lamps[static_cast<std::size_t>(by / 4 * kLampColumns + bx / 4)] ? kBulb
+                                                                                     : kBoard;
+}
 
-  // Chalk first: it lies on top of everything on the playing side.
+// Beyond the fair side of the wall: the wall itself, the foul poles on it,
+// the seats and the crowd. X and U are the position from home plate, a1 and
+// a3 along the base lines, `inside` how far inside the wall (negative here).
+Material standsMaterial(int x, int y, int U, int a1, int a3, std::int64_t inside,
+                        const FieldArt& art) {
+  if (inside >= -px(kWallThickness)) {
+    // The foul poles: the lines carried up the wall.
+    if ((a3 == 0 || a3 == 1 || a1 == 0 || a1 == 1) && U > 100) {
+      return kChalk;
+    }
+    return kWall;
+  }
+  // People sit only in whole tiles clear of the wall, and only in whole
+  // quadrants clear of the concourse between the decks; the seats between
+  // stay empty. So these edges need no tiles of their own for every row of
+  // the crowd, and no quadrant holds people of both decks.
+  const std::int64_t tileBeyond =
+      art.tileBeyond[static_cast<std::size_t>(y / kTile * (kFieldSide / kTile) + x / kTile)];
+  const std::int64_t quadBeyond =
+      art.quadBeyond[static_cast<std::size_t>(y / kQuad * kFieldQuads + x / kQuad)];
+  if (tileBeyond < px(kLowerDeckStart) ||
+      (quadBeyond >= px(kConcourseStart) && quadBeyond < px(kConcourseEnd))) {
+    return kSeat;
+  }
+  return static_cast<Material>(art.crowd[static_cast<std::size_t>((y & 15) * 16 + (x & 15))]);
+}
+
+// The chalk on the playing side, where (X, U) lies on it.
+bool onChalk(int X, int U, int a1, int a3) {
   const bool onFoulLine = ((a3 == 0 || a3 == 1) && a1 >= 0) || ((a1 == 0 || a1 == 1) && a3 >= 0);
   if (onFoulLine && U > 12) {
-    return kChalk;
+    return true;
   }
   // Home plate, its point toward the backstop.
   if (U >= -4 && U <= 3 && std::abs(X) <= 4 + std::min(U, 0)) {
-    return kChalk;
+    return true;
   }
   // Batter's boxes: outlines 12 x 24 either side of the plate.
   for (int side = -1; side <= 1; side += 2) {
@@ -282,32 +285,50 @@ Material fieldMaterial(int x, int y, const FieldArt& art) {
     const int right = left + 13;
     if (X >= left && X <= right && U >= -12 && U <= 12) {
       if (X == left || X == right || U == -12 || U == 12) {
-        return kChalk;
+        return true;
       }
     }
   }
   // Catcher's box behind the plate.
   if (U >= -30 && U <= -12 && (X == -8 || X == 8)) {
-    return kChalk;
+    return true;
   }
   if (U == -30 && X >= -8 && X <= 8) {
-    return kChalk;
+    return true;
   }
   // Bases, square to the base lines, inside fair territory.
   if (a1 >= 2 * kBase - 9 && a1 <= 2 * kBase && a3 >= 0 && a3 <= 9) {
-    return kChalk;  // first
+    return true;  // first
   }
   if (a3 >= 2 * kBase - 9 && a3 <= 2 * kBase && a1 >= 0 && a1 <= 9) {
-    return kChalk;  // third
+    return true;  // third
   }
   if (std::abs(a1 - 2 * kBase) <= 5 && std::abs(a3 - 2 * kBase) <= 5) {
-    return kChalk;  // second
+    return true;  // second
   }
   // Pitcher's rubber.
   if (U >= kRubberU && U <= kRubberU + 1 && X >= -4 && X <= 3) {
+    return true;
+  }
+  return false;
+}
+
+Material fieldMaterial(int x, int y, const FieldArt& art) {
+  if (const std::optional<Material> board = boardMaterial(x, y, art)) {
+    return *board;
+  }
+  const int X = x - kHomeX;
+  const int U = kHomeY - y;
+  const int a1 = X + U;  // along the first base line
+  const int a3 = U - X;  // along the third base line
+  const std::int64_t inside = insideWall(X, U);
+  if (inside < 0) {
+    return standsMaterial(x, y, U, a1, a3, inside, art);
+  }
+  // Chalk first: it lies on top of everything on the playing side.
+  if (onChalk(X, U, a1, a3)) {
     return kChalk;
   }
-
   if (inside < px(kTrack)) {
     return kDirt;
   }

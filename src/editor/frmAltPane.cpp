@@ -48,12 +48,7 @@ frmAltPane::frmAltPane(EditHistory& editHistory, UserDialogs& userDialogs, QWidg
   buildTools();
   statusBar()->setObjectName("statusBar");  // before the size is taken: it takes a line
   lblConsoleColours = addConsoleColoursLabel(statusBar());
-  // The menu bar's height at the window's width: narrower, it would wrap.
-  const int menuHeight = std::max(menuBar()->heightForWidth(kClientWidth), 0);
-  placeOnScreen(
-      this, QSize(kClientWidth, kClientHeight +
-                                    (menuHeight > 0 ? menuHeight : menuBar()->sizeHint().height()) +
-                                    statusBar()->sizeHint().height()));
+  placeMainWindow(this, QSize(kClientWidth, kClientHeight));
   restoreSettings();
   history.addListener(&tiles);
   history.addListener(this);
@@ -112,8 +107,7 @@ void frmAltPane::imageChanged(const std::vector<ByteRange>& ranges) {
   const ImageDamage damage = damageOf(ranges);
   if (cellTools.pasting() && (damage.batViewPalette || damage.batViewTiles.any())) {
     // The block's tiles or colours changed under the preview.
-    pastePicture = batViewBlockPicture(romImage, cellTools.pasteBlock(), tiles.picPatTbl);
-    ++pastePictureVersion;
+    pastePicture.set(batViewBlockPicture(romImage, cellTools.pasteBlock(), tiles.picPatTbl));
     showToolState();
   }
   if (tiles.paneMode() == PaneMode::Metatiles ? damage.fieldPalette : damage.batViewPalette) {
@@ -178,8 +172,7 @@ void frmAltPane::setConsoleColours(bool on) {
   tiles.setColourMode(mode);
   showSubPalette();
   if (cellTools.pasting()) {
-    pastePicture = batViewBlockPicture(romImage, cellTools.pasteBlock(), tiles.picPatTbl);
-    ++pastePictureVersion;
+    pastePicture.set(batViewBlockPicture(romImage, cellTools.pasteBlock(), tiles.picPatTbl));
     showToolState();
   }
 }

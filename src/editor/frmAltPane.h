@@ -12,6 +12,7 @@
 #include "editor/tile_editor.h"
 #include "editor/tile_edits.h"
 #include "platform/menu_items.h"
+#include "screens/block_picture.h"
 #include "screens/grid_tools.h"
 #include "shell/edit_history.h"
 
@@ -177,8 +178,7 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
   GridTools cellTools{history, metatileCells};
   // A paste's block as the batter's view shows it, while the paste is under
   // way; the batter's view cell under the pointer.
-  std::optional<Surface> pastePicture;
-  int pastePictureVersion = 0;  // one more each time it is drawn
+  PastePicture pastePicture;
   std::optional<std::pair<int, int>> pointerCell;
   UserDialogs& dialogs;
   QLabel* lblTileUsage = nullptr;
@@ -188,12 +188,14 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
   QMenu* menuEdit = nullptr;
   QMenu* menuTools = nullptr;
   std::array<QAction*, 5> toolActions{};  // in Tool's order; none for the sub-palette brush
-  QAction* menuEditCopy = nullptr;
-  QAction* menuEditPaste = nullptr;
-  QAction* menuEditDelete = nullptr;
-  QAction* menuEditSelectAll = nullptr;
-  QAction* menuEditDeselect = nullptr;
+  // Copy, Paste, Delete, Select All and Deselect.
+  SelectionItems editItems;
   QLabel* lblTool = nullptr;
+  QLabel* lblConsoleColours = nullptr;
+  // The View menu's switches and zoom items.
+  QAction* menuViewShowGrid = nullptr;
+  QAction* menuViewConsoleColours = nullptr;
+  ZoomItems zoomItems;
 
   QGroupBox* fraPatTbl = nullptr;
   QGroupBox* fraMetaEdit = nullptr;
@@ -210,10 +212,6 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
   QScrollBar* hscrGridColor = nullptr;
   std::vector<LineOverlay*> lineVert;
   std::vector<LineOverlay*> lineHoriz;
-  QAction* menuViewShowGrid = nullptr;
-  QAction* menuViewConsoleColours = nullptr;
-  QLabel* lblConsoleColours = nullptr;
-  ZoomItems zoomItems;
   // Scroll bars of the zoomed pattern table and batter's view, shown while
   // the picture is larger than its room.
   QScrollBar* hscrPatTbl = nullptr;

@@ -134,11 +134,8 @@ void placeScrolled(PictureSurface* view, QScrollBar* across, QScrollBar* down, Q
 
 }  // namespace
 void frmAltPane::buildControls() {
-  auto* client = new QWidget(this);
-  client->setObjectName("clientArea");
-  client->setMinimumSize(kClientWidth, kClientHeight);
-  client->resize(kClientWidth, kClientHeight);
-  client->installEventFilter(this);  // its resizes place the controls
+  QWidget* client =
+      makeClientArea(this, QSize(kClientWidth, kClientHeight), QSize(kClientWidth, kClientHeight));
   clientArea = client;
   // On a screen too small for the window's first size, the whole client
   // area scrolls; otherwise no scroll bar shows.
@@ -395,11 +392,7 @@ void frmAltPane::buildMenus() {
     setViewZoom(zoomTarget(), step == 0 ? 1 : zoomTarget()->zoom() + step);
   });
 
-  QMenu* menuHelp = menuBar()->addMenu("&Help");
-  menuHelp->setObjectName("menuHelp");
-  QAction* menuHelpKeys = addAction(menuHelp, "menuHelpKeys", "&Keyboard and Mouse");
-  menuHelpKeys->setShortcut(QKeySequence("F1"));
-  connect(menuHelpKeys, &QAction::triggered, this, &frmAltPane::helpRequested);
+  addHelpMenu(menuBar(), [this] { emit helpRequested(); });
 }
 
 void frmAltPane::layoutControls() {

@@ -20,65 +20,30 @@
 namespace tarvo {
 
 void frmAltPane::buildTools() {
-  menuTools = new QMenu("&Tools", this);
-  menuTools->setObjectName("menuTools");
-  menuBar()->insertMenu(findChild<QMenu*>("menuHelp")->menuAction(), menuTools);
-  auto* group = new QActionGroup(this);
-  struct Item {
-    Tool tool;
-    const char* name;
-    const char* caption;
-    const char* key;
-    const char* tip;
-  };
-  const Item items[] = {
-      {Tool::Brush, "toolBrush", "&Brush", "B",
-       "Brush (B): paint pixels of the enlarged tile; put the selected tile into cells"},
-      {Tool::Fill, "toolFill", "&Fill", "F",
-       "Fill (F): the joined pixels of one colour take the button's pen; in the batter's "
-       "view, the joined cells of one tile take the selected tile"},
-      {Tool::Select, "toolSelect", "&Rectangle Select", "R",
-       "Rectangle select (R): drag over cells of the batter's view"},
-      {Tool::Pick, "toolPick", "&Pick", "I",
-       "Pick (I): a pixel's colour becomes the button's pen; a cell's tile becomes the "
-       "selected tile"},
-  };
-  for (const Item& item : items) {
-    QAction* action = addNamedAction(menuTools, item.name, item.caption);
-    action->setCheckable(true);
-    action->setShortcut(QKeySequence(item.key));
-    action->setStatusTip(item.tip);
-    action->setToolTip(item.tip);
-    group->addAction(action);
-    toolActions[static_cast<std::size_t>(item.tool)] = action;
-    connect(action, &QAction::triggered, this, [this, tool = item.tool] { chooseTool(tool); });
-  }
-  toolActions[static_cast<std::size_t>(Tool::Brush)]->setChecked(true);
+  const ToolMenu tools = addToolMenu(this, ToolPlace::GraphicsEditor,
+                                     {Tool::Brush, Tool::Fill, Tool::Select, Tool::Pick},
+                                     [this](Tool tool) { chooseTool(tool); });
+  menuTools = tools.menu;
+  toolActions = tools.actions;
 
-  const SelectionItems edits =
-      addSelectionItems(menuEdit, findChild<QAction*>("menuEditImportTiles"));
-  menuEditCopy = edits.copy;
-  menuEditCopy->setStatusTip(
+  editItems = addSelectionItems(menuEdit, findChild<QAction*>("menuEditImportTiles"));
+  editItems.copy->setStatusTip(
       "Copies the batter's view's selection, or without one the selected tile's 16 bytes");
-  menuEditPaste = edits.paste;
-  menuEditPaste->setStatusTip(
+  editItems.paste->setStatusTip(
       "Pastes a tile onto the selected tile, or a block of the batter's "
       "view to place with the pointer");
-  menuEditDelete = edits.remove;
-  menuEditSelectAll = edits.selectAll;
-  menuEditDeselect = edits.deselect;
-  letEscapeThroughMenuBar(menuBar(), menuEditDeselect);
-  connect(menuEditCopy, &QAction::triggered, this, &frmAltPane::menuEditCopy_Click);
-  connect(menuEditPaste, &QAction::triggered, this, &frmAltPane::menuEditPaste_Click);
-  connect(menuEditDelete, &QAction::triggered, this,
+  letEscapeThroughMenuBar(menuBar(), editItems.deselect);
+  connect(editItems.copy, &QAction::triggered, this, &frmAltPane::menuEditCopy_Click);
+  connect(editItems.paste, &QAction::triggered, this, &frmAltPane::menuEditPaste_Click);
+  connect(editItems.remove, &QAction::triggered, this,
           [this] { cellTools.deleteSelection(tiles.selTile()); });
-  connect(menuEditSelectAll, &QAction::triggered, this, [this] {
+  connect(editItems.selectAll, &QAction::triggered, this, [this] {
     if (tiles.paneMode() == PaneMode::BatView) {
       cellTools.selectAll();
       showToolState();
     }
   });
-  connect(menuEditDeselect, &QAction::triggered, this, [this] {
+  connect(editItems.deselect, &QAction::triggered, this, [this] {
     if (cellTools.escape() || tileTools.escape()) {
       showToolState();
     }
@@ -108,22 +73,11 @@ void frmAltPane::changeEvent(QEvent* event) {
 }
 
 void frmAltPane::showToolState() {
+  showToolMarks(picBatView, cellTools, pastePicture);
   const std::optional<CellRect>& selection = cellTools.selection();
-  BlockMarks marks;
-  if (selection) {
-    marks.selection = pixelsOf(*selection, rom::kTileSide);
-  }
-  if (cellTools.pasting() && pastePicture) {
-    marks.paste = &*pastePicture;
-    marks.pasteVersion = pastePictureVersion;
-    marks.pasteAt =
-        QPoint(cellTools.pasteColumn() * rom::kTileSide, cellTools.pasteRow() * rom::kTileSide);
-    marks.pasteArea = pixelsOf(cellTools.pastePreview(), rom::kTileSide);
-  }
-  showBlockMarks(picBatView, marks);
   const bool batView = tiles.paneMode() == PaneMode::BatView;
-  menuEditDelete->setEnabled(batView && selection.has_value());
-  menuEditSelectAll->setEnabled(batView);
+  editItems.remove->setEnabled(batView && selection.has_value());
+  editItems.selectAll->setEnabled(batView);
   lblTool->setText(QString::fromStdString(cellTools.statusText()));
 }
 
@@ -222,8 +176,7 @@ void frmAltPane::menuEditPaste_Click() {
   if (tiles.paneMode() == PaneMode::BatView) {
     CellBlock block;
     if (parseBlockText(batViewCells.shape(), clipboardText(kNameTableBlockMime), block)) {
-      pastePicture = batViewBlockPicture(romImage, block, tiles.picPatTbl);
-      ++pastePictureVersion;
+      pastePicture.set(batViewBlockPicture(romImage, block, tiles.picPatTbl));
       const QPoint first = picBatView->pixelAt(QPointF(0, 0));
       const auto [column, row] = batViewCells.clampedCellAt(first.x() + rom::kTileSide - 1,
                                                             first.y() + rom::kTileSide - 1);

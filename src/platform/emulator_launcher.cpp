@@ -159,10 +159,16 @@ EmulatorLauncher::Result EmulatorLauncher::play(const ByteArray& image, const QS
   copyPath_ = copy;
   programName_ = QFileInfo(program).fileName();
 
+  start(program, emulatorCommandFor(commandLine, copy)->arguments, playFolder);
+  return Result::Started;
+}
+
+void EmulatorLauncher::start(const QString& program, const QStringList& arguments,
+                             const QString& playFolder) {
   auto* process = new QProcess(this);
   process_ = process;
   process->setProgram(program);
-  process->setArguments(emulatorCommandFor(commandLine, copy)->arguments);
+  process->setArguments(arguments);
   process->setStandardInputFile(QProcess::nullDevice());
   process->setStandardOutputFile(QProcess::nullDevice());
   auto errors = std::make_shared<QByteArray>();
@@ -203,7 +209,6 @@ EmulatorLauncher::Result EmulatorLauncher::play(const ByteArray& image, const QS
             forget();
           });
   process->start();
-  return Result::Started;
 }
 
 void EmulatorLauncher::endRunning() {

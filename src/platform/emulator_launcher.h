@@ -77,6 +77,9 @@ class EmulatorLauncher : public QObject {
   // Asks the running emulator to end, and kills it if it has not after
   // kGraceMilliseconds; its folder goes once it has ended.
   void endRunning();
+  // Starts `program` on a copy in `playFolder`, which goes with the
+  // emulator; a failure within the first seconds is reported by failed().
+  void start(const QString& program, const QStringList& arguments, const QString& playFolder);
 
   std::unique_ptr<QTemporaryDir> folder_;
   QProcess* process_ = nullptr;

@@ -1,9 +1,11 @@
 #include "platform/menu_items.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -100,6 +102,74 @@ class EscapeThroughMenuBar : public QObject {
 };
 
 }  // namespace
+
+namespace {
+
+struct ToolItem {
+  Tool tool;
+  const char* name;     // the action's object name
+  const char* caption;  // in the Tools menu
+  const char* label;    // on a tool bar
+  const char* key;
+  const char* fieldTip;
+  const char* editorTip;
+};
+
+constexpr ToolItem kToolItems[] = {
+    {Tool::Brush, "toolBrush", "&Brush", "Brush", "B",
+     "Brush (B): put the selected metatile into every cell the pointer passes",
+     "Brush (B): paint pixels of the enlarged tile; put the selected tile into cells"},
+    {Tool::Select, "toolSelect", "&Rectangle Select", "Select", "R",
+     "Rectangle select (R): drag over cells; Ctrl+A the whole field, Esc clears",
+     "Rectangle select (R): drag over cells of the batter's view"},
+    {Tool::Fill, "toolFill", "&Fill", "Fill", "F",
+     "Fill (F): the connected cells of the pressed cell's metatile take the selected one",
+     "Fill (F): the joined pixels of one colour take the button's pen; in the batter's "
+     "view, the joined cells of one tile take the selected tile"},
+    {Tool::Pick, "toolPick", "&Pick", "Pick", "I", "Pick (I): select the pressed cell's metatile",
+     "Pick (I): a pixel's colour becomes the button's pen; a cell's tile becomes the "
+     "selected tile"},
+    {Tool::SubPalette, "toolSubPalette", "&Sub-palette Brush", "Sub-palette", "P",
+     "Sub-palette brush (P): every quadrant the pointer passes takes the chosen sub-palette "
+     "(1 to 4)",
+     ""},
+};
+
+}  // namespace
+
+ToolMenu addToolMenu(QMainWindow* window, ToolPlace place, const std::vector<Tool>& tools,
+                     const std::function<void(Tool)>& chosen) {
+  ToolMenu menu;
+  menu.menu = new QMenu("&Tools", window);
+  menu.menu->setObjectName("menuTools");
+  window->menuBar()->insertMenu(window->findChild<QMenu*>("menuHelp")->menuAction(), menu.menu);
+  menu.group = new QActionGroup(window);
+  menu.group->setExclusive(true);
+  for (const Tool tool : tools) {
+    const ToolItem& item = kToolItems[static_cast<std::size_t>(tool)];
+    const char* tip = place == ToolPlace::FieldMap ? item.fieldTip : item.editorTip;
+    QAction* action = addNamedAction(menu.menu, item.name, item.caption);
+    action->setCheckable(true);
+    action->setShortcut(QKeySequence(item.key));
+    action->setToolTip(tip);
+    action->setStatusTip(tip);
+    action->setIconText(item.label);
+    menu.group->addAction(action);
+    menu.actions[static_cast<std::size_t>(tool)] = action;
+    QObject::connect(action, &QAction::triggered, window, [chosen, tool] { chosen(tool); });
+  }
+  menu.actions[static_cast<std::size_t>(tools.front())]->setChecked(true);
+  return menu;
+}
+
+QMenu* addHelpMenu(QMenuBar* bar, const std::function<void()>& keys) {
+  QMenu* menuHelp = bar->addMenu("&Help");
+  menuHelp->setObjectName("menuHelp");
+  QAction* menuHelpKeys = addNamedAction(menuHelp, "menuHelpKeys", "&Keyboard and Mouse");
+  menuHelpKeys->setShortcut(QKeySequence("F1"));
+  QObject::connect(menuHelpKeys, &QAction::triggered, bar, [keys] { keys(); });
+  return menuHelp;
+}
 
 void letEscapeThroughMenuBar(QMenuBar* bar, QAction* deselect) {
   bar->installEventFilter(new EscapeThroughMenuBar(deselect, bar));

@@ -3,14 +3,20 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QAction;
+class QActionGroup;
+class QMainWindow;
 class QLabel;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
+
+#include "screens/grid_tools.h"
 
 namespace tarvo {
 
@@ -42,6 +48,24 @@ struct SelectionItems {
   QAction* deselect = nullptr;
 };
 SelectionItems addSelectionItems(QMenu* menu, QAction* before);
+
+struct ToolMenu {
+  QMenu* menu = nullptr;
+  QActionGroup* group = nullptr;
+  std::array<QAction*, 5> actions{};  // in Tool's order; none for a tool not offered
+};
+// Where the tools work: their tips say what they do there.
+enum class ToolPlace { FieldMap, GraphicsEditor };
+// The Tools menu, before the Help menu of `window`'s menu bar: `tools` in
+// that order, each a checkable item with its key (B, R, F, I, P) and its
+// tip for `place`, in one exclusive group, the first checked; choosing one
+// runs `chosen`.
+ToolMenu addToolMenu(QMainWindow* window, ToolPlace place, const std::vector<Tool>& tools,
+                     const std::function<void(Tool)>& chosen);
+
+// The Help menu at the end of `bar`, with Keyboard and Mouse (F1), which
+// runs `keys`.
+QMenu* addHelpMenu(QMenuBar* bar, const std::function<void()>& keys);
 
 // Esc reaches `deselect` whatever has the keyboard: also the menu bar, which
 // keeps it after a menu opened from the keyboard was closed with Esc and

@@ -106,31 +106,7 @@ PictureImportDialog::PictureImportDialog(ImportTarget target, const QString& nam
   views->addWidget(sourceView, 1, 0);
   views->addWidget(resultView_, 1, 1);
 
-  figures_ = new QLabel;
-  figures_->setObjectName("lblFigures");
-  figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-
-  keepPalette_ = new QCheckBox("&Keep the current palette");
-  keepPalette_->setObjectName("chkKeepPalette");
-  keepPalette_->setChecked(settings::flag(kKeepPaletteKey, false));
-  sharedBackground_ = new QCheckBox("&Shared background colour");
-  sharedBackground_->setObjectName("chkSharedBackground");
-  sharedBackground_->setToolTip(
-      "The console shows colour 0 of every sub-palette in one colour: give the four "
-      "sub-palettes the same first colour, so that the game shows what you see here");
-  sharedBackground_->setChecked(field && settings::flag(kSharedBackgroundKey, true));
-  dither_ = new QComboBox;
-  dither_->setObjectName("cboDither");
-  dither_->addItems({"None", "Ordered"});
-  dither_->setCurrentIndex(std::clamp(settings::number(kDitherKey, 0), 0, 1));
-  auto* ditherLabel = new QLabel("&Dither:");
-  ditherLabel->setBuddy(dither_);
-  auto* options = new QHBoxLayout;
-  options->addWidget(keepPalette_);
-  options->addWidget(sharedBackground_);
-  options->addStretch();
-  options->addWidget(ditherLabel);
-  options->addWidget(dither_);
+  QHBoxLayout* options = makeOptions(field);
 
   // The bar stays in its place, so that nothing moves when a fit ends.
   progress_ = new QProgressBar;
@@ -170,6 +146,35 @@ PictureImportDialog::PictureImportDialog(ImportTarget target, const QString& nam
   connect(sharedBackground_, &QCheckBox::toggled, this, optionChanged);
   connect(dither_, &QComboBox::currentIndexChanged, this, optionChanged);
   startFit();
+}
+
+QHBoxLayout* PictureImportDialog::makeOptions(bool field) {
+  figures_ = new QLabel;
+  figures_->setObjectName("lblFigures");
+  figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+  keepPalette_ = new QCheckBox("&Keep the current palette");
+  keepPalette_->setObjectName("chkKeepPalette");
+  keepPalette_->setChecked(settings::flag(kKeepPaletteKey, false));
+  sharedBackground_ = new QCheckBox("&Shared background colour");
+  sharedBackground_->setObjectName("chkSharedBackground");
+  sharedBackground_->setToolTip(
+      "The console shows colour 0 of every sub-palette in one colour: give the four "
+      "sub-palettes the same first colour, so that the game shows what you see here");
+  sharedBackground_->setChecked(field && settings::flag(kSharedBackgroundKey, true));
+  dither_ = new QComboBox;
+  dither_->setObjectName("cboDither");
+  dither_->addItems({"None", "Ordered"});
+  dither_->setCurrentIndex(std::clamp(settings::number(kDitherKey, 0), 0, 1));
+  auto* ditherLabel = new QLabel("&Dither:");
+  ditherLabel->setBuddy(dither_);
+  auto* options = new QHBoxLayout;
+  options->addWidget(keepPalette_);
+  options->addWidget(sharedBackground_);
+  options->addStretch();
+  options->addWidget(ditherLabel);
+  options->addWidget(dither_);
+  return options;
 }
 
 PictureImportDialog::~PictureImportDialog() {

@@ -15,6 +15,7 @@
 class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 
@@ -41,6 +42,9 @@ class PictureImportDialog : public QDialog {
   void fitShown();
 
  private:
+  // The figures' label and the options' row: keep the palette, a shared
+  // background colour, dither.
+  QHBoxLayout* makeOptions(bool field);
   void startFit();
   void showFit();
 

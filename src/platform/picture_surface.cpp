@@ -341,20 +341,25 @@ void PictureSurface::surfaceRefreshed(const SurfaceRect& changed) {
   update(widgetRectOf(changed).adjusted(-1, -1, 1, 1));
 }
 
-void showBlockMarks(PictureSurface* view, const BlockMarks& marks) {
+void showToolMarks(PictureSurface* view, const GridTools& tools, const PastePicture& paste) {
   static const QColor kSelectionFrame(64, 224, 255);
   static const QColor kPasteFrame(255, 255, 255);
   constexpr int kSelectionSlot = 2;
   constexpr int kPasteSlot = 3;
-  view->setMark(kSelectionSlot, marks.selection ? std::optional<SurfaceMark>(SurfaceMark{
-                                                      *marks.selection, kSelectionFrame, 2, false})
-                                                : std::nullopt);
-  const bool pasteShows =
-      marks.paste != nullptr && marks.pasteArea.width > 0 && marks.pasteArea.height > 0;
-  view->setOverlay(marks.paste, marks.pasteVersion, marks.pasteAt, marks.pasteArea);
-  view->setMark(kPasteSlot, pasteShows ? std::optional<SurfaceMark>(
-                                             SurfaceMark{marks.pasteArea, kPasteFrame, 1, true})
-                                       : std::nullopt);
+  const int side = tools.grid().shape().cellSide;
+  const std::optional<CellRect>& selection = tools.selection();
+  view->setMark(kSelectionSlot, selection
+                                    ? std::optional<SurfaceMark>(SurfaceMark{
+                                          pixelsOf(*selection, side), kSelectionFrame, 2, false})
+                                    : std::nullopt);
+  const bool pasting = tools.pasting() && paste.picture;
+  const SurfaceRect area = pasting ? pixelsOf(tools.pastePreview(), side) : SurfaceRect{};
+  view->setOverlay(pasting ? &*paste.picture : nullptr, paste.version,
+                   QPoint(tools.pasteColumn() * side, tools.pasteRow() * side), area);
+  view->setMark(kPasteSlot,
+                pasting && area.width > 0 && area.height > 0
+                    ? std::optional<SurfaceMark>(SurfaceMark{area, kPasteFrame, 1, true})
+                    : std::nullopt);
 }
 
 }  // namespace tarvo

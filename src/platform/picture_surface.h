@@ -15,6 +15,8 @@
 #include <optional>
 
 #include "gfx/surface.h"
+#include "screens/block_picture.h"
+#include "screens/grid_tools.h"
 #include "screens/view_transform.h"
 
 namespace tarvo {
@@ -140,18 +142,10 @@ class PictureSurface : public QWidget, public SurfaceView {
   SurfaceRect overlayClip_;
 };
 
-// The marks of the tools over `view`: a selection's frame (in mark slot 2)
-// and a paste's see-through preview, `paste` with its top-left pixel at
-// `pasteAt`, shown within `pasteArea` with a dashed frame (slot 3), as
-// setOverlay shows it. A mark
-// that is not given goes.
-struct BlockMarks {
-  std::optional<SurfaceRect> selection;
-  const Surface* paste = nullptr;
-  int pasteVersion = 0;  // one more each time the paste's pixels change
-  QPoint pasteAt;
-  SurfaceRect pasteArea;
-};
-void showBlockMarks(PictureSurface* view, const BlockMarks& marks);
+// The marks of `tools` over `view`: the selection's frame (in mark slot 2)
+// and, while pasting, the paste's see-through preview at the block's place,
+// shown only on the cells a press would write, with a dashed frame (slot 3),
+// as setOverlay shows it. A mark that is not there goes.
+void showToolMarks(PictureSurface* view, const GridTools& tools, const PastePicture& paste);
 
 }  // namespace tarvo

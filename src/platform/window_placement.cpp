@@ -1,8 +1,12 @@
 #include "platform/window_placement.h"
 
 #include <QGuiApplication>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QWidget>
+#include <algorithm>
 
 namespace tarvo {
 
@@ -24,6 +28,22 @@ void placeOnScreen(QWidget* window, QSize wanted, QSize frame) {
     window->move(room.x() + std::max(0, (room.width() - at.width()) / 2),
                  room.y() + std::max(0, (room.height() - at.height()) / 2));
   }
+}
+
+void placeMainWindow(QMainWindow* window, QSize client) {
+  const int menuHeight = std::max(window->menuBar()->heightForWidth(client.width()), 0);
+  const int menu = menuHeight > 0 ? menuHeight : window->menuBar()->sizeHint().height();
+  placeOnScreen(window, QSize(client.width(),
+                              client.height() + menu + window->statusBar()->sizeHint().height()));
+}
+
+QWidget* makeClientArea(QMainWindow* window, QSize first, QSize least) {
+  auto* client = new QWidget(window);
+  client->setObjectName("clientArea");
+  client->setMinimumSize(least);
+  client->resize(first);
+  client->installEventFilter(window);
+  return client;
 }
 
 }  // namespace tarvo

@@ -26,6 +26,35 @@ std::string colourName(Color c) {
   return text;
 }
 
+// The slot (0 to 3) of the pixel at `at` among `colours`, or -1 with the
+// fault in `fault`: not opaque, or a colour none of the four.
+int slotOf(const DecodedImage& image, std::size_t at, const std::vector<Color>& colours,
+           const std::string& where, std::string& fault) {
+  if (image.alpha[at] != 255) {
+    fault = "a pixel that is not opaque" + where;
+    return -1;
+  }
+  int slot = -1;
+  for (int k = 3; k >= 0; --k) {  // the lowest matching slot wins...
+    if (colours[static_cast<std::size_t>(k)] == image.colours[at]) {
+      slot = k;
+    }
+  }
+  // ...unless the file's own palette index is another slot of the same
+  // colour: a picture exported in a sub-palette whose slots share a colour
+  // then comes back exactly.
+  if (slot >= 0 && !image.paletteIndices.empty()) {
+    const int index = image.paletteIndices[at];
+    if (index < 4 && colours[static_cast<std::size_t>(index)] == image.colours[at]) {
+      slot = index;
+    }
+  }
+  if (slot < 0) {
+    fault = "colour " + colourName(image.colours[at]) + where;
+  }
+  return slot;
+}
+
 }  // namespace
 
 bool importPatternTable(const ByteArray& png, const PaletteArray& palette, int subPalette,
@@ -63,30 +92,9 @@ bool importPatternTable(const ByteArray& png, const PaletteArray& palette, int s
     for (int k = 0; k < rom::kTilePixels && fault.empty(); ++k) {
       const int x = (t % 16) * 8 + k % 8;
       const int y = (t / 16) * 8 + k / 8;
-      const auto at = static_cast<std::size_t>(y * kSide + x);
       const std::string where = " at x " + std::to_string(x) + ", y " + std::to_string(y);
-      int slot = -1;
-      if (image.alpha[at] != 255) {
-        fault = "a pixel that is not opaque" + where;
-      } else {
-        for (int k2 = 3; k2 >= 0; --k2) {  // the lowest matching slot wins...
-          if (colours[static_cast<std::size_t>(k2)] == image.colours[at]) {
-            slot = k2;
-          }
-        }
-        // ...unless the file's own palette index is another slot of the
-        // same colour: a picture exported in a sub-palette whose slots share
-        // a colour then comes back exactly.
-        if (slot >= 0 && !image.paletteIndices.empty()) {
-          const int index = image.paletteIndices[at];
-          if (index < 4 && colours[static_cast<std::size_t>(index)] == image.colours[at]) {
-            slot = index;
-          }
-        }
-        if (slot < 0) {
-          fault = "colour " + colourName(image.colours[at]) + where;
-        }
-      }
+      const int slot =
+          slotOf(image, static_cast<std::size_t>(y * kSide + x), colours, where, fault);
       if (slot >= 0) {
         read[static_cast<std::size_t>(t * rom::kTilePixels + k)] = static_cast<std::uint8_t>(slot);
       }

@@ -65,12 +65,7 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
   connect(&emulator, &EmulatorLauncher::failed, this,
           [this](const QString& message) { statusBar()->showMessage(message, 10000); });
 
-  // The menu bar's height at the window's width: narrower, it would wrap.
-  const int menuHeight = std::max(menuBar()->heightForWidth(kClientWidth), 0);
-  placeOnScreen(
-      this, QSize(kClientWidth, kClientHeight +
-                                    (menuHeight > 0 ? menuHeight : menuBar()->sizeHint().height()) +
-                                    statusBar()->sizeHint().height()));
+  placeMainWindow(this, QSize(kClientWidth, kClientHeight));
   restoreSettings();
   romDocument.history().addListener(&field);
   romDocument.history().addListener(this);
@@ -133,8 +128,7 @@ void frmMain::imageChanged(const std::vector<ByteRange>& ranges) {
   if (mapTools.pasting() &&
       (damage.fieldPalette || damage.fieldTiles.any() || damage.metatiles.any())) {
     // The block's tiles or colours changed under the preview.
-    pastePicture = field.blockPicture(mapTools.pasteBlock());
-    ++pastePictureVersion;
+    pastePicture.set(field.blockPicture(mapTools.pasteBlock()));
     showToolState();
   }
 }
@@ -232,8 +226,7 @@ void frmMain::setConsoleColours(bool on) {
       refreshGFX();
     }
     if (mapTools.pasting()) {
-      pastePicture = field.blockPicture(mapTools.pasteBlock());
-      ++pastePictureVersion;
+      pastePicture.set(field.blockPicture(mapTools.pasteBlock()));
       showToolState();
     }
   }

@@ -12,6 +12,7 @@
 
 #include "platform/emulator_launcher.h"
 #include "platform/menu_items.h"
+#include "screens/block_picture.h"
 #include "screens/field_views.h"
 #include "screens/grid_tools.h"
 #include "screens/map_editing.h"
@@ -128,6 +129,10 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
 
  private:
   void buildControls();
+  // The parts of buildControls: the preview and the palette's swatches; the
+  // pictures' signals and the scroll bars'.
+  void buildPalette(QWidget* client);
+  void connectViews();
   // Places the controls for the client area's size: the map takes what the
   // window has beyond its first size; everything below it keeps its size.
   void layoutControls();
@@ -193,6 +198,9 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void lblnespal_edit_DblClick(int index);
   void showStatus(const std::string& text);
   void buildMenus();
+  void buildFileMenu();
+  void buildEditMenu();
+  void buildViewMenu();
 
   void menuFileLoadRom_Click();
   void menuViewFieldGrid_Click();
@@ -235,8 +243,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   ImageGrid fieldCells = fieldGrid(romImage);
   GridTools mapTools{romDocument.history(), fieldCells};
   // A paste's block as the field shows it, while the paste is under way.
-  std::optional<Surface> pastePicture;
-  int pastePictureVersion = 0;  // one more each time it is drawn
+  PastePicture pastePicture;
   // The map pixel under the pointer, while it is over the map.
   std::optional<MapCell> pointerCell;
   QPointer<frmAltPane> altPane;
@@ -293,11 +300,8 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QActionGroup* toolGroup = nullptr;
   std::array<QAction*, 5> toolActions{};  // in Tool's order
   std::array<QAction*, 4> subPaletteActions{};
-  QAction* menuEditCopy = nullptr;
-  QAction* menuEditPaste = nullptr;
-  QAction* menuEditDelete = nullptr;
-  QAction* menuEditSelectAll = nullptr;
-  QAction* menuEditDeselect = nullptr;
+  // Copy, Paste, Delete, Select All and Deselect.
+  SelectionItems editItems;
   QToolBar* toolBar = nullptr;
   QToolBar* subPaletteBar = nullptr;
   QLabel* lblTool = nullptr;  // the status bar's tool and rectangle

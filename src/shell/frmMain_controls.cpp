@@ -59,11 +59,8 @@ QScrollBar* makeScrollBar(QWidget* parent, const char* name, QRect geometry, int
 }  // namespace
 
 void frmMain::buildControls() {
-  auto* client = new QWidget(this);
-  client->setObjectName("clientArea");
-  client->setMinimumSize(kClientWidth, kMinClientHeight);
-  client->resize(kClientWidth, kClientHeight);
-  client->installEventFilter(this);  // its resizes place the controls
+  QWidget* client = makeClientArea(this, QSize(kClientWidth, kClientHeight),
+                                   QSize(kClientWidth, kMinClientHeight));
   clientArea = client;
   setCentralWidget(client);
 
@@ -98,6 +95,11 @@ void frmMain::buildControls() {
   picMetaTable->setToolTip("Arrow keys move the selection when the table has the focus");
   lastZoomView = picMapRenderDest;
 
+  buildPalette(client);
+  connectViews();
+}
+
+void frmMain::buildPalette(QWidget* client) {
   picSelMeta = new PictureSurface(field.selMetaSurface, client);
   picSelMeta->setObjectName("picSelMeta");
   picSelMeta->move(552, 536);
@@ -114,7 +116,9 @@ void frmMain::buildControls() {
     swatch->setGeometry(i < 16 ? 552 + 16 * i : 552 + 16 * (i - 16), i < 16 ? 608 : 632, 16, 16);
     lblnespal_edit[static_cast<std::size_t>(i)] = swatch;
   }
+}
 
+void frmMain::connectViews() {
   connect(picMapRenderDest, &PictureSurface::pressed, this, &frmMain::picMapRenderDest_MouseDown);
   connect(picMapRenderDest, &PictureSurface::moved, this, &frmMain::picMapRenderDest_MouseMove);
   connect(picMapRenderDest, &PictureSurface::released, this, &frmMain::picMapRenderDest_MouseUp);
@@ -148,6 +152,15 @@ void frmMain::buildControls() {
 }
 
 void frmMain::buildMenus() {
+  buildFileMenu();
+  buildEditMenu();
+  buildViewMenu();
+  QMenu* menuHelp = addHelpMenu(menuBar(), [this] { showKeyboardAndMouse(this); });
+  menuHelpAbout = addNamedAction(menuHelp, "menuHelpAbout", "&About");
+  connect(menuHelpAbout, &QAction::triggered, this, &frmMain::menuHelpAbout_Click);
+}
+
+void frmMain::buildFileMenu() {
   const auto addAction = addNamedAction;
   menuFile = menuBar()->addMenu("&File");
   menuFile->setObjectName("menuFile");
@@ -185,7 +198,13 @@ void frmMain::buildMenus() {
   menuFile->addSeparator()->setObjectName("sep0");
   menuFileExit = addAction(menuFile, "menuFileExit", "E&xit");
   menuFileExit->setShortcut(QKeySequence("Ctrl+Q"));
+  connect(menuFileLoadRom, &QAction::triggered, this, &frmMain::menuFileLoadRom_Click);
+  connect(menuFileSaveRom, &QAction::triggered, this, [this] { saveRom(); });
+  connect(menuFileExit, &QAction::triggered, this, &QWidget::close);
+}
 
+void frmMain::buildEditMenu() {
+  const auto addAction = addNamedAction;
   menuEdit = menuBar()->addMenu("&Edit");
   menuEdit->setObjectName("menuEdit");
   menuEditUndo = addAction(menuEdit, "menuEditUndo", "&Undo");
@@ -200,7 +219,15 @@ void frmMain::buildMenus() {
   menuEdit->addSeparator();
   QAction* menuEditPreferences = addAction(menuEdit, "menuEditPreferences", "Pre&ferences...");
   connect(menuEditPreferences, &QAction::triggered, this, &frmMain::menuEditPreferences_Click);
+  connect(menuEditUndo, &QAction::triggered, this, &frmMain::undo);
+  connect(menuEditRedo, &QAction::triggered, this, &frmMain::redo);
+  connect(this, &frmMain::editorRequested, this, &frmMain::openEditor);
+  connect(menuEditTileData, &QAction::triggered, this, [this] { emit editorRequested(0, 0); });
+  connect(menuEditBatView, &QAction::triggered, this, [this] { emit editorRequested(1, 0); });
+}
 
+void frmMain::buildViewMenu() {
+  const auto addAction = addNamedAction;
   menuView = menuBar()->addMenu("&View");
   menuView->setObjectName("menuView");
   menuViewFieldGrid = addAction(menuView, "menuViewFieldGrid", "Show &Field Grid");
@@ -218,23 +245,6 @@ void frmMain::buildMenus() {
   zoomItems = addZoomItems(menuView, [this](int step) {
     setViewZoom(zoomTarget(), step == 0 ? 1 : zoomTarget()->zoom() + step);
   });
-
-  QMenu* menuHelp = menuBar()->addMenu("&Help");
-  menuHelp->setObjectName("menuHelp");
-  QAction* menuHelpKeys = addAction(menuHelp, "menuHelpKeys", "&Keyboard and Mouse");
-  menuHelpKeys->setShortcut(QKeySequence("F1"));
-  connect(menuHelpKeys, &QAction::triggered, this, [this] { showKeyboardAndMouse(this); });
-  menuHelpAbout = addAction(menuHelp, "menuHelpAbout", "&About");
-
-  connect(menuHelpAbout, &QAction::triggered, this, &frmMain::menuHelpAbout_Click);
-  connect(menuEditUndo, &QAction::triggered, this, &frmMain::undo);
-  connect(menuEditRedo, &QAction::triggered, this, &frmMain::redo);
-  connect(menuFileLoadRom, &QAction::triggered, this, &frmMain::menuFileLoadRom_Click);
-  connect(menuFileSaveRom, &QAction::triggered, this, [this] { saveRom(); });
-  connect(menuFileExit, &QAction::triggered, this, &QWidget::close);
-  connect(this, &frmMain::editorRequested, this, &frmMain::openEditor);
-  connect(menuEditTileData, &QAction::triggered, this, [this] { emit editorRequested(0, 0); });
-  connect(menuEditBatView, &QAction::triggered, this, [this] { emit editorRequested(1, 0); });
   connect(menuViewFieldGrid, &QAction::triggered, this, &frmMain::menuViewFieldGrid_Click);
   connect(menuViewMetaGrid, &QAction::triggered, this, &frmMain::menuViewMetaGrid_Click);
   connect(menuViewQuadGrid, &QAction::triggered, this, &frmMain::menuViewQuadGrid_Click);

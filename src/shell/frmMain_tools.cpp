@@ -27,32 +27,6 @@
 
 namespace tarvo {
 
-namespace {
-
-struct ToolItem {
-  Tool tool;
-  const char* name;
-  const char* caption;
-  const char* label;  // on the tool bar
-  const char* key;
-  const char* tip;
-};
-
-constexpr ToolItem kToolItems[] = {
-    {Tool::Brush, "toolBrush", "&Brush", "Brush", "B",
-     "Brush (B): put the selected metatile into each cell entered"},
-    {Tool::Select, "toolSelect", "&Rectangle Select", "Select", "R",
-     "Rectangle select (R): drag over cells; Ctrl+A the whole field, Esc clears"},
-    {Tool::Fill, "toolFill", "&Fill", "Fill", "F",
-     "Fill (F): the connected cells of the pressed cell's metatile take the selected one"},
-    {Tool::Pick, "toolPick", "&Pick", "Pick", "I",
-     "Pick (I): select the pressed cell's metatile; Alt+press picks in every tool"},
-    {Tool::SubPalette, "toolSubPalette", "&Sub-palette Brush", "Sub-palette", "P",
-     "Sub-palette brush (P): every quadrant entered takes the chosen sub-palette (1 to 4)"},
-};
-
-}  // namespace
-
 void frmMain::buildTools() {
   // The tool bar sits in the room below the palette, so that the window
   // keeps its size and fits a screen 768 pixels high.
@@ -70,26 +44,18 @@ void frmMain::buildTools() {
     bar->layout()->setSpacing(1);
     bar->setStyleSheet("QToolButton { padding: 1px 2px; }");
   }
-  menuTools = new QMenu("&Tools", this);
-  menuTools->setObjectName("menuTools");
-  menuBar()->insertMenu(findChild<QMenu*>("menuHelp")->menuAction(), menuTools);
-
-  toolGroup = new QActionGroup(this);
-  toolGroup->setExclusive(true);
-  for (const ToolItem& item : kToolItems) {
-    QAction* action = addNamedAction(menuTools, item.name, item.caption);
-    action->setCheckable(true);
-    action->setShortcut(QKeySequence(item.key));
-    action->setToolTip(item.tip);
-    action->setStatusTip(item.tip);
-    action->setIconText(item.label);
-    toolGroup->addAction(action);
+  const std::vector<Tool> offered{Tool::Brush, Tool::Select, Tool::Fill, Tool::Pick,
+                                  Tool::SubPalette};
+  const ToolMenu tools =
+      addToolMenu(this, ToolPlace::FieldMap, offered, [this](Tool tool) { chooseTool(tool); });
+  menuTools = tools.menu;
+  toolGroup = tools.group;
+  toolActions = tools.actions;
+  for (const Tool tool : offered) {
     // The sub-palette brush sits beside its chooser.
-    (item.tool == Tool::SubPalette ? subPaletteBar : toolBar)->addAction(action);
-    toolActions[static_cast<std::size_t>(item.tool)] = action;
-    connect(action, &QAction::triggered, this, [this, tool = item.tool] { chooseTool(tool); });
+    (tool == Tool::SubPalette ? subPaletteBar : toolBar)
+        ->addAction(toolActions[static_cast<std::size_t>(tool)]);
   }
-  toolActions[0]->setChecked(true);
   if (auto* button = qobject_cast<QToolButton*>(subPaletteBar->widgetForAction(
           toolActions[static_cast<std::size_t>(Tool::SubPalette)]))) {
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -117,21 +83,16 @@ void frmMain::buildTools() {
   showSubPaletteColours();
 
   // The Edit menu's items for the selection, before Tile Data.
-  const SelectionItems items = addSelectionItems(menuEdit, menuEditTileData);
-  menuEditCopy = items.copy;
-  menuEditPaste = items.paste;
-  menuEditDelete = items.remove;
-  menuEditSelectAll = items.selectAll;
-  menuEditDeselect = items.deselect;
-  letEscapeThroughMenuBar(menuBar(), menuEditDeselect);
-  connect(menuEditCopy, &QAction::triggered, this, &frmMain::menuEditCopy_Click);
-  connect(menuEditPaste, &QAction::triggered, this, &frmMain::menuEditPaste_Click);
-  connect(menuEditDelete, &QAction::triggered, this, &frmMain::menuEditDelete_Click);
-  connect(menuEditSelectAll, &QAction::triggered, this, [this] {
+  editItems = addSelectionItems(menuEdit, menuEditTileData);
+  letEscapeThroughMenuBar(menuBar(), editItems.deselect);
+  connect(editItems.copy, &QAction::triggered, this, &frmMain::menuEditCopy_Click);
+  connect(editItems.paste, &QAction::triggered, this, &frmMain::menuEditPaste_Click);
+  connect(editItems.remove, &QAction::triggered, this, &frmMain::menuEditDelete_Click);
+  connect(editItems.selectAll, &QAction::triggered, this, [this] {
     mapTools.selectAll();
     showToolState();
   });
-  connect(menuEditDeselect, &QAction::triggered, this, [this] {
+  connect(editItems.deselect, &QAction::triggered, this, [this] {
     if (mapTools.escape()) {
       showToolState();
     }
@@ -178,25 +139,14 @@ void frmMain::showSubPaletteColours() {
 }
 
 void frmMain::showToolState() {
+  showToolMarks(picMapRenderDest, mapTools, pastePicture);
   const std::optional<CellRect>& selection = mapTools.selection();
-  BlockMarks marks;
-  if (selection) {
-    marks.selection = pixelsOf(*selection, rom::kMetatileSide);
-  }
-  if (mapTools.pasting() && pastePicture) {
-    marks.paste = &*pastePicture;
-    marks.pasteVersion = pastePictureVersion;
-    marks.pasteAt = QPoint(mapTools.pasteColumn() * rom::kMetatileSide,
-                           mapTools.pasteRow() * rom::kMetatileSide);
-    marks.pasteArea = pixelsOf(mapTools.pastePreview(), rom::kMetatileSide);
-  }
-  showBlockMarks(picMapRenderDest, marks);
   const bool hasSelection = romDocument.isLoaded() && selection.has_value();
-  menuEditCopy->setEnabled(hasSelection);
-  menuEditDelete->setEnabled(hasSelection);
-  menuEditPaste->setEnabled(romDocument.isLoaded());
-  menuEditSelectAll->setEnabled(romDocument.isLoaded());
-  menuEditDeselect->setEnabled(romDocument.isLoaded());
+  editItems.copy->setEnabled(hasSelection);
+  editItems.remove->setEnabled(hasSelection);
+  editItems.paste->setEnabled(romDocument.isLoaded());
+  editItems.selectAll->setEnabled(romDocument.isLoaded());
+  editItems.deselect->setEnabled(romDocument.isLoaded());
   lblTool->setText(QString::fromStdString(mapTools.statusText()));
 }
 
@@ -224,8 +174,7 @@ void frmMain::menuEditPaste_Click() {
   const SurfaceRect visible = visibleMapPixels();
   const auto [column, row] = fieldCells.clampedCellAt(visible.x + rom::kMetatileSide - 1,
                                                       visible.y + rom::kMetatileSide - 1);
-  pastePicture = field.blockPicture(block);
-  ++pastePictureVersion;
+  pastePicture.set(field.blockPicture(block));
   std::optional<CellRect> at;
   if (pointerCell) {
     at = CellRect{pointerCell->column, pointerCell->row, 1, 1};

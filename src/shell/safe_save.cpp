@@ -204,62 +204,62 @@ int nameTemporary(const Save& save, Temporary& temporary) {
 
 enum class Outcome { Saved, Failed, WriteInPlace };
 
-// Writes the file anew in a temporary file and renames that over it. Answers
-// WriteInPlace, having left everything as it was, when the new file could
-// not be the old one's equal: the folder takes no new file, the owner and
-// group cannot be given to it, or the rename is refused.
-Outcome replaceWithTemporary(const Save& save, std::string* reason) {
+// Removes a temporary that will not become the file.
+void discard(const Save& save, Temporary& temporary) {
+  temporary.file.close();
+  if (!temporary.name.empty()) {
+    os::removeEntry(save.folder, temporary.name);
+  }
+}
+
+Outcome abandon(const Save& save, Temporary& temporary, int cause, std::string* reason) {
+  discard(save, temporary);
+  fail(reason, describeError(cause != 0 ? cause : EIO));
+  return Outcome::Failed;
+}
+
+// Gives the temporary the old file's owner and permissions, then the bytes
+// (and the old file's tail when it is kept), on the disk. Answers Saved when
+// the temporary is ready to take the file's place.
+Outcome fillTemporary(const Save& save, Temporary& temporary, std::string* reason) {
   const bool existing = save.old >= 0;
   const ByteArray& buffer = *save.buffer;
-  Temporary temporary;
-  // An existing file's permissions are given once the owner is: until then
-  // nobody but the user may read the new one.
-  int error = openTemporary(save, existing ? 0600 : 0666, temporary);
-  if (error != 0) {
-    if (existing && (error == EACCES || error == EPERM)) {
-      return Outcome::WriteInPlace;
-    }
-    fail(reason, folderReason(error));
-    return Outcome::Failed;
-  }
-  auto discard = [&] {
-    temporary.file.close();
-    if (!temporary.name.empty()) {
-      os::removeEntry(save.folder, temporary.name);
-    }
-  };
-  auto abandon = [&](int cause) {
-    discard();
-    fail(reason, describeError(cause != 0 ? cause : EIO));
-    return Outcome::Failed;
-  };
   const int file = temporary.file.get();
+  int error = 0;
   // Owner and permissions before the first byte, so that the contents are
   // never readable by anyone the old file kept out.
   if (existing) {
     if (os::setOwner(file, save.facts.owner, save.facts.group) != 0) {
-      discard();
+      discard(save, temporary);
       return Outcome::WriteInPlace;
     }
     if ((error = os::setMode(file, save.facts.mode)) != 0) {
-      return abandon(error);
+      return abandon(save, temporary, error, reason);
     }
   }
   std::uint64_t written = 0;
   if ((error = os::writeAt(file, buffer.data(), buffer.size(), 0, written)) != 0) {
-    return abandon(error);
+    return abandon(save, temporary, error, reason);
   }
   std::uint64_t expected = buffer.size();
   if (existing && save.keepTail && save.facts.size > buffer.size()) {
     expected = save.facts.size;
     if ((error = copyTail(save.old, buffer.size(), file)) != 0) {
-      return abandon(error);
+      return abandon(save, temporary, error, reason);
     }
   }
   if ((error = os::syncToDisk(file)) != 0 || (error = checkSize(file, expected)) != 0) {
-    return abandon(error);
+    return abandon(save, temporary, error, reason);
   }
+  return Outcome::Saved;
+}
 
+// Gives a filled temporary the file's name: at once for a new file where the
+// temporary has no name yet, else by a rename over the file.
+Outcome putInPlace(const Save& save, Temporary& temporary, std::string* reason) {
+  const bool existing = save.old >= 0;
+  const int file = temporary.file.get();
+  int error = 0;
   if (temporary.name.empty()) {
     // A new file may take its name at once; one that someone made meanwhile
     // is replaced like an existing one.
@@ -268,38 +268,59 @@ Outcome replaceWithTemporary(const Save& save, std::string* reason) {
       if (error == 0) {
         temporary.name = save.name;
         if ((error = temporary.file.close()) != 0) {
-          return abandon(error);
+          return abandon(save, temporary, error, reason);
         }
         os::syncFolder(save.folder);
         return Outcome::Saved;
       }
       if (error != EEXIST) {
-        return abandon(error);
+        return abandon(save, temporary, error, reason);
       }
     }
     // From here until the rename, a killed process leaves this name behind;
     // the next save of the file removes it.
     if ((error = nameTemporary(save, temporary)) != 0) {
       if (existing && (error == EACCES || error == EPERM)) {
-        discard();
+        discard(save, temporary);
         return Outcome::WriteInPlace;
       }
-      return abandon(error);
+      return abandon(save, temporary, error, reason);
     }
   }
   if ((error = temporary.file.close()) != 0) {
-    return abandon(error);
+    return abandon(save, temporary, error, reason);
   }
   if ((error = os::renameEntry(save.folder, temporary.name, save.name)) != 0) {
     // A folder with the sticky bit refuses to replace another user's file.
     if (existing && (error == EACCES || error == EPERM)) {
-      discard();
+      discard(save, temporary);
       return Outcome::WriteInPlace;
     }
-    return abandon(error);
+    return abandon(save, temporary, error, reason);
   }
   os::syncFolder(save.folder);
   return Outcome::Saved;
+}
+
+// Writes the file anew in a temporary file and renames that over it. Answers
+// WriteInPlace, having left everything as it was, when the new file could
+// not be the old one's equal: the folder takes no new file, the owner and
+// group cannot be given to it, or the rename is refused.
+Outcome replaceWithTemporary(const Save& save, std::string* reason) {
+  const bool existing = save.old >= 0;
+  Temporary temporary;
+  // An existing file's permissions are given once the owner is: until then
+  // nobody but the user may read the new one.
+  const int error = openTemporary(save, existing ? 0600 : 0666, temporary);
+  if (error != 0) {
+    if (existing && (error == EACCES || error == EPERM)) {
+      return Outcome::WriteInPlace;
+    }
+    fail(reason, folderReason(error));
+    return Outcome::Failed;
+  }
+  const Outcome filled = fillTemporary(save, temporary, reason);
+  return filled == Outcome::Saved ? putInPlace(save, temporary, reason) : filled;
 }
 
 // Writes the existing file in place. Its bytes that the write changes are
