@@ -2,10 +2,8 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QHeaderView>
-#include <QLabel>
 #include <QScreen>
-#include <QTableWidget>
+#include <QTextBrowser>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -13,53 +11,28 @@ namespace tarvo {
 
 namespace {
 
-// A row across both columns: a window's name or a section's title, or a
-// section's note.
-void addSpanningRow(QTableWidget* table, const QString& text, bool heading, int pointSize) {
-  const int row = table->rowCount();
-  table->insertRow(row);
-  auto* item = new QTableWidgetItem(text);
-  QFont font = table->font();
-  font.setBold(heading);
-  if (pointSize > 0) {
-    font.setPointSize(pointSize);
-  }
-  item->setFont(font);
-  table->setItem(row, 0, item);
-  table->setSpan(row, 0, 1, 2);
-}
-
-QTableWidget* helpTable(const std::vector<HelpSection>& sections, QWidget* parent) {
-  auto* table = new QTableWidget(0, 2, parent);
-  table->setObjectName("tblKeys");
-  table->setHorizontalHeaderLabels({"Keys and mouse", "What they do"});
-  table->verticalHeader()->hide();
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table->setShowGrid(false);
-  table->setWordWrap(true);
-  const int larger = table->font().pointSize() + 2;
+// The sections as one HTML table: the keys in a column of their own, what
+// they do beside them; a window's name and a section's title across both.
+QString helpHtml(const std::vector<HelpSection>& sections) {
+  QString html = "<table cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">";
   QString window;
   for (const HelpSection& section : sections) {
     if (window != section.window) {
       window = section.window;
-      addSpanningRow(table, window, true, larger);
+      html += QString("<tr><td colspan=\"2\"><h3>%1</h3></td></tr>").arg(window.toHtmlEscaped());
     }
-    addSpanningRow(table, section.title, true, 0);
+    html += QString("<tr><td colspan=\"2\"><b>%1</b></td></tr>")
+                .arg(QString(section.title).toHtmlEscaped());
     for (const HelpRow& row : section.rows) {
-      const int at = table->rowCount();
-      table->insertRow(at);
-      table->setItem(at, 0, new QTableWidgetItem(row.keys));
-      table->setItem(at, 1, new QTableWidgetItem(row.action));
+      html += QString("<tr><td width=\"30%\">%1</td><td>%2</td></tr>")
+                  .arg(QString(row.keys).toHtmlEscaped(), QString(row.action).toHtmlEscaped());
     }
     if (*section.note != '\0') {
-      addSpanningRow(table, section.note, false, 0);
+      html += QString("<tr><td colspan=\"2\"><i>%1</i></td></tr>")
+                  .arg(QString(section.note).toHtmlEscaped());
     }
   }
-  table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-  table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-  table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  return table;
+  return html + "</table>";
 }
 
 }  // namespace
@@ -72,7 +45,11 @@ QDialog* showHelpWindow(QWidget* parent, const QString& title,
   window->setWindowTitle(title);
   window->setSizeGripEnabled(true);
   auto* layout = new QVBoxLayout(window);
-  layout->addWidget(helpTable(sections, window));
+  auto* text = new QTextBrowser(window);
+  text->setObjectName("txtKeys");
+  text->setHtml(helpHtml(sections));
+  text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  layout->addWidget(text);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, window);
   QObject::connect(buttons, &QDialogButtonBox::rejected, window, &QDialog::close);
   layout->addWidget(buttons);

@@ -19,8 +19,11 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QUrl>
 #include <filesystem>
 #include <functional>
@@ -889,11 +892,20 @@ class WorkflowTest : public test::WindowFixture {
     QDialog* keys = showHelpWindow(window.get(), "Keyboard and Mouse", keyboardAndMouseHelp());
     QVERIFY(QTest::qWaitForWindowExposed(keys));
     QVERIFY(keys->frameGeometry().height() <= keys->screen()->availableGeometry().height());
-    auto* table = keys->findChild<QTableWidget*>("tblKeys");
+    QTextTable* table = nullptr;
+    for (QTextFrame* frame :
+         keys->findChild<QTextBrowser*>("txtKeys")->document()->rootFrame()->childFrames()) {
+      table = table != nullptr ? table : qobject_cast<QTextTable*>(frame);
+    }
+    QVERIFY(table != nullptr);
+    QCOMPARE(table->columns(), 2);
     QStringList column;
-    for (int row = 0; row < table->rowCount(); ++row) {
-      if (table->columnSpan(row, 0) == 1) {
-        column << table->item(row, 0)->text();
+    for (int row = 0; row < table->rows(); ++row) {
+      const QTextTableCell cell = table->cellAt(row, 0);
+      if (cell.columnSpan() == 1) {
+        QTextCursor text = cell.firstCursorPosition();
+        text.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        column << text.selectedText();
       }
     }
     QCOMPARE(column.size(), help.count('\n'));
