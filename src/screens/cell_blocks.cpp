@@ -79,9 +79,17 @@ bool floodFill(CellGrid& grid, int column, int row, int value,
     return false;  // the region holds it already
   }
   const int columns = grid.shape().columns;
+  const int rows = grid.shape().rows;
+  // The grid's cells, read once: the flood asks for each several times.
+  std::vector<bool> same(static_cast<std::size_t>(columns * rows));
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      same[static_cast<std::size_t>(r * columns + c)] = grid.cell(c, r) == matched;
+    }
+  }
   const std::vector<bool> region = floodRegion(
-      columns, grid.shape().rows, column, row,
-      [&](int c, int r) { return grid.cell(c, r) == matched; },
+      columns, rows, column, row,
+      [&](int c, int r) { return same[static_cast<std::size_t>(r * columns + c)]; },
       [&](int c, int r) { return !within || within->contains(c, r); });
   bool changed = false;
   for (std::size_t i = 0; i < region.size(); ++i) {

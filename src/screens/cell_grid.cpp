@@ -158,27 +158,8 @@ std::vector<bool> floodRegion(int width, int height, int startX, int startY,
 }
 
 std::vector<std::pair<int, int>> cellsAlong(int x0, int y0, int x1, int y1) {
-  // Walks from cell centre to cell centre, stepping across whichever cell
-  // edge the line reaches first; on a corner, across x first.
-  const int dx = std::abs(x1 - x0);
-  const int dy = std::abs(y1 - y0);
-  const int sx = x1 > x0 ? 1 : -1;
-  const int sy = y1 > y0 ? 1 : -1;
-  std::vector<std::pair<int, int>> cells{{x0, y0}};
-  int x = x0;
-  int y = y0;
-  // Compares the distances to the next vertical and horizontal edges in
-  // whole numbers: (1 + 2 i) / dx against (1 + 2 j) / dy.
-  for (int i = 0, j = 0; i < dx || j < dy;) {
-    if (j >= dy || (i < dx && std::int64_t{1 + 2 * i} * dy <= std::int64_t{1 + 2 * j} * dx)) {
-      x += sx;
-      ++i;
-    } else {
-      y += sy;
-      ++j;
-    }
-    cells.emplace_back(x, y);
-  }
+  std::vector<std::pair<int, int>> cells;
+  forEachCellAlong(x0, y0, x1, y1, [&](int x, int y) { cells.emplace_back(x, y); });
   return cells;
 }
 

@@ -138,6 +138,32 @@ std::vector<bool> floodRegion(int width, int height, int startX, int startY,
 // comes between.
 std::vector<std::pair<int, int>> cellsAlong(int x0, int y0, int x1, int y1);
 
+// The same, calling `visit(x, y)` for each cell in turn.
+template <typename Visit>
+void forEachCellAlong(int x0, int y0, int x1, int y1, Visit visit) {
+  // Walks from cell centre to cell centre, stepping across whichever cell
+  // edge the line reaches first; on a corner, across x first. The distances
+  // to the next vertical and horizontal edges are compared in whole
+  // numbers: (1 + 2 i) / dx against (1 + 2 j) / dy.
+  const int dx = x1 > x0 ? x1 - x0 : x0 - x1;
+  const int dy = y1 > y0 ? y1 - y0 : y0 - y1;
+  const int sx = x1 > x0 ? 1 : -1;
+  const int sy = y1 > y0 ? 1 : -1;
+  int x = x0;
+  int y = y0;
+  visit(x, y);
+  for (int i = 0, j = 0; i < dx || j < dy;) {
+    if (j >= dy || (i < dx && std::int64_t{1 + 2 * i} * dy <= std::int64_t{1 + 2 * j} * dx)) {
+      x += sx;
+      ++i;
+    } else {
+      y += sy;
+      ++j;
+    }
+    visit(x, y);
+  }
+}
+
 // The part of a block of `columns` x `rows` cells with its top-left cell at
 // (column, row) that lies on a grid of gridColumns x gridRows cells.
 CellRect clipToGrid(int columns, int rows, int column, int row, int gridColumns, int gridRows);

@@ -109,11 +109,11 @@ GridTools::Result GridTools::pressTool(int button, int x, int y, int value) {
   if (gesture_ == Gesture::Brush && tool == Tool::Brush && !grid_->shape().quadrants) {
     // A second button's press joins the stroke under way, with its value.
     if (const auto cell = strokeCellAt(x, y)) {
-      std::vector<Stroke::Cell> cells = stroke_.moveTo(cell);
-      if (cells.empty() || cells.back() != *cell) {
-        cells.push_back(*cell);  // painted before with the other button's value
+      stroke_.moveTo(cell, strokeCells_);
+      if (strokeCells_.empty() || strokeCells_.back() != *cell) {
+        strokeCells_.push_back(*cell);  // painted before with the other button's value
       }
-      paint(cells, value);
+      paint(strokeCells_, value);
     }
     return result;
   }
@@ -167,7 +167,8 @@ void GridTools::startStroke(Gesture gesture, const char* step, int x, int y, int
   edit_.emplace(history_, step);
   const GridShape& shape = grid_->shape();
   const int scale = gesture == Gesture::SubPalette ? 2 : 1;
-  paint(stroke_.begin(scale * shape.columns, scale * shape.rows, strokeCellAt(x, y)), value);
+  stroke_.begin(scale * shape.columns, scale * shape.rows, strokeCellAt(x, y), strokeCells_);
+  paint(strokeCells_, value);
 }
 
 void GridTools::paint(const std::vector<Stroke::Cell>& cells, int value) {
@@ -207,8 +208,8 @@ GridTools::Result GridTools::move(int buttons, int x, int y, bool inView, int va
     case Gesture::Brush:
     case Gesture::SubPalette:
       if (inView && paints(buttons)) {
-        paint(stroke_.moveTo(strokeCellAt(x, y)),
-              gesture_ == Gesture::SubPalette ? subPalette_ : value);
+        stroke_.moveTo(strokeCellAt(x, y), strokeCells_);
+        paint(strokeCells_, gesture_ == Gesture::SubPalette ? subPalette_ : value);
       } else {
         // Out of view or another button: the stroke goes on wherever the
         // pointer comes back, with nothing painted on the way.

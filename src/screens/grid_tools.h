@@ -150,6 +150,7 @@ class GridTools {
   Gesture gesture_ = Gesture::None;
   std::optional<Edit> edit_;  // the drag's step, from press to release
   Stroke stroke_;
+  std::vector<Stroke::Cell> strokeCells_;  // the cells a press or move paints
   GridSelection cells_;
   CellBlock paste_;  // while pasting
 };

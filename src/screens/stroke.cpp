@@ -5,12 +5,18 @@
 namespace tarvo {
 
 std::vector<Stroke::Cell> Stroke::begin(int columns, int rows, std::optional<Cell> at) {
+  std::vector<Cell> cells;
+  begin(columns, rows, at, cells);
+  return cells;
+}
+
+void Stroke::begin(int columns, int rows, std::optional<Cell> at, std::vector<Cell>& cells) {
   columns_ = columns;
   rows_ = rows;
   painted_.assign(static_cast<std::size_t>(columns * rows), false);
   active_ = true;
   last_.reset();
-  return moveTo(at);
+  moveTo(at, cells);
 }
 
 bool Stroke::claim(const Cell& cell) {
@@ -28,20 +34,23 @@ bool Stroke::claim(const Cell& cell) {
 
 std::vector<Stroke::Cell> Stroke::moveTo(std::optional<Cell> at) {
   std::vector<Cell> cells;
+  moveTo(at, cells);
+  return cells;
+}
+
+void Stroke::moveTo(std::optional<Cell> at, std::vector<Cell>& cells) {
+  cells.clear();
   if (!active_ || !at) {
     last_.reset();
-    return cells;
+    return;
   }
-  const std::vector<Cell> path =
-      last_ ? cellsAlong(last_->first, last_->second, at->first, at->second)
-            : std::vector<Cell>{*at};
-  for (const Cell& cell : path) {
-    if (claim(cell)) {
-      cells.push_back(cell);
+  const Cell from = last_.value_or(*at);
+  forEachCellAlong(from.first, from.second, at->first, at->second, [&](int column, int row) {
+    if (claim({column, row})) {
+      cells.emplace_back(column, row);
     }
-  }
+  });
   last_ = at;
-  return cells;
 }
 
 }  // namespace tarvo
