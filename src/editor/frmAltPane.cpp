@@ -55,8 +55,7 @@ frmAltPane::frmAltPane(EditHistory& editHistory, UserDialogs& userDialogs, QWidg
 }
 
 frmAltPane::~frmAltPane() {
-  history.removeListener(this);
-  history.removeListener(&tiles);
+  stopListening();
   resetTools();
   // The picture widgets go before the surfaces they show, which are members.
   delete takeCentralWidget();
@@ -244,11 +243,22 @@ void frmAltPane::hscrGridColor_Change(int value) {
   }
 }
 
+void frmAltPane::stopListening() {
+  if (listening_) {
+    history.removeListener(this);
+    history.removeListener(&tiles);
+    listening_ = false;
+  }
+}
+
 void frmAltPane::Form_Unload() {
   if (unloaded_) {
     return;
   }
   unloaded_ = true;
+  // The window is deleted later, maybe after the main window and its
+  // history: it stops listening now, while the history is there.
+  stopListening();
   resetTools();
   emit unloaded(static_cast<int>(tiles.paneMode()));
 }

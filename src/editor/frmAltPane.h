@@ -121,6 +121,8 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
   PictureSurface* zoomTarget() const;
   void picPatternTable_Arrow(int dx, int dy);
   void Form_Unload();
+  // Leaves the history's listeners, once: at the unload or at the end.
+  void stopListening();
 
   // Brings the labels (selected tile and metatile, swatches, pens) up to date.
   void showSubPalette();
@@ -223,6 +225,7 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
   QString fileName;
   bool modified = false;
   bool unloaded_ = false;
+  bool listening_ = true;  // the window and its pictures listen to the history
 };
 
 }  // namespace tarvo
