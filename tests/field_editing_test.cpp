@@ -166,6 +166,11 @@ TEST(MapBlocks, FillsTheConnectedCellsOfOneMetatile) {
 // to the last, whatever the direction.
 TEST(MapBlocks, ADragPassesThroughEveryCellOnItsWay) {
   using Path = std::vector<std::pair<int, int>>;
+  auto cellsAlong = [](int x0, int y0, int x1, int y1) {
+    Path path;
+    forEachCellAlong(x0, y0, x1, y1, [&](int x, int y) { path.emplace_back(x, y); });
+    return path;
+  };
   EXPECT_EQ(cellsAlong(3, 4, 3, 4), (Path{{3, 4}}));
   EXPECT_EQ(cellsAlong(0, 0, 3, 0), (Path{{0, 0}, {1, 0}, {2, 0}, {3, 0}}));
   EXPECT_EQ(cellsAlong(0, 0, 2, 2), (Path{{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 2}}));

@@ -284,16 +284,22 @@ TEST(GridTools, EachActionIsOneStepThatPaintsWithoutGaps) {
 // A stroke paints each cell once, however often the pointer passes it.
 TEST(GridTools, AStrokePaintsEachCellOnce) {
   Stroke stroke;
-  EXPECT_EQ(stroke.begin(8, 8, std::pair{0, 0}).size(), 1U);
-  EXPECT_EQ(stroke.moveTo(std::pair{3, 0}).size(), 3U);
-  EXPECT_EQ(stroke.moveTo(std::pair{0, 0}).size(), 0U);  // back over painted cells
-  EXPECT_EQ(stroke.moveTo(std::pair{0, 2}).size(), 2U);
+  std::vector<Stroke::Cell> cells;
+  auto moveTo = [&](std::optional<Stroke::Cell> at) {
+    stroke.moveTo(at, cells);
+    return cells;
+  };
+  stroke.begin(8, 8, std::pair{0, 0}, cells);
+  EXPECT_EQ(cells.size(), 1U);
+  EXPECT_EQ(moveTo(std::pair{3, 0}).size(), 3U);
+  EXPECT_EQ(moveTo(std::pair{0, 0}).size(), 0U);  // back over painted cells
+  EXPECT_EQ(moveTo(std::pair{0, 2}).size(), 2U);
   stroke.lose();
-  EXPECT_EQ(stroke.moveTo(std::pair{5, 5}), (std::vector<Stroke::Cell>{{5, 5}}));
-  EXPECT_EQ(stroke.moveTo(std::nullopt).size(), 0U);  // off the grid
-  EXPECT_EQ(stroke.moveTo(std::pair{7, 5}), (std::vector<Stroke::Cell>{{7, 5}}));
+  EXPECT_EQ(moveTo(std::pair{5, 5}), (std::vector<Stroke::Cell>{{5, 5}}));
+  EXPECT_EQ(moveTo(std::nullopt).size(), 0U);  // off the grid
+  EXPECT_EQ(moveTo(std::pair{7, 5}), (std::vector<Stroke::Cell>{{7, 5}}));
   stroke.end();
-  EXPECT_EQ(stroke.moveTo(std::pair{1, 1}).size(), 0U);
+  EXPECT_EQ(moveTo(std::pair{1, 1}).size(), 0U);
 }
 
 // Pick: on the Pick tool in every grid, and with Alt in every tool only when

@@ -5,6 +5,7 @@
 
 #include "screens/edit_steps.h"
 #include "screens/view_transform.h"
+#include "shell/rom_image.h"
 #include "shell/rom_locations.h"
 
 namespace tarvo {
@@ -124,7 +125,11 @@ ImageGrid metatileGrid(ByteArray& image, int metatile) {
 }
 
 int quadrantSubPalette(const ByteArray& image, int qx, int qy) {
-  return fieldGrid(const_cast<ByteArray&>(image)).subPalette(qx, qy);
+  if (qx < 0 || qy < 0 || qx >= 2 * rom::kMapColumns || qy >= 2 * rom::kMapRows) {
+    return 0;
+  }
+  const std::int64_t cell = std::int64_t{qy / 2} * rom::kMapColumns + qx / 2;
+  return (romByte(image, rom::kFieldAttributeMap.offset + cell) >> quadrantShift(qx, qy)) & 3;
 }
 
 bool setQuadrantSubPalette(ByteArray& image, int qx, int qy, int subPalette) {
@@ -155,12 +160,6 @@ std::vector<bool> floodRegion(int width, int height, int startX, int startY,
     }
   }
   return reached;
-}
-
-std::vector<std::pair<int, int>> cellsAlong(int x0, int y0, int x1, int y1) {
-  std::vector<std::pair<int, int>> cells;
-  forEachCellAlong(x0, y0, x1, y1, [&](int x, int y) { cells.emplace_back(x, y); });
-  return cells;
 }
 
 CellRect clipToGrid(int columns, int rows, int column, int row, int gridColumns, int gridRows) {

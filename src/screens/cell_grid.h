@@ -132,13 +132,10 @@ std::vector<bool> floodRegion(int width, int height, int startX, int startY,
                               const std::function<bool(int, int)>& same,
                               const std::function<bool(int, int)>& inside);
 
-// The grid cells a straight move from (x0, y0) to (x1, y1) passes through,
-// in order from the first to the last, each next to the one before it
-// (4-connected): where the line crosses a corner, the cell it touches first
-// comes between.
-std::vector<std::pair<int, int>> cellsAlong(int x0, int y0, int x1, int y1);
-
-// The same, calling `visit(x, y)` for each cell in turn.
+// Calls `visit(x, y)` for each grid cell a straight move from (x0, y0) to
+// (x1, y1) passes through, in order from the first to the last, each next to
+// the one before it (4-connected): where the line crosses a corner, the cell
+// it touches first comes between.
 template <typename Visit>
 void forEachCellAlong(int x0, int y0, int x1, int y1, Visit visit) {
   // Walks from cell centre to cell centre, stepping across whichever cell

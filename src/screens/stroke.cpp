@@ -4,12 +4,6 @@
 
 namespace tarvo {
 
-std::vector<Stroke::Cell> Stroke::begin(int columns, int rows, std::optional<Cell> at) {
-  std::vector<Cell> cells;
-  begin(columns, rows, at, cells);
-  return cells;
-}
-
 void Stroke::begin(int columns, int rows, std::optional<Cell> at, std::vector<Cell>& cells) {
   columns_ = columns;
   rows_ = rows;
@@ -30,12 +24,6 @@ bool Stroke::claim(const Cell& cell) {
   }
   painted_[index] = true;
   return true;
-}
-
-std::vector<Stroke::Cell> Stroke::moveTo(std::optional<Cell> at) {
-  std::vector<Cell> cells;
-  moveTo(at, cells);
-  return cells;
 }
 
 void Stroke::moveTo(std::optional<Cell> at, std::vector<Cell>& cells) {

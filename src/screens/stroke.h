@@ -14,15 +14,12 @@ class Stroke {
   using Cell = std::pair<int, int>;
 
   // Starts a stroke on a grid of columns x rows cells with the pointer at
-  // `at` (nothing off the grid); returns the cells to paint.
-  std::vector<Cell> begin(int columns, int rows, std::optional<Cell> at);
+  // `at` (nothing off the grid); `cells` becomes the cells to paint.
   void begin(int columns, int rows, std::optional<Cell> at, std::vector<Cell>& cells);
-  // The pointer moved to `at`: the cells on the way from its last position
-  // not painted yet. Off the grid (nothing) the position is lost, as by
-  // lose().
-  std::vector<Cell> moveTo(std::optional<Cell> at);
-  // The same into `cells`, which is cleared first: a caller that keeps one
-  // buffer allocates nothing a move.
+  // The pointer moved to `at`: `cells` becomes the cells on the way from its
+  // last position not painted yet. Off the grid (nothing) the position is
+  // lost, as by lose(). A caller that keeps one buffer for `cells`
+  // allocates nothing a move.
   void moveTo(std::optional<Cell> at, std::vector<Cell>& cells);
   // The pointer went where the stroke does not paint (out of view, other
   // buttons held): the next move starts afresh where it comes back,
