@@ -21,6 +21,7 @@
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
 #include "platform/window_placement.h"
+#include "platform/zoom_view.h"
 #include "screens/block_picture.h"
 #include "screens/chr_import.h"
 #include "screens/grid_lines.h"
@@ -73,7 +74,7 @@ void frmAltPane::initGUI(int ap, int metaID) {
     cellTools.setGrid(metatileCells);
   }
   // A rectangle selection is for the batter's view.
-  toolActions[static_cast<std::size_t>(Tool::Select)]->setEnabled(batView);
+  toolMenu.actions[static_cast<std::size_t>(Tool::Select)]->setEnabled(batView);
   if (!batView && cellTools.tool() == Tool::Select) {
     chooseTool(Tool::Brush);
   }
@@ -119,9 +120,7 @@ void frmAltPane::imageChanged(const std::vector<ByteRange>& ranges) {
 void frmAltPane::showHistoryState(bool isModified) {
   modified = isModified;
   setWindowModified(modified);
-  menuEditUndo->setEnabled(history.canUndo());
-  menuEditRedo->setEnabled(history.canRedo());
-  showUndoNames(menuEditUndo, menuEditRedo, history.undoName(), history.redoName());
+  undoItems.show(history, true);
 }
 
 void frmAltPane::showStatus(const std::string& text) {
@@ -342,20 +341,7 @@ void frmAltPane::picPatternTable_Arrow(int dx, int dy) {
   }
   tiles.selectTile(static_cast<std::uint8_t>(row * 16 + column));
   showLabels();
-  // Keep the selection in sight.
-  const QRect box = picPatternTable->widgetRectOf({column * 16, row * 16, 16, 16});
-  QPoint scroll = picPatternTable->scroll();
-  if (box.left() < 0) {
-    scroll.rx() += box.left();
-  } else if (box.right() >= picPatternTable->width()) {
-    scroll.rx() += box.right() - picPatternTable->width() + 1;
-  }
-  if (box.top() < 0) {
-    scroll.ry() += box.top();
-  } else if (box.bottom() >= picPatternTable->height()) {
-    scroll.ry() += box.bottom() - picPatternTable->height() + 1;
-  }
-  picPatternTable->setScroll(scroll);
+  picPatternTableContainer->keepInSight({column * 16, row * 16, 16, 16});
 }
 
 }  // namespace tarvo

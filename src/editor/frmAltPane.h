@@ -30,6 +30,7 @@ class ClickableLabel;
 class LineOverlay;
 class PictureSurface;
 class UserDialogs;
+class ZoomView;
 
 class frmAltPane : public QMainWindow, public EditHistory::Listener {
   Q_OBJECT
@@ -103,7 +104,7 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
   void buildControls();
   // The parts of buildControls: the tile frame with its buttons, swatches
   // and pattern table; the metatile and batter's view frames; the grid's
-  // lines; the views' pointer signals; the zoomed views' scroll bars.
+  // lines; the views' pointer signals; the zoomed views.
   void buildTileFrame(QWidget* client);
   void buildEditorFrames(QWidget* client);
   void buildGridLines();
@@ -118,7 +119,7 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
   void restoreSettings();
   void showSelectedTile();
   void showZoomState();
-  PictureSurface* zoomTarget() const;
+  ZoomView* zoomTarget() const;
   void picPatternTable_Arrow(int dx, int dy);
   void Form_Unload();
   // Leaves the history's listeners, once: at the unload or at the end.
@@ -185,11 +186,11 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
   UserDialogs& dialogs;
   QLabel* lblTileUsage = nullptr;
   QAction* menuViewShowUnused = nullptr;
-  QAction* menuEditUndo = nullptr;
-  QAction* menuEditRedo = nullptr;
+  UndoItems undoItems;
   QMenu* menuEdit = nullptr;
-  QMenu* menuTools = nullptr;
-  std::array<QAction*, 5> toolActions{};  // in Tool's order; none for the sub-palette brush
+  // The Tools menu and its items, in Tool's order; none for the sub-palette
+  // brush.
+  ToolMenu toolMenu;
   // Copy, Paste, Delete, Select All and Deselect.
   SelectionItems editItems;
   QLabel* lblTool = nullptr;
@@ -214,14 +215,12 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
   QScrollBar* hscrGridColor = nullptr;
   std::vector<LineOverlay*> lineVert;
   std::vector<LineOverlay*> lineHoriz;
-  // Scroll bars of the zoomed pattern table and batter's view, shown while
-  // the picture is larger than its room.
-  QScrollBar* hscrPatTbl = nullptr;
-  QScrollBar* vscrPatTbl = nullptr;
-  QScrollBar* hscrBatView = nullptr;
-  QScrollBar* vscrBatView = nullptr;
+  // The zoomed pattern table and batter's view with their scroll bars,
+  // shown while the picture is larger than its room.
+  ZoomView* picPatternTableContainer = nullptr;
+  ZoomView* picBatViewContainer = nullptr;
   QWidget* clientArea = nullptr;
-  PictureSurface* lastZoomView = nullptr;
+  ZoomView* lastZoomView = nullptr;
   QString fileName;
   bool modified = false;
   bool unloaded_ = false;

@@ -23,6 +23,7 @@
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
 #include "platform/window_placement.h"
+#include "platform/zoom_view.h"
 #include "screens/block_picture.h"
 #include "screens/chr_import.h"
 #include "screens/grid_lines.h"
@@ -106,30 +107,17 @@ QScrollBar* makeScrollBar(QWidget* parent, const char* name, QRect geometry, int
   return bar;
 }
 
-// Puts a viewport-mode picture into `room`, as large as its zoomed picture
-// where there is room, with scroll bars along its bottom and right while the
-// picture is larger than what shows.
-void placeScrolled(PictureSurface* view, QScrollBar* across, QScrollBar* down, QRect room) {
-  constexpr int kBar = 17;
-  const QSize zoomed = view->zoomedSize();
-  bool needAcross = zoomed.width() > room.width();
-  bool needDown = zoomed.height() > room.height();
-  needAcross = needAcross || (needDown && zoomed.width() > room.width() - kBar);
-  needDown = needDown || (needAcross && zoomed.height() > room.height() - kBar);
-  const QSize shown(std::min(zoomed.width(), room.width() - (needDown ? kBar : 0)),
-                    std::min(zoomed.height(), room.height() - (needAcross ? kBar : 0)));
-  view->setGeometry(QRect(room.topLeft(), shown));
-  const QPoint most = view->maxScroll();
-  across->setGeometry(room.x(), room.y() + shown.height(), shown.width(), kBar);
-  across->setRange(0, most.x());
-  across->setPageStep(std::max(1, shown.width()));
-  across->setVisible(needAcross);
-  down->setGeometry(room.x() + shown.width(), room.y(), kBar, shown.height());
-  down->setRange(0, most.y());
-  down->setPageStep(std::max(1, shown.height()));
-  down->setVisible(needDown);
-  across->setValue(view->scroll().x());
-  down->setValue(view->scroll().y());
+// A zoomable view of `surface` whose picture is named `name` and its scroll
+// bars after it ("picBatView": hscrBatView, vscrBatView).
+ZoomView* makeZoomView(Surface& surface, QWidget* parent, const QString& name,
+                       const QString& zoomKey, const QString& description) {
+  auto* view = new ZoomView(surface, parent, zoomKey, description);
+  view->setObjectName(name + "Container");
+  view->picture()->setObjectName(name);
+  const QString bars = name == "picBatView" ? "BatView" : "PatTbl";
+  view->acrossBar()->setObjectName("hscr" + bars);
+  view->downBar()->setObjectName("vscr" + bars);
+  return view;
 }
 
 }  // namespace
@@ -201,14 +189,11 @@ void frmAltPane::buildTileFrame(QWidget* client) {
   for (QPushButton* button : {cmdFlipVAxis, cmdFlipHAxis, cmdRotate}) {
     button->setIconSize({32, 32});
   }
-  picPatternTable = new PictureSurface(tiles.picPatternTable, fraPatTbl);
-  picPatternTable->setObjectName("picPatternTable");
-  picPatternTable->setViewportMode(true);
-  picPatternTable->setGeometry(192, 16, 256, 256);
+  picPatternTableContainer = makeZoomView(tiles.picPatternTable, fraPatTbl, "picPatternTable",
+                                          "zoom/patternTable", "the pattern table");
+  picPatternTableContainer->setGeometry(192, 16, 256, 256);
+  picPatternTable = picPatternTableContainer->picture();
   picPatternTable->setFocusPolicy(Qt::StrongFocus);
-  hscrPatTbl = makeScrollBar(fraPatTbl, "hscrPatTbl", {}, 0, 64);
-  vscrPatTbl = new QScrollBar(Qt::Vertical, fraPatTbl);
-  vscrPatTbl->setObjectName("vscrPatTbl");
 
   connect(cmdPrevPal, &QPushButton::clicked, this, &frmAltPane::cmdPrevPal_Click);
   connect(cmdNextPal, &QPushButton::clicked, this, &frmAltPane::cmdNextPal_Click);
@@ -233,14 +218,11 @@ void frmAltPane::buildEditorFrames(QWidget* client) {
   hscr_meta = makeScrollBar(fraMetaEdit, "hscr_meta", {32, 152, 97, 17}, 132, 8);
 
   fraBatEdit = makeFrame(client, "fraBatEdit", {192, 288, 273, 265});
-  picBatView = new PictureSurface(tiles.picBatView, fraBatEdit);
-  picBatView->setObjectName("picBatView");
-  picBatView->setViewportMode(true);
-  picBatView->setGeometry(8, 16, 256, 240);
-  hscrBatView = makeScrollBar(fraBatEdit, "hscrBatView", {}, 0, 64);
-  vscrBatView = new QScrollBar(Qt::Vertical, fraBatEdit);
-  vscrBatView->setObjectName("vscrBatView");
-  lastZoomView = picPatternTable;
+  picBatViewContainer =
+      makeZoomView(tiles.picBatView, fraBatEdit, "picBatView", "zoom/batView", "the batter's view");
+  picBatViewContainer->setGeometry(8, 16, 256, 240);
+  picBatView = picBatViewContainer->picture();
+  lastZoomView = picPatternTableContainer;
 
   hscrGridColor = makeScrollBar(client, "hscrGridColor", {16, 504, 145, 17}, 255, 8);
 
@@ -317,36 +299,21 @@ void frmAltPane::connectViews() {
 }
 
 void frmAltPane::connectScrolledViews() {
-  // The zoomed views and their scroll bars move together.
-  const std::tuple<PictureSurface*, QScrollBar*, QScrollBar*> scrolled[] = {
-      {picPatternTable, hscrPatTbl, vscrPatTbl}, {picBatView, hscrBatView, vscrBatView}};
-  for (const auto& [view, across, down] : scrolled) {
-    for (QScrollBar* bar : {across, down}) {
-      bar->setSingleStep(16);
-      bar->hide();
-      connect(bar, &QScrollBar::valueChanged, view, [view = view, across = across, down = down] {
-        view->setScroll({across->value(), down->value()});
-      });
-    }
-    connect(view, &PictureSurface::scrolled, this,
-            [this, view = view, across = across, down = down](QPoint at) {
-              const QSignalBlocker blockAcross(across);
-              const QSignalBlocker blockDown(down);
-              across->setValue(at.x());
-              down->setValue(at.y());
-              if (view == picBatView) {
-                followBatViewPointer();
-              }
-            });
-    connect(view, &PictureSurface::zoomWheel, this, [this, view = view](int notches, QPointF at) {
-      setViewZoom(view, view->zoom() + notches, at);
+  for (ZoomView* view : {picPatternTableContainer, picBatViewContainer}) {
+    // Not while a stroke or a tile's drag is under way: the picture would
+    // move under the pointer.
+    view->setZoomGuard(
+        [this] { return tileTools.inGesture() || cellTools.inGesture() || tiles.tileDrag(); });
+    connect(view, &ZoomView::zoomed, this, [this, view] {
+      lastZoomView = view;
+      showZoomState();
     });
-    connect(view, &PictureSurface::moved, this, [this, view = view] { lastZoomView = view; });
-    connect(view, &PictureSurface::focusEntered, this,
-            [this, view = view] { lastZoomView = view; });
-    // A zoom, or a screen of another scale.
-    connect(view, &PictureSurface::zoomedSizeChanged, this, [this] { layoutControls(); });
+    connect(view, &ZoomView::layoutNeeded, this, [this] { layoutControls(); });
+    connect(view->picture(), &PictureSurface::moved, this, [this, view] { lastZoomView = view; });
+    connect(view->picture(), &PictureSurface::focusEntered, this,
+            [this, view] { lastZoomView = view; });
   }
+  connect(picBatViewContainer, &ZoomView::scrolled, this, &frmAltPane::followBatViewPointer);
 }
 
 void frmAltPane::buildMenus() {
@@ -366,12 +333,8 @@ void frmAltPane::buildMenus() {
 
   menuEdit = menuBar()->addMenu("&Edit");
   menuEdit->setObjectName("menuEdit");
-  menuEditUndo = addAction(menuEdit, "menuEditUndo", "&Undo");
-  menuEditUndo->setShortcuts({QKeySequence("Ctrl+Z")});
-  menuEditRedo = addAction(menuEdit, "menuEditRedo", "&Redo");
-  menuEditRedo->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
-  connect(menuEditUndo, &QAction::triggered, this, &frmAltPane::undoRequested);
-  connect(menuEditRedo, &QAction::triggered, this, &frmAltPane::redoRequested);
+  undoItems = addUndoItems(
+      menuEdit, [this] { emit undoRequested(); }, [this] { emit redoRequested(); });
   menuEdit->addSeparator();
   QAction* menuEditImportTiles = addAction(menuEdit, "menuEditImportTiles", "&Import Tiles...");
   connect(menuEditImportTiles, &QAction::triggered, this, &frmAltPane::menuEditImportTiles_Click);
@@ -389,7 +352,7 @@ void frmAltPane::buildMenus() {
       addConsoleColoursItem(menuView, [this](bool on) { emit consoleColoursRequested(on); });
   menuView->addSeparator();
   zoomItems = addZoomItems(menuView, [this](int step) {
-    setViewZoom(zoomTarget(), step == 0 ? 1 : zoomTarget()->zoom() + step);
+    setViewZoom(zoomTarget()->picture(), step == 0 ? 1 : zoomTarget()->zoom() + step);
   });
 
   addHelpMenu(menuBar(), [this] { emit helpRequested(); });
@@ -402,10 +365,10 @@ void frmAltPane::layoutControls() {
   // hidden, else half of it.
   const int dyTop = tiles.paneMode() == PaneMode::BatView ? dy / 2 : dy;
   fraPatTbl->setGeometry(8, 0, 457 + dx, 281 + dyTop);
-  placeScrolled(picPatternTable, hscrPatTbl, vscrPatTbl, {192, 16, 256 + dx, 256 + dyTop});
+  picPatternTableContainer->placeIn({192, 16, 256 + dx, 256 + dyTop});
   fraMetaEdit->move(16, 296 + dyTop);
   fraBatEdit->setGeometry(192, 288 + dyTop, 273 + dx, 265 + dy - dyTop);
-  placeScrolled(picBatView, hscrBatView, vscrBatView, {8, 16, 256 + dx, 240 + dy - dyTop});
+  picBatViewContainer->placeIn({8, 16, 256 + dx, 240 + dy - dyTop});
   hscrGridColor->move(16, 504 + dyTop);
   lblTileUsage->setGeometry(tiles.paneMode() == PaneMode::Metatiles
                                 ? QRect(200, 304 + dyTop, 257 + dx, 48)

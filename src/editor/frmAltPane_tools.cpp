@@ -23,8 +23,7 @@ void frmAltPane::buildTools() {
   const ToolMenu tools = addToolMenu(this, ToolPlace::GraphicsEditor,
                                      {Tool::Brush, Tool::Fill, Tool::Select, Tool::Pick},
                                      [this](Tool tool) { chooseTool(tool); });
-  menuTools = tools.menu;
-  toolActions = tools.actions;
+  toolMenu = tools;
 
   editItems = addSelectionItems(menuEdit, findChild<QAction*>("menuEditImportTiles"));
   editItems.copy->setStatusTip(
@@ -57,7 +56,7 @@ void frmAltPane::buildTools() {
 void frmAltPane::chooseTool(Tool tool) {
   tileTools.setTool(tool);
   cellTools.setTool(tool);
-  toolActions[static_cast<std::size_t>(tool)]->setChecked(true);
+  toolMenu.actions[static_cast<std::size_t>(tool)]->setChecked(true);
   showToolState();
 }
 

@@ -23,6 +23,7 @@
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
 #include "platform/window_placement.h"
+#include "platform/zoom_view.h"
 #include "screens/block_picture.h"
 #include "screens/chr_import.h"
 #include "screens/grid_lines.h"
@@ -35,8 +36,9 @@ void frmAltPane::restoreSettings() {
   if (!geometry.isEmpty()) {
     restoreGeometry(geometry);
   }
-  picPatternTable->setZoom(settings::number("zoom/patternTable", 1));
-  picBatView->setZoom(settings::number("zoom/batView", 1));
+  picBatViewContainer->restoreZoom();
+  picPatternTableContainer->restoreZoom();
+  lastZoomView = picPatternTableContainer;
   hscrGridColor->setValue(std::clamp(settings::number("grid/colour", 0), 0, 255));
   hscrGridColor_Change(hscrGridColor->value());
   menuViewShowGrid->setChecked(settings::flag("grid/editor", false));
@@ -50,11 +52,11 @@ void frmAltPane::restoreSettings() {
           [](int value) { settings::setNumber("grid/colour", value); });
 }
 
-PictureSurface* frmAltPane::zoomTarget() const {
-  if (lastZoomView == picBatView && tiles.paneMode() == PaneMode::BatView) {
-    return picBatView;
+ZoomView* frmAltPane::zoomTarget() const {
+  if (lastZoomView == picBatViewContainer && tiles.paneMode() == PaneMode::BatView) {
+    return picBatViewContainer;
   }
-  return picPatternTable;
+  return picPatternTableContainer;
 }
 
 int frmAltPane::patternTableZoom() const {
@@ -66,28 +68,12 @@ int frmAltPane::batViewZoom() const {
 }
 
 void frmAltPane::setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF> anchor) {
-  zoom = clampZoom(zoom);
-  lastZoomView = view;
-  // Not while a stroke or a tile's drag is under way: the picture would
-  // move under the pointer.
-  if (zoom != view->zoom() && !tileTools.inGesture() && !cellTools.inGesture() &&
-      !tiles.tileDrag()) {
-    const QPointF at = anchor ? *anchor : QPointF(view->width() / 2.0, view->height() / 2.0);
-    const ViewTransform before = view->transform();
-    const double pixelX = (at.x() + before.scrollX) * before.ratio / before.devicePerPixel();
-    const double pixelY = (at.y() + before.scrollY) * before.ratio / before.devicePerPixel();
-    view->setZoom(zoom);
-    // The window has placed its controls again on zoomedSizeChanged.
-    settings::setNumber(view == picPatternTable ? "zoom/patternTable" : "zoom/batView", zoom);
-    const ViewTransform after = view->transform();
-    view->setScroll({scrollToKeep(pixelX, static_cast<int>(at.x()), after),
-                     scrollToKeep(pixelY, static_cast<int>(at.y()), after)});
-  }
+  lastZoomView = view == picBatView ? picBatViewContainer : picPatternTableContainer;
+  lastZoomView->zoomTo(zoom, anchor);
   showZoomState();
 }
 
 void frmAltPane::showZoomState() {
-  const int zoom = zoomTarget()->zoom();
-  zoomItems.show(zoom, zoomTarget() == picPatternTable ? "the pattern table" : "the batter's view");
+  zoomItems.show(zoomTarget()->zoom(), zoomTarget()->description());
 }
 }  // namespace tarvo

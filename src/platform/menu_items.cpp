@@ -175,17 +175,30 @@ void letEscapeThroughMenuBar(QMenuBar* bar, QAction* deselect) {
   bar->installEventFilter(new EscapeThroughMenuBar(deselect, bar));
 }
 
-void showUndoNames(QAction* undo, QAction* redo, const std::string& undoName,
-                   const std::string& redoName) {
+UndoItems addUndoItems(QMenu* edit, const std::function<void()>& undo,
+                       const std::function<void()>& redo) {
+  UndoItems items;
+  items.undo = addNamedAction(edit, "menuEditUndo", "&Undo");
+  items.undo->setShortcut(QKeySequence("Ctrl+Z"));
+  items.redo = addNamedAction(edit, "menuEditRedo", "&Redo");
+  items.redo->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
+  QObject::connect(items.undo, &QAction::triggered, edit, [undo] { undo(); });
+  QObject::connect(items.redo, &QAction::triggered, edit, [redo] { redo(); });
+  return items;
+}
+
+void UndoItems::show(const EditHistory& history, bool enabled) const {
+  undo->setEnabled(enabled && history.canUndo());
+  redo->setEnabled(enabled && history.canRedo());
   const auto caption = [](const char* verb, const std::string& name) {
     QString text = QString::fromStdString(name);
     // A step's name shows as it is: "&&" is one "&".
     return name.empty() ? QString(verb) : QString("%1 %2").arg(verb, text.replace("&", "&&"));
   };
-  undo->setText(caption("&Undo", undoName));
-  redo->setText(caption("&Redo", redoName));
-  undo->setStatusTip(QString::fromStdString(undoName));
-  redo->setStatusTip(QString::fromStdString(redoName));
+  undo->setText(caption("&Undo", history.undoName()));
+  redo->setText(caption("&Redo", history.redoName()));
+  undo->setStatusTip(QString::fromStdString(history.undoName()));
+  redo->setStatusTip(QString::fromStdString(history.redoName()));
 }
 
 QAction* addConsoleColoursItem(QMenu* view, const std::function<void(bool on)>& chosen) {

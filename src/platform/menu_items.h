@@ -17,6 +17,7 @@ class QMenuBar;
 class QStatusBar;
 
 #include "screens/grid_tools.h"
+#include "shell/edit_history.h"
 
 namespace tarvo {
 
@@ -29,6 +30,8 @@ QMenu* addExportImageMenu(QMenu* file, const std::function<void(int view)>& chos
 
 // Zoom In (Ctrl++ and Ctrl+=), Zoom Out (Ctrl+-) and Actual Size (Ctrl+0).
 // `zoomBy` gets +1 or -1, or 0 for Actual Size.
+// Zoom In (Ctrl++ and Ctrl+=), Zoom Out (Ctrl+-) and Actual Size (Ctrl+0).
+// `zoomBy` gets +1 or -1, or 0 for Actual Size.
 struct ZoomItems {
   QAction* zoomIn = nullptr;
   QAction* zoomOut = nullptr;
@@ -37,6 +40,7 @@ struct ZoomItems {
   // Enables what can go on from `zoom` and names `view` in the tips.
   void show(int zoom, const QString& view) const;
 };
+ZoomItems addZoomItems(QMenu* menu, const std::function<void(int step)>& zoomBy);
 // The Edit menu's items for a selection: Copy (Ctrl+C), Paste (Ctrl+V),
 // Delete (Del), Select All (Ctrl+A) and Deselect (Esc, Ctrl+Shift+A), put
 // before `before` with a separator after them.
@@ -72,12 +76,18 @@ QMenu* addHelpMenu(QMenuBar* bar, const std::function<void()>& keys);
 // would take the next Esc for itself.
 void letEscapeThroughMenuBar(QMenuBar* bar, QAction* deselect);
 
-// "&Undo Paste", "&Redo Fill": the Edit menu's items name the steps they
-// would take back or do again.
-void showUndoNames(QAction* undo, QAction* redo, const std::string& undoName,
-                   const std::string& redoName);
+// Edit > Undo (Ctrl+Z) and Redo (Ctrl+Shift+Z, Ctrl+Y), which `undo` and
+// `redo` run.
+struct UndoItems {
+  QAction* undo = nullptr;
+  QAction* redo = nullptr;
 
-ZoomItems addZoomItems(QMenu* menu, const std::function<void(int step)>& zoomBy);
+  // Enabled where `enabled` and the history can go that way, and named for
+  // the steps they would take back or do again ("&Undo Paste").
+  void show(const EditHistory& history, bool enabled) const;
+};
+UndoItems addUndoItems(QMenu* edit, const std::function<void()>& undo,
+                       const std::function<void()>& redo);
 
 // View > Console Colours (F6), a check item; `chosen` gets its new state.
 QAction* addConsoleColoursItem(QMenu* view, const std::function<void(bool on)>& chosen);

@@ -40,7 +40,7 @@ int PictureSurface::shiftValue(Qt::KeyboardModifiers modifiers) {
 }
 
 ViewTransform PictureSurface::transform() const {
-  return ViewTransform{zoom_, zoomable_ ? devicePixelRatioF() : 1.0, scroll_.x(), scroll_.y()};
+  return ViewTransform{zoom_, zoomable_ ? devicePixelRatioF() : 1.0, 0, 0};
 }
 
 QSize PictureSurface::zoomedSize() const {
@@ -54,49 +54,8 @@ void PictureSurface::setZoom(int zoom) {
   applyView();
 }
 
-void PictureSurface::setViewportMode(bool on) {
-  viewportMode_ = on;
-  zoomable_ = zoomable_ || on;
-  if (on) {
-    setMinimumSize(0, 0);
-    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  }
-  applyView();
-}
-
-QPoint PictureSurface::maxScroll() const {
-  if (!viewportMode_) {
-    return {};
-  }
-  const QSize zoomed = zoomedSize();
-  return {std::max(0, zoomed.width() - width()), std::max(0, zoomed.height() - height())};
-}
-
-void PictureSurface::setScroll(QPoint scroll) {
-  // On whole device pixels, but for the far end, which the picture's own
-  // size sets.
-  const QPoint most = maxScroll();
-  const double ratio = transform().ratio;
-  auto snap = [ratio](int value, int far) {
-    return value >= far ? far : std::max(0, snapScroll(value, ratio));
-  };
-  const QPoint clamped(snap(scroll.x(), most.x()), snap(scroll.y(), most.y()));
-  if (clamped == scroll_) {
-    return;
-  }
-  scroll_ = clamped;
-  applyView();
-  emit scrolled(scroll_);
-}
-
 void PictureSurface::applyView() {
-  if (!viewportMode_) {
-    setFixedSize(zoomedSize());
-    scroll_ = {};
-  } else {
-    const QPoint most = maxScroll();
-    scroll_ = {std::min(scroll_.x(), most.x()), std::min(scroll_.y(), most.y())};
-  }
+  setFixedSize(zoomedSize());
   const ViewTransform view = transform();
   for (LineOverlay* line : findChildren<LineOverlay*>(QString(), Qt::FindDirectChildrenOnly)) {
     line->place(view);
@@ -115,10 +74,10 @@ QPoint PictureSurface::pixelAt(QPointF at) const {
 
 QRect PictureSurface::widgetRectOf(const SurfaceRect& rect) const {
   const ViewTransform view = transform();
-  const int left = view.logicalEdge(rect.x) - scroll_.x();
-  const int top = view.logicalEdge(rect.y) - scroll_.y();
-  const int right = view.logicalExtent(rect.x + rect.width) - scroll_.x();
-  const int bottom = view.logicalExtent(rect.y + rect.height) - scroll_.y();
+  const int left = view.logicalEdge(rect.x);
+  const int top = view.logicalEdge(rect.y);
+  const int right = view.logicalExtent(rect.x + rect.width);
+  const int bottom = view.logicalExtent(rect.y + rect.height);
   return {left, top, right - left, bottom - top};
 }
 
@@ -173,9 +132,7 @@ void PictureSurface::paintEvent(QPaintEvent* event) {
   // From here on in device pixels, so that every picture pixel is a block of
   // k x k of them whatever the display scale.
   painter.scale(1 / view.ratio, 1 / view.ratio);
-  const QPoint origin(-static_cast<int>(std::lround(scroll_.x() * view.ratio)),
-                      -static_cast<int>(std::lround(scroll_.y() * view.ratio)));
-  const QRect picture(origin, QSize(surface_.width() * k, surface_.height() * k));
+  const QRect picture(QPoint(0, 0), QSize(surface_.width() * k, surface_.height() * k));
   const QRect device(QPoint(0, 0), size() * view.ratio + QSize(1, 1));
   if (!picture.contains(device)) {
     // A viewport larger than the picture: the rest is window background.
@@ -188,12 +145,12 @@ void PictureSurface::paintEvent(QPaintEvent* event) {
   (void)event;
   if (overlaySource_ != nullptr) {
     const QImage& over = overlay_;
-    const QRect clip(origin.x() + overlayClip_.x * k, origin.y() + overlayClip_.y * k,
-                     overlayClip_.width * k, overlayClip_.height * k);
+    const QRect clip(overlayClip_.x * k, overlayClip_.y * k, overlayClip_.width * k,
+                     overlayClip_.height * k);
     painter.save();
     painter.setClipRect(clip);
     painter.setOpacity(0.75);
-    painter.drawImage(QRect(origin + overlayAt_ * k, over.size() * k), over);
+    painter.drawImage(QRect(overlayAt_ * k, over.size() * k), over);
     painter.restore();
   }
 
@@ -202,8 +159,8 @@ void PictureSurface::paintEvent(QPaintEvent* event) {
     if (!mark) {
       continue;
     }
-    const QRect box(origin.x() + mark->rect.x * k, origin.y() + mark->rect.y * k,
-                    mark->rect.width * k, mark->rect.height * k);
+    const QRect box(mark->rect.x * k, mark->rect.y * k, mark->rect.width * k,
+                    mark->rect.height * k);
     const int thick = mark->thickness * line;
     auto band = [&](const QColor& colour, int inset, int width, Qt::PenStyle style) {
       QPen pen(colour, width, style, Qt::FlatCap, Qt::MiterJoin);
@@ -264,17 +221,7 @@ void PictureSurface::wheelEvent(QWheelEvent* event) {
     event->accept();
     return;
   }
-  if (!viewportMode_) {
-    event->ignore();  // the viewport around it scrolls
-    return;
-  }
-  // Three lines of 20 pixels a notch; Shift or a sideways wheel goes across.
-  QPoint delta = event->angleDelta();
-  if ((event->modifiers() & Qt::ShiftModifier) != 0 && delta.x() == 0) {
-    delta = {delta.y(), 0};
-  }
-  setScroll(scroll_ - delta / 2);
-  event->accept();
+  event->ignore();  // the viewport around it scrolls
 }
 
 void PictureSurface::keyPressEvent(QKeyEvent* event) {
@@ -314,13 +261,6 @@ void PictureSurface::focusInEvent(QFocusEvent* event) {
 void PictureSurface::focusOutEvent(QFocusEvent* event) {
   update();
   QWidget::focusOutEvent(event);
-}
-
-void PictureSurface::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  if (viewportMode_) {
-    applyView();
-  }
 }
 
 bool PictureSurface::event(QEvent* event) {

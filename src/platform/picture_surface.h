@@ -3,9 +3,8 @@
 // pixels with the button values the windows use (1 left, 2 right, 4 middle;
 // for moves the sum of the buttons held).
 //
-// By default the widget is as large as the zoomed picture and a parent
-// viewport clips and moves it. In viewport mode the widget keeps the size its
-// window gives it and scrolls the picture inside itself.
+// The widget is as large as the zoomed picture; a parent viewport (ZoomView)
+// clips and moves it.
 #pragma once
 
 #include <QColor>
@@ -59,13 +58,6 @@ class PictureSurface : public QWidget, public SurfaceView {
   QSize zoomedSize() const;
   ViewTransform transform() const;
 
-  void setViewportMode(bool on);
-  // Viewport mode: the logical point of the zoomed picture at the widget's
-  // top left, kept within the picture.
-  void setScroll(QPoint scroll);
-  QPoint scroll() const { return scroll_; }
-  QPoint maxScroll() const;
-
   // Frames over the picture, in slots that the window names (the cell under
   // the pointer, a selection...); nothing clears a slot.
   static constexpr int kMarkSlots = 4;
@@ -98,8 +90,6 @@ class PictureSurface : public QWidget, public SurfaceView {
   void zoomWheel(int notches, QPointF at);
   // An arrow key while the widget has the focus: dx, dy of -1, 0 or 1.
   void arrowKey(int dx, int dy);
-  // Viewport mode: the picture scrolled inside the widget.
-  void scrolled(QPoint scroll);
   // The zoomed picture took another size: a zoom, or a screen of another
   // scale. The window places its controls again.
   void zoomedSizeChanged();
@@ -117,7 +107,6 @@ class PictureSurface : public QWidget, public SurfaceView {
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
@@ -130,9 +119,7 @@ class PictureSurface : public QWidget, public SurfaceView {
   Surface& surface_;
   int zoom_ = 1;
   bool zoomable_ = false;
-  bool viewportMode_ = false;
   QSize lastZoomedSize_;
-  QPoint scroll_;
   int wheelSum_ = 0;  // Ctrl+wheel angle not yet a whole notch
   std::array<std::optional<SurfaceMark>, kMarkSlots> marks_{};
   QImage overlay_;

@@ -17,7 +17,6 @@
 #include "editor/frmAltPane.h"
 #include "gfx/colors.h"
 #include "platform/clickable_label.h"
-#include "platform/clip_viewport.h"
 #include "platform/editor_settings.h"
 #include "platform/line_overlay.h"
 #include "platform/menu_items.h"
@@ -140,9 +139,7 @@ void frmMain::historyChanged() {
 void frmMain::showHistoryState() {
   const EditHistory& history = romDocument.history();
   const bool loaded = romDocument.isLoaded();
-  menuEditUndo->setEnabled(loaded && history.canUndo());
-  menuEditRedo->setEnabled(loaded && history.canRedo());
-  showUndoNames(menuEditUndo, menuEditRedo, history.undoName(), history.redoName());
+  undoItems.show(history, loaded);
   setWindowModified(loaded && romDocument.isModified());
   if (altPane) {
     altPane->showHistoryState(loaded && romDocument.isModified());

@@ -30,11 +30,11 @@ class QToolBar;
 namespace tarvo {
 
 class ClickableLabel;
-class ClipViewport;
 class frmAltPane;
 class LineOverlay;
 class PictureSurface;
 class UserDialogs;
+class ZoomView;
 
 class frmMain : public QMainWindow, private EditHistory::Listener {
   Q_OBJECT
@@ -136,11 +136,9 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   // Places the controls for the client area's size: the map takes what the
   // window has beyond its first size; everything below it keeps its size.
   void layoutControls();
-  // The scroll bars' ranges after a zoom or a resize.
-  void updateScrollRanges();
   // The view the zoom items act on: the last one the pointer or the focus was
   // in, at first the map.
-  PictureSurface* zoomTarget() const;
+  ZoomView* zoomTarget() const;
   // The outline of the cell under the pointer and the mark of its quadrant.
   void showHoverCell(int x, int y);
   void showSelectedMetatile();
@@ -159,8 +157,6 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void menuEditCopy_Click();
   void menuEditPaste_Click();
   void menuEditDelete_Click();
-  // The picture pixels the map's viewport shows.
-  SurfaceRect visibleMapPixels() const;
   // After a scroll: the outline follows the pointer, which stood still.
   void followPointer();
   // The zoom items' state for the view they act on.
@@ -208,17 +204,12 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void menuViewQuadGrid_Click();
   // Console colours chosen in either window: kept in the settings too.
   void menuViewConsoleColours_Click(bool on);
-  void hscrMap_Change(int value);
-  static int snapped(int value, const QScrollBar* bar, const PictureSurface* view);
-  void hscrMetatiles_Change(int value);
 
   void picMapRenderDest_MouseDown(int button, int shift, int x, int y);
   void picMapRenderDest_MouseMove(int buttons, int shift, int x, int y);
   void picMapRenderDest_MouseUp(int button, int shift, int x, int y);
   void picMetaTable_MouseDown(int button, int shift, int x, int y);
   void picMetaTable_DblClick();
-  void vscrMap_Change(int value);
-  void vscrMetatiles_Change(int value);
 
   void showMessage(const QString& text);
   // "File loaded!" and "File saved!": a box until the user asks for no more,
@@ -254,17 +245,17 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   // selected metatile's preview.
   FieldViews field{romImage};
 
-  // Controls, named as their object names.
-  ClipViewport* picMapContainer = nullptr;
+  // Controls, named as their object names. Each viewport holds its picture
+  // and its scroll bars; the horizontal ones show only while the picture is
+  // wider than its viewport.
+  ZoomView* picMapContainer = nullptr;
   PictureSurface* picMapRenderDest = nullptr;
   QScrollBar* vscrMap = nullptr;
-  QScrollBar* hscrMap = nullptr;  // only while the map is wider than its viewport
-  ClipViewport* PicMetaContainer = nullptr;
+  ZoomView* PicMetaContainer = nullptr;
   PictureSurface* picMetaTable = nullptr;
   QScrollBar* vscrMetatiles = nullptr;
-  QScrollBar* hscrMetatiles = nullptr;
   QWidget* clientArea = nullptr;
-  PictureSurface* lastZoomView = nullptr;
+  ZoomView* lastZoomView = nullptr;
   PictureSurface* picSelMeta = nullptr;
   std::array<ClickableLabel*, 32> lblnespal_edit{};
   std::vector<LineOverlay*> ln_fieldV;
@@ -286,8 +277,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QAction* menuFilePlayInEmulator = nullptr;
   QAction* menuFileImportField = nullptr;
   QAction* menuFileImportBatView = nullptr;
-  QAction* menuEditUndo = nullptr;
-  QAction* menuEditRedo = nullptr;
+  UndoItems undoItems;
   QAction* menuEditTileData = nullptr;
   QAction* menuEditBatView = nullptr;
   QAction* menuViewFieldGrid = nullptr;
@@ -296,9 +286,8 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QAction* menuViewConsoleColours = nullptr;
   ZoomItems zoomItems;
   QAction* menuHelpAbout = nullptr;
-  QMenu* menuTools = nullptr;
-  QActionGroup* toolGroup = nullptr;
-  std::array<QAction*, 5> toolActions{};  // in Tool's order
+  // The Tools menu and its items, in Tool's order.
+  ToolMenu toolMenu;
   std::array<QAction*, 4> subPaletteActions{};
   // Copy, Paste, Delete, Select All and Deselect.
   SelectionItems editItems;

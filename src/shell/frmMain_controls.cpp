@@ -19,13 +19,13 @@
 #include "editor/frmAltPane.h"
 #include "gfx/colors.h"
 #include "platform/clickable_label.h"
-#include "platform/clip_viewport.h"
 #include "platform/editor_settings.h"
 #include "platform/line_overlay.h"
 #include "platform/menu_items.h"
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
 #include "platform/window_placement.h"
+#include "platform/zoom_view.h"
 #include "screens/field_renderer.h"
 #include "screens/help_text.h"
 #include "screens/metatile_picker.h"
@@ -45,15 +45,10 @@ namespace {
 // 128 pixels.
 constexpr int kMinClientHeight = frmMain::kClientHeight - 512 + 128;
 
-QScrollBar* makeScrollBar(QWidget* parent, const char* name, QRect geometry, int maximum,
-                          int smallStep, int largeStep) {
-  auto* bar = new QScrollBar(Qt::Vertical, parent);
+void nameScrollBar(QScrollBar* bar, const char* name, QRect geometry) {
   bar->setObjectName(name);
   bar->setGeometry(geometry);
-  bar->setRange(0, maximum);
-  bar->setSingleStep(smallStep);
-  bar->setPageStep(largeStep);
-  return bar;
+  bar->show();
 }
 
 }  // namespace
@@ -64,36 +59,38 @@ void frmMain::buildControls() {
   clientArea = client;
   setCentralWidget(client);
 
-  picMapContainer = new ClipViewport(client);
+  // The map: a viewport on the picture, and its scroll bars.
+  picMapContainer = new ZoomView(field.mapSurface, client, "zoom/map", "the field map");
   picMapContainer->setObjectName("picMapContainer");
   picMapContainer->setGeometry(8, 8, 769, 512);
-  picMapRenderDest = new PictureSurface(field.mapSurface, picMapContainer);
+  picMapRenderDest = picMapContainer->picture();
   picMapRenderDest->setObjectName("picMapRenderDest");
-  picMapRenderDest->move(0, 0);
-  vscrMap = makeScrollBar(client, "vscrMap", {784, 8, 17, 512}, 256, 8, 32);
+  vscrMap = picMapContainer->downBar();
+  nameScrollBar(vscrMap, "vscrMap", {784, 8, 17, 512});
+  picMapContainer->acrossBar()->setObjectName("hscrMap");
+  picMapContainer->setAxis(Qt::Vertical, {.singleStep = 8, .pageStep = 32});
+  picMapContainer->setAxis(Qt::Horizontal, {.singleStep = 8});
 
-  PicMetaContainer = new ClipViewport(client);
+  // The metatile table scrolls by rows, over the nine that hold any.
+  PicMetaContainer =
+      new ZoomView(field.metaTableSurface, client, "zoom/table", "the metatile table");
   PicMetaContainer->setObjectName("PicMetaContainer");
   PicMetaContainer->setGeometry(8, 528, 516, 196);
-  picMetaTable = new PictureSurface(field.metaTableSurface, PicMetaContainer);
+  picMetaTable = PicMetaContainer->picture();
   picMetaTable->setObjectName("picMetaTable");
-  picMetaTable->move(0, 0);
-  vscrMetatiles = makeScrollBar(client, "vscrMetatiles", {524, 528, 17, 195}, 3, 1, 1);
-  // Horizontal bars for a zoomed picture wider than its viewport.
-  hscrMap = new QScrollBar(Qt::Horizontal, client);
-  hscrMap->setObjectName("hscrMap");
-  hscrMap->hide();
-  hscrMetatiles = new QScrollBar(Qt::Horizontal, client);
-  hscrMetatiles->setObjectName("hscrMetatiles");
-  hscrMetatiles->hide();
-  picMapContainer->setContent(picMapRenderDest, vscrMap, hscrMap);
-  PicMetaContainer->setContent(picMetaTable, vscrMetatiles, hscrMetatiles);
+  vscrMetatiles = PicMetaContainer->downBar();
+  nameScrollBar(vscrMetatiles, "vscrMetatiles", {524, 528, 17, 195});
+  PicMetaContainer->acrossBar()->setObjectName("hscrMetatiles");
+  PicMetaContainer->setAxis(Qt::Vertical,
+                            {.rowPixels = 32, .singleStep = 1, .pageStep = 1, .extentPixels = 288});
+  PicMetaContainer->setAxis(Qt::Horizontal, {.singleStep = 8, .pageStep = 128});
   picMetaTable->setFocusPolicy(Qt::StrongFocus);
-  // The two zoomable views: their pixels are blocks of whole device pixels.
-  picMapRenderDest->setZoom(1);
-  picMetaTable->setZoom(1);
   picMetaTable->setToolTip("Arrow keys move the selection when the table has the focus");
-  lastZoomView = picMapRenderDest;
+  for (ZoomView* view : {picMapContainer, PicMetaContainer}) {
+    // Not while a drag is under way: the cells would move under it.
+    view->setZoomGuard([this] { return mapTools.inGesture(); });
+  }
+  lastZoomView = picMapContainer;
 
   buildPalette(client);
   connectViews();
@@ -123,7 +120,7 @@ void frmMain::connectViews() {
   connect(picMapRenderDest, &PictureSurface::moved, this, &frmMain::picMapRenderDest_MouseMove);
   connect(picMapRenderDest, &PictureSurface::released, this, &frmMain::picMapRenderDest_MouseUp);
   connect(picMetaTable, &PictureSurface::moved, this, [this](int, int, int x, int y) {
-    lastZoomView = picMetaTable;
+    lastZoomView = PicMetaContainer;
     showStatus(pickerStatus(x, y));
   });
   connect(picMapRenderDest, &PictureSurface::left, this, [this] {
@@ -134,21 +131,17 @@ void frmMain::connectViews() {
   connect(picMetaTable, &PictureSurface::left, this, [this] { showStatus({}); });
   connect(picMetaTable, &PictureSurface::pressed, this, &frmMain::picMetaTable_MouseDown);
   connect(picMetaTable, &PictureSurface::doubleClicked, this, &frmMain::picMetaTable_DblClick);
-  // valueChanged also comes while the thumb is dragged.
-  connect(vscrMap, &QScrollBar::valueChanged, this, &frmMain::vscrMap_Change);
-  connect(vscrMetatiles, &QScrollBar::valueChanged, this, &frmMain::vscrMetatiles_Change);
-  connect(hscrMap, &QScrollBar::valueChanged, this, &frmMain::hscrMap_Change);
-  connect(hscrMetatiles, &QScrollBar::valueChanged, this, &frmMain::hscrMetatiles_Change);
+  connect(picMapContainer, &ZoomView::scrolled, this, &frmMain::followPointer);
   connect(picMetaTable, &PictureSurface::arrowKey, this, &frmMain::picMetaTable_Arrow);
-  for (PictureSurface* view : {picMapRenderDest, picMetaTable}) {
-    connect(view, &PictureSurface::zoomWheel, this, [this, view](int notches, QPointF at) {
-      setViewZoom(view, view->zoom() + notches, at);
+  for (ZoomView* view : {picMapContainer, PicMetaContainer}) {
+    connect(view, &ZoomView::zoomed, this, [this, view] {
+      lastZoomView = view;
+      showZoomState();
     });
-    // A zoom, or a screen of another scale.
-    connect(view, &PictureSurface::zoomedSizeChanged, this, &frmMain::layoutControls);
+    connect(view, &ZoomView::layoutNeeded, this, &frmMain::layoutControls);
   }
   connect(picMetaTable, &PictureSurface::focusEntered, this,
-          [this] { lastZoomView = picMetaTable; });
+          [this] { lastZoomView = PicMetaContainer; });
 }
 
 void frmMain::buildMenus() {
@@ -207,10 +200,8 @@ void frmMain::buildEditMenu() {
   const auto addAction = addNamedAction;
   menuEdit = menuBar()->addMenu("&Edit");
   menuEdit->setObjectName("menuEdit");
-  menuEditUndo = addAction(menuEdit, "menuEditUndo", "&Undo");
-  menuEditUndo->setShortcut(QKeySequence("Ctrl+Z"));
-  menuEditRedo = addAction(menuEdit, "menuEditRedo", "&Redo");
-  menuEditRedo->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
+  undoItems = addUndoItems(
+      menuEdit, [this] { undo(); }, [this] { redo(); });
   menuEdit->addSeparator();
   menuEditTileData = addAction(menuEdit, "menuEditTileData", "&Tile Data");
   menuEditTileData->setShortcut(QKeySequence("Ctrl+T"));
@@ -219,8 +210,6 @@ void frmMain::buildEditMenu() {
   menuEdit->addSeparator();
   QAction* menuEditPreferences = addAction(menuEdit, "menuEditPreferences", "Pre&ferences...");
   connect(menuEditPreferences, &QAction::triggered, this, &frmMain::menuEditPreferences_Click);
-  connect(menuEditUndo, &QAction::triggered, this, &frmMain::undo);
-  connect(menuEditRedo, &QAction::triggered, this, &frmMain::redo);
   connect(this, &frmMain::editorRequested, this, &frmMain::openEditor);
   connect(menuEditTileData, &QAction::triggered, this, [this] { emit editorRequested(0, 0); });
   connect(menuEditBatView, &QAction::triggered, this, [this] { emit editorRequested(1, 0); });
@@ -243,7 +232,7 @@ void frmMain::buildViewMenu() {
       addConsoleColoursItem(menuView, [this](bool on) { menuViewConsoleColours_Click(on); });
   menuView->addSeparator();
   zoomItems = addZoomItems(menuView, [this](int step) {
-    setViewZoom(zoomTarget(), step == 0 ? 1 : zoomTarget()->zoom() + step);
+    setViewZoom(zoomTarget()->picture(), step == 0 ? 1 : zoomTarget()->zoom() + step);
   });
   connect(menuViewFieldGrid, &QAction::triggered, this, &frmMain::menuViewFieldGrid_Click);
   connect(menuViewMetaGrid, &QAction::triggered, this, &frmMain::menuViewMetaGrid_Click);
@@ -254,8 +243,7 @@ void frmMain::showZoomState() {
   if (!menuView->menuAction()->isEnabled()) {
     return;
   }
-  zoomItems.show(zoomTarget()->zoom(),
-                 zoomTarget() == picMapRenderDest ? "the field map" : "the metatile table");
+  zoomItems.show(zoomTarget()->zoom(), zoomTarget()->description());
 }
 
 void frmMain::enableMenus(bool enabled) {
@@ -275,8 +263,8 @@ void frmMain::enableMenus(bool enabled) {
   for (QAction* action : menuEdit->actions() + menuView->actions()) {
     action->setEnabled(enabled);
   }
-  menuTools->menuAction()->setEnabled(enabled);
-  for (QAction* action : menuTools->actions()) {
+  toolMenu.menu->menuAction()->setEnabled(enabled);
+  for (QAction* action : toolMenu.menu->actions()) {
     action->setEnabled(enabled);
   }
   toolBar->setEnabled(enabled);

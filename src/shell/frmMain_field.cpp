@@ -7,10 +7,10 @@
 #include <QToolBar>
 
 #include "platform/clickable_label.h"
-#include "platform/clip_viewport.h"
 #include "platform/editor_settings.h"
 #include "platform/line_overlay.h"
 #include "platform/picture_surface.h"
+#include "platform/zoom_view.h"
 #include "screens/grid_lines.h"
 #include "screens/metatile_picker.h"
 #include "screens/status_text.h"
@@ -76,15 +76,6 @@ void frmMain::menuViewMetaGrid_Click() {
   showLines(ln_metaSelH, menuViewMetaGrid->isChecked());
 }
 
-SurfaceRect frmMain::visibleMapPixels() const {
-  // The viewport's corners in the picture's pixels.
-  const QPoint first =
-      picMapRenderDest->pixelAt(picMapRenderDest->mapFrom(picMapContainer, QPoint(0, 0)));
-  const QPoint last = picMapRenderDest->pixelAt(picMapRenderDest->mapFrom(
-      picMapContainer, QPoint(picMapContainer->width() - 1, picMapContainer->height() - 1)));
-  return {first.x(), first.y(), last.x() - first.x() + 1, last.y() - first.y() + 1};
-}
-
 void frmMain::picMetaTable_MouseDown(int, int, int x, int y) {
   const auto metatile = metatileAt(x, y);
   if (!metatile) {
@@ -97,24 +88,6 @@ void frmMain::picMetaTable_MouseDown(int, int, int x, int y) {
 
 void frmMain::picMetaTable_DblClick() {
   emit editorRequested(0, selectedMetatile);
-}
-
-int frmMain::snapped(int value, const QScrollBar* bar, const PictureSurface* view) {
-  // Whole device pixels, so that the pointer names what is drawn under it;
-  // the far end stays reachable.
-  return value >= bar->maximum() ? value : snapScroll(value, view->transform().ratio);
-}
-
-void frmMain::vscrMap_Change(int value) {
-  ClipViewport::scrollTo(picMapRenderDest,
-                         mapScrollOffset(snapped(value, vscrMap, picMapRenderDest)));
-  followPointer();
-}
-
-void frmMain::vscrMetatiles_Change(int value) {
-  // Rows of metatiles, as many pixels each as the zoom makes of 32.
-  const int offset = picMetaTable->transform().logicalEdge(metatileTableScrollOffset(value));
-  ClipViewport::scrollTo(picMetaTable, snapScroll(offset, picMetaTable->transform().ratio));
 }
 
 }  // namespace tarvo
@@ -147,6 +120,7 @@ void frmMain::layoutControls() {
   const int mapHeight = areaHeight - (mapAcross ? kBar : 0);
   picMapContainer->setGeometry(8, 8, areaWidth, mapHeight);
   vscrMap->setGeometry(784 + dx, 8, kBar, mapHeight);
+  QScrollBar* hscrMap = picMapContainer->acrossBar();
   hscrMap->setGeometry(8, 8 + mapHeight, areaWidth, kBar);
   hscrMap->setVisible(mapAcross);
 
@@ -155,6 +129,7 @@ void frmMain::layoutControls() {
   const int tableHeight = 196 - (tableAcross ? kBar : 0);
   PicMetaContainer->setGeometry(8, top, 516, tableHeight);
   vscrMetatiles->setGeometry(524, top, kBar, tableHeight - 1);
+  QScrollBar* hscrMetatiles = PicMetaContainer->acrossBar();
   hscrMetatiles->setGeometry(8, top + tableHeight, 516, kBar);
   hscrMetatiles->setVisible(tableAcross);
   picSelMeta->move(552, 536 + dy);
@@ -165,32 +140,8 @@ void frmMain::layoutControls() {
     toolBar->setGeometry(552, 654 + dy, 249, 34);
     subPaletteBar->setGeometry(552, 690 + dy, 249, 34);
   }
-  updateScrollRanges();
-}
-
-void frmMain::updateScrollRanges() {
-  const int zoom = picMapRenderDest->zoom();
-  const QSize map = picMapRenderDest->zoomedSize();
-  vscrMap->setRange(0, std::max(0, map.height() - picMapContainer->height()));
-  vscrMap->setSingleStep(8 * zoom);
-  vscrMap->setPageStep(32 * zoom);
-  hscrMap->setRange(0, std::max(0, map.width() - picMapContainer->width()));
-  hscrMap->setSingleStep(8 * zoom);
-  hscrMap->setPageStep(std::max(1, picMapContainer->width()));
-  // The table scrolls by rows of metatiles, over the nine rows that hold any.
-  const ViewTransform table = picMetaTable->transform();
-  const int row = table.logicalEdge(32);
-  const int rows = table.logicalExtent(288);
-  const int beyond = rows - PicMetaContainer->height();
-  vscrMetatiles->setRange(0, std::max(0, (beyond + row - 1) / row));
-  hscrMetatiles->setRange(0, std::max(0, picMetaTable->zoomedSize().width() - 516));
-  hscrMetatiles->setSingleStep(row / 4);
-  hscrMetatiles->setPageStep(row * 4);
-  // A range that did not move the value still leaves the pictures to place.
-  vscrMap_Change(vscrMap->value());
-  hscrMap_Change(hscrMap->value());
-  vscrMetatiles_Change(vscrMetatiles->value());
-  hscrMetatiles_Change(hscrMetatiles->value());
+  picMapContainer->updateRanges();
+  PicMetaContainer->updateRanges();
 }
 
 int frmMain::mapZoom() const {
@@ -201,39 +152,13 @@ int frmMain::tableZoom() const {
   return picMetaTable->zoom();
 }
 
-PictureSurface* frmMain::zoomTarget() const {
-  return lastZoomView != nullptr ? lastZoomView : picMapRenderDest;
+ZoomView* frmMain::zoomTarget() const {
+  return lastZoomView != nullptr ? lastZoomView : picMapContainer;
 }
 
 void frmMain::setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF> anchor) {
-  zoom = clampZoom(zoom);
-  lastZoomView = view;
-  if (zoom == view->zoom() || mapTools.inGesture()) {
-    return;  // not while a drag is under way: the cells would move under it
-  }
-  ClipViewport* container = view == picMapRenderDest ? picMapContainer : PicMetaContainer;
-  // The picture point to keep in place, and where it is in the viewport.
-  const QPointF at = anchor ? *anchor
-                            : QPointF(view->mapFrom(container, QPoint(container->width() / 2,
-                                                                      container->height() / 2)));
-  const ViewTransform before = view->transform();
-  const double pixelX = at.x() * before.ratio / before.devicePerPixel();
-  const double pixelY = at.y() * before.ratio / before.devicePerPixel();
-  const QPoint inViewport = view->mapTo(container, at.toPoint());
-  view->setZoom(zoom);
-  // The window has placed its controls again on zoomedSizeChanged.
-  settings::setNumber(view == picMapRenderDest ? "zoom/map" : "zoom/table", zoom);
-  const ViewTransform after = view->transform();
-  const int x = scrollToKeep(pixelX, inViewport.x(), after);
-  const int y = scrollToKeep(pixelY, inViewport.y(), after);
-  if (view == picMapRenderDest) {
-    hscrMap->setValue(x);
-    vscrMap->setValue(y);
-  } else {
-    hscrMetatiles->setValue(x);
-    const int row = after.logicalEdge(32);
-    vscrMetatiles->setValue((y + row / 2) / row);
-  }
+  lastZoomView = view == picMetaTable ? PicMetaContainer : picMapContainer;
+  lastZoomView->zoomTo(zoom, anchor);
   showZoomState();
 }
 
@@ -277,21 +202,15 @@ void frmMain::menuViewQuadGrid_Click() {
   showLines(ln_quadH, menuViewQuadGrid->isChecked());
 }
 
-void frmMain::hscrMap_Change(int value) {
-  ClipViewport::scrollAcrossTo(picMapRenderDest, snapped(value, hscrMap, picMapRenderDest));
-  followPointer();
-}
-
-void frmMain::hscrMetatiles_Change(int value) {
-  ClipViewport::scrollAcrossTo(picMetaTable, snapped(value, hscrMetatiles, picMetaTable));
-}
-
 void frmMain::followPointer() {
   // The picture moved under a pointer that stood still.
   if (picMapRenderDest->underMouse()) {
     const QPoint at = picMapRenderDest->pixelAt(picMapRenderDest->mapFromGlobal(QCursor::pos()));
     showHoverCell(at.x(), at.y());
     pointerCell = mapCellAt(at.x(), at.y());
+    if (romDocument.isLoaded()) {
+      showStatus(mapStatus(romImage, at.x(), at.y()));
+    }
     // A paste's preview stays under the pointer, where a press will put it.
     if (mapTools.pasting() &&
         mapTools.move(0, at.x(), at.y(), true, selectedMetatile).marksChanged) {

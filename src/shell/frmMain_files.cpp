@@ -19,7 +19,6 @@
 #include "editor/frmAltPane.h"
 #include "gfx/colors.h"
 #include "platform/clickable_label.h"
-#include "platform/clip_viewport.h"
 #include "platform/editor_settings.h"
 #include "platform/line_overlay.h"
 #include "platform/menu_items.h"

@@ -19,13 +19,13 @@
 #include "editor/frmAltPane.h"
 #include "gfx/colors.h"
 #include "platform/clickable_label.h"
-#include "platform/clip_viewport.h"
 #include "platform/editor_settings.h"
 #include "platform/line_overlay.h"
 #include "platform/menu_items.h"
 #include "platform/picture_surface.h"
 #include "platform/user_dialogs.h"
 #include "platform/window_placement.h"
+#include "platform/zoom_view.h"
 #include "screens/field_renderer.h"
 #include "screens/help_text.h"
 #include "screens/metatile_picker.h"
@@ -122,9 +122,10 @@ void frmMain::restoreSettings() {
     dialogDirectory = folder;
   }
   mapTools.setAltPicks(settings::flag(settings::kAltPicksKey, false));
-  setViewZoom(picMapRenderDest, settings::number("zoom/map", 1));
-  setViewZoom(picMetaTable, settings::number("zoom/table", 1));
-  lastZoomView = picMapRenderDest;
+  PicMetaContainer->restoreZoom();
+  picMapContainer->restoreZoom();
+  lastZoomView = picMapContainer;
+  showZoomState();
   const std::pair<QAction*, const char*> grids[] = {
       {menuViewFieldGrid, "grid/field"},
       {menuViewMetaGrid, "grid/tiles"},

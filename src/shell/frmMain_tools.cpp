@@ -17,9 +17,9 @@
 
 #include "gfx/colors.h"
 #include "platform/block_clipboard.h"
-#include "platform/clip_viewport.h"
 #include "platform/menu_items.h"
 #include "platform/picture_surface.h"
+#include "platform/zoom_view.h"
 #include "screens/block_text.h"
 #include "screens/status_text.h"
 #include "shell/frmMain.h"
@@ -48,24 +48,22 @@ void frmMain::buildTools() {
                                   Tool::SubPalette};
   const ToolMenu tools =
       addToolMenu(this, ToolPlace::FieldMap, offered, [this](Tool tool) { chooseTool(tool); });
-  menuTools = tools.menu;
-  toolGroup = tools.group;
-  toolActions = tools.actions;
+  toolMenu = tools;
   for (const Tool tool : offered) {
     // The sub-palette brush sits beside its chooser.
     (tool == Tool::SubPalette ? subPaletteBar : toolBar)
-        ->addAction(toolActions[static_cast<std::size_t>(tool)]);
+        ->addAction(toolMenu.actions[static_cast<std::size_t>(tool)]);
   }
   if (auto* button = qobject_cast<QToolButton*>(subPaletteBar->widgetForAction(
-          toolActions[static_cast<std::size_t>(Tool::SubPalette)]))) {
+          toolMenu.actions[static_cast<std::size_t>(Tool::SubPalette)]))) {
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
   }
 
   // The sub-palette brush's chooser: keys 1 to 4 for sub-palettes 0 to 3.
-  menuTools->addSeparator();
+  toolMenu.menu->addSeparator();
   auto* subPaletteGroup = new QActionGroup(this);
   for (int i = 0; i < 4; ++i) {
-    QAction* action = addNamedAction(menuTools, "toolSubPaletteChoice",
+    QAction* action = addNamedAction(toolMenu.menu, "toolSubPaletteChoice",
                                      QString("Sub-palette %1 (&%2)").arg(i).arg(i + 1));
     action->setProperty("index", i);
     action->setCheckable(true);
@@ -106,7 +104,7 @@ void frmMain::buildTools() {
 
 void frmMain::chooseTool(Tool tool) {
   mapTools.setTool(tool);
-  toolActions[static_cast<std::size_t>(tool)]->setChecked(true);
+  toolMenu.actions[static_cast<std::size_t>(tool)]->setChecked(true);
   showToolState();
 }
 
@@ -171,7 +169,7 @@ void frmMain::menuEditPaste_Click() {
         8000);
     return;
   }
-  const SurfaceRect visible = visibleMapPixels();
+  const SurfaceRect visible = picMapContainer->visiblePixels();
   const auto [column, row] = fieldCells.clampedCellAt(visible.x + rom::kMetatileSide - 1,
                                                       visible.y + rom::kMetatileSide - 1);
   pastePicture.set(field.blockPicture(block));
@@ -200,11 +198,11 @@ void frmMain::picMapRenderDest_MouseDown(int button, int shift, int x, int y) {
 }
 
 void frmMain::picMapRenderDest_MouseMove(int buttons, int, int x, int y) {
-  lastZoomView = picMapRenderDest;
+  lastZoomView = picMapContainer;
   pointerCell = mapCellAt(x, y);
   // A drag writes only cells in view; the status follows the pointer anyway.
-  const GridTools::Result result =
-      mapTools.move(buttons, x, y, mapPixelInView(x, y, visibleMapPixels()), selectedMetatile);
+  const GridTools::Result result = mapTools.move(
+      buttons, x, y, mapPixelInView(x, y, picMapContainer->visiblePixels()), selectedMetatile);
   if (romDocument.isLoaded()) {
     showStatus(mapStatus(romImage, x, y));
   }
@@ -227,22 +225,7 @@ void frmMain::selectAndShowMetatile(int metatile) {
     return;
   }
   picMetaTable_MouseDown(kLeftButton, 0, (metatile % 16) * 32, (metatile / 16) * 32);
-  // Keep the selection in sight.
-  const ViewTransform table = picMetaTable->transform();
-  const int row = table.logicalEdge(32);
-  const int rowsShown = std::max(1, PicMetaContainer->height() / row);
-  const int selectedRow = metatile / 16;
-  if (selectedRow < vscrMetatiles->value()) {
-    vscrMetatiles->setValue(selectedRow);
-  } else if (selectedRow >= vscrMetatiles->value() + rowsShown) {
-    vscrMetatiles->setValue(selectedRow - rowsShown + 1);
-  }
-  const int left = table.logicalEdge((metatile % 16) * 32);
-  if (left < hscrMetatiles->value()) {
-    hscrMetatiles->setValue(left);
-  } else if (left + row > hscrMetatiles->value() + PicMetaContainer->width()) {
-    hscrMetatiles->setValue(left + row - PicMetaContainer->width());
-  }
+  PicMetaContainer->keepInSight({(metatile % 16) * 32, (metatile / 16) * 32, 32, 32});
 }
 
 }  // namespace tarvo
