@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gfx/bytes.h"
+#include "screens/view_transform.h"
 
 namespace tarvo {
 
@@ -31,6 +32,13 @@ struct CellRect {
   }
   friend bool operator==(const CellRect&, const CellRect&) = default;
 };
+
+// The quadrant of a cell of `cellSide` pixels that pixel (x, y) of its
+// picture lies in: 0 top left, 1 top right, 2 bottom left, 3 bottom right.
+constexpr int quadrantOf(int x, int y, int cellSide) {
+  const int half = cellSide / 2;
+  return (floorDiv(y, half) & 1) * 2 + (floorDiv(x, half) & 1);
+}
 
 // What a grid is, for the tools: its size, what its cells hold and which
 // tools act on it.

@@ -13,13 +13,6 @@ GridSelection selectionOn(const CellGrid& grid) {
   return GridSelection(grid.shape().columns, grid.shape().rows, grid.shape().cellSide);
 }
 
-// The quadrant of a cell that pixel (x, y) lies in: 0 top left, 1 top right,
-// 2 bottom left, 3 bottom right.
-int quadrantOf(int x, int y, int cellSide) {
-  const int half = cellSide / 2;
-  return (floorDiv(y, half) & 1) * 2 + (floorDiv(x, half) & 1);
-}
-
 }  // namespace
 
 const char* toolName(Tool tool) {

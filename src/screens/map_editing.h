@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "gfx/surface.h"
+#include "screens/cell_grid.h"
+#include "shell/rom_locations.h"
 
 namespace tarvo {
 
@@ -30,7 +32,7 @@ constexpr bool mapPixelInView(int x, int y, const SurfaceRect& visible) {
 // The quadrant of a cell that pixel (x, y) of the map picture lies in: 0
 // top left, 1 top right, 2 bottom left, 3 bottom right.
 constexpr int quadrantAt(int x, int y) {
-  return ((y & 16) != 0 ? 2 : 0) + ((x & 16) != 0 ? 1 : 0);
+  return quadrantOf(x, y, rom::kMetatileSide);
 }
 
 }  // namespace tarvo
