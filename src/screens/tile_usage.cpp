@@ -1,5 +1,7 @@
 #include "screens/tile_usage.h"
 
+#include <cstdio>
+
 #include "shell/rom_locations.h"
 
 namespace tarvo {
@@ -28,6 +30,61 @@ std::array<int, 256> batViewTileUsage(const ByteArray& rom) {
     ++usage[romByte(rom, rom::kBatViewNameTable.offset + i)];
   }
   return usage;
+}
+
+Uses usesOfTile(const ByteArray& image, TileScreen screen, int tile) {
+  Uses uses;
+  if (screen == TileScreen::BatView) {
+    for (int cell = 0; cell < rom::kBatViewNameTable.length; ++cell) {
+      if (romByte(image, rom::kBatViewNameTable.offset + cell) == tile) {
+        uses.cells.emplace_back(cell % rom::kBatViewColumns, cell / rom::kBatViewColumns);
+      }
+    }
+    return uses;
+  }
+  const auto names = [&](int metatile) {
+    for (int k = 0; k < rom::kMetatileTiles; ++k) {
+      if (romByte(image, rom::kMetatileTable.offset + metatile * rom::kMetatileTiles + k) == tile) {
+        return true;
+      }
+    }
+    return false;
+  };
+  for (int metatile = 0; metatile < rom::kMetatileCount; ++metatile) {
+    if (names(metatile)) {
+      uses.metatiles.push_back(metatile);
+    }
+  }
+  for (int cell = 0; cell < rom::kFieldMap.length; ++cell) {
+    if (names(romByte(image, rom::kFieldMap.offset + cell))) {
+      uses.cells.emplace_back(cell % rom::kMapColumns, cell / rom::kMapColumns);
+    }
+  }
+  return uses;
+}
+
+Uses usesOfMetatile(const ByteArray& image, int metatile) {
+  Uses uses;
+  for (int cell = 0; cell < rom::kFieldMap.length; ++cell) {
+    if (romByte(image, rom::kFieldMap.offset + cell) == metatile) {
+      uses.cells.emplace_back(cell % rom::kMapColumns, cell / rom::kMapColumns);
+    }
+  }
+  return uses;
+}
+
+std::string usesText(TileScreen screen, bool metatile, int number, const Uses& uses) {
+  const auto count = [](std::size_t n, const char* what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+  };
+  char name[48];
+  std::snprintf(name, sizeof name, "%s 0x%02X%s: ", metatile ? "metatile" : "tile", number,
+                screen == TileScreen::BatView ? " of the batter's view" : "");
+  std::string text = name;
+  if (screen == TileScreen::Field && !metatile) {
+    text += count(uses.metatiles.size(), "metatile") + ", ";
+  }
+  return text + count(uses.cells.size(), "cell");
 }
 
 }  // namespace tarvo

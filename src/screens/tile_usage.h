@@ -3,7 +3,10 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
+#include "screens/tile_budget.h"
 #include "shell/rom_image.h"
 
 namespace tarvo {
@@ -19,5 +22,24 @@ std::array<FieldTileUsage, 256> fieldTileUsage(const ByteArray& rom);
 
 // How many of the batter's view's 960 cells show each tile.
 std::array<int, 256> batViewTileUsage(const ByteArray& rom);
+
+// Where one tile or metatile is used: the metatiles that name the tile (the
+// field's), and the cells of the field map or the batter's view that show
+// it, in reading order.
+struct Uses {
+  std::vector<int> metatiles;
+  std::vector<std::pair<int, int>> cells;  // column, row
+};
+
+// The uses of tile `tile` of the screen's bank. A map byte above 132 names a
+// definition beyond the table: its cells count when that definition names
+// the tile, as the field shows them.
+Uses usesOfTile(const ByteArray& image, TileScreen screen, int tile);
+// The field map's cells that show metatile `metatile`.
+Uses usesOfMetatile(const ByteArray& image, int metatile);
+
+// "tile 0x41: 7 metatiles, 52 cells", "metatile 0x12: 9 cells", "tile 0x03
+// of the batter's view: 14 cells".
+std::string usesText(TileScreen screen, bool metatile, int number, const Uses& uses);
 
 }  // namespace tarvo
