@@ -87,7 +87,7 @@ sanitize: deps
 # tests/fuzz_regressions/TARGET/ so that make test runs it from then on.
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := rom_views edits png_import patch_apply map_block_text picture_fit
+FUZZ_TARGETS := rom_views edits png_import patch_apply map_block_text picture_fit bookkeeping
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
 

@@ -698,6 +698,9 @@ Target targetNamed(std::string_view name) {
   if (name == "picture_fit") {
     return pictureFit;
   }
+  if (name == "bookkeeping") {
+    return bookkeeping;
+  }
   return nullptr;
 }
 

@@ -39,8 +39,14 @@ void patchApply(const std::uint8_t* data, std::size_t size);
 // changes only the field's bytes in the pasted area.
 void mapBlockText(const std::uint8_t* data, std::size_t size);
 
+// The first bytes crowd the demo image with duplicate and unused tiles and
+// metatiles, the rest are tile and metatile commands: each does what it says
+// and leaves the field and the batter's view as they were (Reduce Tiles
+// leaves at most the tiles asked for).
+void bookkeeping(const std::uint8_t* data, std::size_t size);
+
 // The target of a name ("rom_views", "edits", "png_import", "patch_apply",
-// "map_block_text", "picture_fit"), or nullptr.
+// "map_block_text", "picture_fit", "bookkeeping"), or nullptr.
 using Target = void (*)(const std::uint8_t*, std::size_t);
 Target targetNamed(std::string_view name);
 

@@ -242,11 +242,14 @@ TEST(TarvoCli, EveryCommandThatWritesRefusesAReadOnlyFile) {
       {"patch", "apply", at("game.nes"), at("fix.ips"), at("locked")},
       {"import-chr", at("locked"), "field", at("tiles.png")},
       {"import-picture", at("locked"), "field", at("field.png")},
+      {"optimise", at("locked"), "field", "--remove-unused"},
   };
   for (const std::vector<std::string>& args : writes) {
     SCOPED_TRACE(testing::PrintToString(args));
     const std::string& target =
-        args[0] == "import-chr" || args[0] == "import-picture" ? args[1] : args.back();
+        args[0] == "import-chr" || args[0] == "import-picture" || args[0] == "optimise"
+            ? args[1]
+            : args.back();
     std::filesystem::remove(target);
     test::writeFile(target, rom);
     std::filesystem::permissions(
@@ -256,6 +259,44 @@ TEST(TarvoCli, EveryCommandThatWritesRefusesAReadOnlyFile) {
     EXPECT_NE(result.err.find("The file is read-only"), std::string::npos) << result.err;
     EXPECT_EQ(test::readFile(target), rom);
   }
+}
+
+TEST(TarvoCliTiles, PrintsTheBudgetAndOptimisesInPlace) {
+  test::TempDir dir;
+  const std::string game = (dir / "game.nes").string();
+  ByteArray rom = makeDemoRom();
+  // Tile 5 of the field's bank becomes a copy of tile 4.
+  std::copy_n(rom.begin() + rom::kFieldChrBank.offset + 4 * 16, 16,
+              rom.begin() + rom::kFieldChrBank.offset + 5 * 16);
+  test::writeFile(game, rom);
+  const CliRun tiles = run({"tiles", game, "field"});
+  EXPECT_EQ(tiles.status, kExitOk);
+  EXPECT_EQ(tiles.out,
+            "tiles used: 256 of 256\ntiles unused: 0\nduplicate tiles: 1\n"
+            "metatiles used: 130 of 133\nmetatiles unused: 3\nduplicate metatiles: 0\n");
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } usage[] = {
+      {{"tiles", game}, "tiles takes ROM.nes and field or batview"},
+      {{"tiles", game, "sky"}, "unknown screen 'sky'"},
+      {{"optimise", game, "field"}, "needs at least one of"},
+      {{"optimise", game, "field", "--sort", "size"}, "not 'size'"},
+      {{"optimise", game, "field", "--sort", "first-use", "--sort=frequency"}, "given twice"},
+      {{"optimise", game, "batview", "--reduce", "0"}, "from 1 to 256, not '0'"},
+      {{"optimise", game, "batview", "--reduce", "x1"}, "not 'x1'"},
+  };
+  for (const auto& c : usage) {
+    EXPECT_TRUE(test::isUsageError(run(c.args), c.message)) << testing::PrintToString(c.args);
+  }
+  EXPECT_EQ(test::readFile(game), rom);
+  const CliRun optimised = run({"optimise", game, "field", "--merge-duplicates"});
+  EXPECT_EQ(optimised.status, kExitOk) << optimised.err;
+  EXPECT_EQ(optimised.out,
+            "merged 1 duplicate tile; 1 tile free\nno duplicate metatiles to merge\n");
+  EXPECT_EQ(run({"tiles", game, "field"})
+                .out.rfind("tiles used: 255 of 256\ntiles unused: 1\nduplicate tiles: 0\n", 0),
+            0U);
 }
 
 // Each view's PNG holds exactly the surface's colours, as 8-bit RGB.

@@ -74,6 +74,8 @@ TEST(FuzzTargets, RunOnTheirStartingInputs) {
       {"picture_fit", test::randomBytes(300, 8)},
       {"picture_fit", bytesOf("\x07\x03\x0f\x0f\x0f\xf0\xf0\xf0\x80\x80\x20\x00\x01\x02")},
       {"picture_fit", bytesOf("\x3f\x05\x10\x20\x30\x40\x50\x60\x70\x80\x90\x01\x04")},
+      {"bookkeeping", {}},
+      {"bookkeeping", test::randomBytes(300, 9)},
   };
   for (const auto& [target, input] : inputs) {
     run(target, input);

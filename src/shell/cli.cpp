@@ -12,6 +12,7 @@
 #include "screens/picture_import.h"
 #include "screens/views.h"
 #include "shell/cli_patch.h"
+#include "shell/cli_tiles.h"
 #include "shell/palette.h"
 #include "shell/preview_rom.h"
 #include "shell/rom_image.h"
@@ -100,6 +101,24 @@ constexpr const char* kUsage =
     "                  Apply an IPS or BPS patch to ROM.nes and write OUT.nes. A\n"
     "                  damaged patch, or a BPS patch made for another file, is\n"
     "                  refused and nothing is written.\n"
+    "  tiles ROM.nes field|batview\n"
+    "                  Print the screen's tile budget, one figure a line: tiles\n"
+    "                  used (of 256), unused and duplicated, and for the field\n"
+    "                  the same for its 133 metatiles. A field tile is used when\n"
+    "                  a metatile entry names it, a batter's view tile when its\n"
+    "                  name table does, a metatile when the map does; a\n"
+    "                  duplicate is a used one whose bytes equal those of a used\n"
+    "                  one with a lower number.\n"
+    "  optimise ROM.nes field|batview [--merge-duplicates] [--remove-unused]\n"
+    "           [--sort first-use|frequency] [--reduce N]\n"
+    "                  Free and order the screen's tiles in place, every\n"
+    "                  reference following, in this order: merge duplicate tiles,\n"
+    "                  merge duplicate metatiles, clear unused metatiles, clear\n"
+    "                  unused tiles (tile 0 is kept), reduce to N tiles by\n"
+    "                  merging the most alike (1 to 256), sort (tile 0 stays).\n"
+    "                  All but --reduce leave the screen's picture as it was.\n"
+    "                  Give at least one option; the metatile steps are the\n"
+    "                  field's. Prints what each step did.\n"
     "  help            Show this text (also --help or -h, after any command).\n"
     "\n"
     "Options start with '-' up to a word '--', after which every word is a\n"
@@ -500,6 +519,12 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (command == "preview-rom") {
     return previewRomCommand(args, out, err);
+  }
+  if (command == "tiles") {
+    return tilesCommand(args, out, err);
+  }
+  if (command == "optimise") {
+    return optimiseCommand(args, out, err);
   }
   if (!command.empty() && command[0] == '-') {
     // Only --help and --version come before a command.
