@@ -48,6 +48,9 @@ class SilentDialogs : public UserDialogs {
                                           const std::vector<Color>&, const ByteArray&) override {
     return std::nullopt;
   }
+  std::optional<int> chooseTileCount(QWidget*, TileScreen, const ByteArray&, int) override {
+    return std::nullopt;
+  }
 };
 
 // The main window on the demo image, as a user has it after a load.

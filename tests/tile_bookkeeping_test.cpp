@@ -250,12 +250,15 @@ TEST(TileBudget, FiguresTextAndUsesOfAHandBuiltImage) {
   EXPECT_TRUE(figures.backgroundsDiffer);
   EXPECT_EQ(budgetMembers(image, TileScreen::Field, BudgetLine::DuplicateMetatiles),
             std::vector<int>{2});
-  EXPECT_EQ(usesText(TileScreen::Field, false, 7, usesOfTile(image, TileScreen::Field, 7)),
+  using Kind = UsesSubject::Kind;
+  EXPECT_EQ(usesText({Kind::FieldTile, 7}, usesOf(image, {Kind::FieldTile, 7})),
             "tile 0x07: 1 metatile, 2 cells");
   EXPECT_EQ(usesOfTile(image, TileScreen::Field, 7).cells,
             (std::vector<std::pair<int, int>>{{3, 0}, {2, 2}}));
-  EXPECT_EQ(usesText(TileScreen::Field, true, 0, usesOfMetatile(image, 0)),
+  EXPECT_EQ(usesText({Kind::Metatile, 0}, usesOf(image, {Kind::Metatile, 0})),
             "metatile 0x00: 573 cells");
+  EXPECT_EQ(usesText({Kind::BatViewTile, 0}, usesOf(image, {Kind::BatViewTile, 0})),
+            "batter's view tile 0x00: 960 cells");
   EXPECT_EQ(budgetText(TileScreen::BatView, countBudget(image, TileScreen::BatView)),
             "tiles used: 1 of 256\ntiles unused: 255\nduplicate tiles: 0\n");
 }
@@ -265,7 +268,7 @@ TEST(TileBookkeeping, ACommandIsOneStepOfTheHistory) {
   const ByteArray before = image;
   EditHistory history(image);
   const BookkeepingResult result =
-      runBookkeeping(history, image, "Merge Duplicate Tiles",
+      runBookkeeping(history, "Merge Duplicate Tiles",
                      [](ByteArray& at) { return mergeDuplicateTiles(at, TileScreen::Field); });
   ASSERT_TRUE(result.done);
   EXPECT_NE(image, before);

@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <tuple>
 
+#include "platform/budget_panel.h"
 #include "platform/clickable_label.h"
 #include "platform/editor_settings.h"
 #include "platform/line_overlay.h"
@@ -47,6 +48,7 @@ frmAltPane::frmAltPane(EditHistory& editHistory, UserDialogs& userDialogs, QWidg
   buildControls();
   buildMenus();
   buildTools();
+  buildTilesMenu();
   statusBar()->setObjectName("statusBar");  // before the size is taken: it takes a line
   lblConsoleColours = addConsoleColoursLabel(statusBar());
   placeMainWindow(this, QSize(kClientWidth, kClientHeight));
@@ -101,9 +103,12 @@ void frmAltPane::initGUI(int ap, int metaID) {
   }
   showSubPalette();
   showZoomState();
+  picPatternTable->setHighlights({}, {});
+  dockBudget->recount(romImage);
 }
 
 void frmAltPane::imageChanged(const std::vector<ByteRange>& ranges) {
+  dockBudget->update(romImage, ranges);
   const ImageDamage damage = damageOf(ranges);
   if (cellTools.pasting() && (damage.batViewPalette || damage.batViewTiles.any())) {
     // The block's tiles or colours changed under the preview.
@@ -182,6 +187,7 @@ void frmAltPane::showLabels() {
   fill(lblselectedcolor[1], tiles.penColour(1));
   showSelectedTile();
   showUsage();
+  emit tileSelected(tiles.selTile());
 }
 
 void frmAltPane::showUsage() {
@@ -189,13 +195,10 @@ void frmAltPane::showUsage() {
 }
 
 void frmAltPane::picPatternTable_MouseDown(int, int, int x, int y) {
+  picPatternTable->setHighlights({}, {});
   tiles.patternTablePress(x, y);
   showLabels();
   showStatus(patternTableStatus(tiles.bank(), x, y));
-}
-
-void frmAltPane::picPatternTable_MouseUp(int, int, int x, int y) {
-  edits.copyTile(x, y);
 }
 
 void frmAltPane::lblnespal_tEdit_MouseDown(int index, int button) {

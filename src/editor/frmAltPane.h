@@ -2,6 +2,7 @@
 // and in mode 0 the metatile editor, in mode 1 the batter's view editor.
 #pragma once
 
+#include <QColor>
 #include <QMainWindow>
 #include <QPointF>
 #include <QString>
@@ -26,6 +27,7 @@ class QScrollBar;
 
 namespace tarvo {
 
+class BudgetPanel;
 class ClickableLabel;
 class LineOverlay;
 class PictureSurface;
@@ -68,6 +70,12 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
   // The name of the loaded file, for the caption.
   void setFileName(const QString& name);
 
+  // Show Uses for a batter's view tile: frames over its cells (none to
+  // remove them), and the use `column`, `row` in sight and marked.
+  void setBatViewHighlights(std::vector<SurfaceRect> cells, QColor colour);
+  void showBatViewUse(int column, int row);
+  const BudgetPanel* budgetPanel() const { return dockBudget; }
+
   // Edit > Preferences' "Alt+press picks", for both tools of this window.
   void setAltPicks(bool on);
 
@@ -81,6 +89,10 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
   int batViewZoom() const;
 
  signals:
+  // The selected tile, after any change of it or of the mode.
+  void tileSelected(int tile);
+  // A budget figure of metatiles was clicked: the main window shows them.
+  void metatilesChosen(const std::vector<int>& metatiles);
   // As the window closes.
   void unloaded(int mode);
   void undoRequested();
@@ -159,6 +171,17 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
 
   // The Tools menu and the Edit menu's items for copy and paste.
   void buildTools();
+  // The Budget dock and View > Budget; the Tiles menu's bookkeeping.
+  void buildBudget(QMenu* menuView);
+  void restoreBudget();
+  void buildTilesMenu();
+  void runTileCommand(const char* step, const TileEdits::ScreenCommand& command);
+  // What a command did, in the status bar and the Budget dock.
+  void showCommandResult(const BookkeepingResult& result);
+  void menuTilesReduce_Click();
+  // A figure of the Budget dock was clicked: its tiles framed, the first
+  // selected.
+  void budgetLine_Chosen(TileScreen screen, BudgetLine line);
   void chooseTool(Tool tool);
   // The selection's frame and the paste's preview on the batter's view, and
   // the tool in the status bar.
@@ -185,6 +208,10 @@ class frmAltPane : public QMainWindow, public EditHistory::Listener {
   std::optional<std::pair<int, int>> pointerCell;
   UserDialogs& dialogs;
   QLabel* lblTileUsage = nullptr;
+  BudgetPanel* dockBudget = nullptr;
+  QAction* menuViewBudget = nullptr;
+  QMenu* menuTiles = nullptr;
+  QAction* menuTilesKeepTile0 = nullptr;
   QAction* menuViewShowUnused = nullptr;
   UndoItems undoItems;
   QMenu* menuEdit = nullptr;

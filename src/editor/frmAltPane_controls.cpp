@@ -350,6 +350,7 @@ void frmAltPane::buildMenus() {
   connect(menuViewShowUnused, &QAction::triggered, this, &frmAltPane::menuViewShowUnused_Click);
   menuViewConsoleColours =
       addConsoleColoursItem(menuView, [this](bool on) { emit consoleColoursRequested(on); });
+  buildBudget(menuView);
   menuView->addSeparator();
   zoomItems = addZoomItems(menuView, [this](int step) {
     setViewZoom(zoomTarget()->picture(), step == 0 ? 1 : zoomTarget()->zoom() + step);

@@ -36,6 +36,7 @@ void frmAltPane::restoreSettings() {
   if (!geometry.isEmpty()) {
     restoreGeometry(geometry);
   }
+  restoreBudget();
   picBatViewContainer->restoreZoom();
   picPatternTableContainer->restoreZoom();
   lastZoomView = picPatternTableContainer;

@@ -223,15 +223,22 @@ void TileEditor::selectTile(std::uint8_t tile) {
   tileDrag_ = false;
 }
 
-bool TileEditor::patternTableRelease(int x, int y) {
-  const bool copy = tileDrag_ && inside(picPatternTable, x, y);
+std::optional<std::uint8_t> TileEditor::patternTableDrop(int x, int y) {
+  const bool over = tileDrag_ && inside(picPatternTable, x, y);
   tileDrag_ = false;
-  if (!copy) {
+  if (!over) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint8_t>((y / kPatternCell) * 16 + x / kPatternCell);
+}
+
+bool TileEditor::patternTableRelease(int x, int y) {
+  const std::optional<std::uint8_t> target = patternTableDrop(x, y);
+  if (!target) {
     return false;
   }
-  const auto target = static_cast<std::uint8_t>((y / kPatternCell) * 16 + x / kPatternCell);
-  copyTile(editTiles_, selTile_, editTiles_, target);
-  storeEditedTile(target);
+  copyTile(editTiles_, selTile_, editTiles_, *target);
+  storeEditedTile(*target);
   return true;
 }
 

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "gfx/chr_codec.h"
@@ -76,6 +77,9 @@ class TileEditor : public EditHistory::Listener {
   // copy changes the bytes; the pictures follow through imageChanged.
   void patternTablePress(int x, int y);
   bool patternTableRelease(int x, int y);
+  // Ends a drag begun in the pattern table without copying: the tile under
+  // (x, y), if the drag was on and ends over a tile.
+  std::optional<std::uint8_t> patternTableDrop(int x, int y);
   // The second press of a double-click selects, as any press does, but is
   // not the start of a copy: its release copies nothing.
   void patternTableDoubleClick() { tileDrag_ = false; }

@@ -49,4 +49,28 @@ void TileEdits::importTiles(const TilePixels& tiles) {
   tiles_.replaceBank(tiles);
 }
 
+TileScreen TileEdits::screen() const {
+  return tiles_.paneMode() == PaneMode::BatView ? TileScreen::BatView : TileScreen::Field;
+}
+
+BookkeepingResult TileEdits::swapTile(int x, int y) {
+  const int selected = tiles_.selTile();
+  const std::optional<std::uint8_t> target = tiles_.patternTableDrop(x, y);
+  if (!target || *target == selected) {
+    return {};
+  }
+  const BookkeepingResult result = run(step::kSwapTiles, [&](ByteArray& image, TileScreen at) {
+    return swapTiles(image, at, selected, *target);
+  });
+  if (result.done) {
+    tiles_.selectTile(*target);
+  }
+  return result;
+}
+
+BookkeepingResult TileEdits::run(const char* step, const ScreenCommand& command) {
+  const TileScreen at = screen();
+  return runBookkeeping(history_, step, [&](ByteArray& image) { return command(image, at); });
+}
+
 }  // namespace tarvo

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "editor/tile_editor.h"
+#include "screens/tile_bookkeeping.h"
 #include "shell/edit_history.h"
 
 namespace tarvo {
@@ -20,6 +22,17 @@ class TileEdits {
   bool pasteTile(const TileBytes& bytes);
   bool setColour(int k, std::uint8_t number);
   void importTiles(const TilePixels& tiles);
+
+  // The screen whose tiles the editor shows: the field's in the metatile
+  // mode, the batter's view's in the other.
+  TileScreen screen() const;
+  // The pattern table's release at (x, y) with Ctrl held: swaps the
+  // selected tile with the one there, every reference following, and
+  // selects it there.
+  BookkeepingResult swapTile(int x, int y);
+  // A bookkeeping command on the editor's screen, as one step.
+  using ScreenCommand = std::function<BookkeepingResult(ByteArray&, TileScreen)>;
+  BookkeepingResult run(const char* step, const ScreenCommand& command);
 
  private:
   TileEditor& tiles_;

@@ -91,6 +91,20 @@ void PictureSurface::setMark(int slot, std::optional<SurfaceMark> mark) {
   updateMark(current);
 }
 
+void PictureSurface::setHighlights(std::vector<SurfaceRect> rects, QColor colour) {
+  if (rects == highlights_ && colour == highlightColour_) {
+    return;
+  }
+  for (const SurfaceRect& rect : highlights_) {
+    updateMark(SurfaceMark{rect, colour, 1, false});
+  }
+  highlights_ = std::move(rects);
+  highlightColour_ = colour;
+  for (const SurfaceRect& rect : highlights_) {
+    updateMark(SurfaceMark{rect, colour, 1, false});
+  }
+}
+
 void PictureSurface::updateMark(const std::optional<SurfaceMark>& mark) {
   if (mark) {
     // Widened for the rounding of a fractional display scale.
@@ -155,10 +169,17 @@ void PictureSurface::paintEvent(QPaintEvent* event) {
   }
 
   const int line = std::max(1, static_cast<int>(std::lround(view.ratio)));
+  std::vector<SurfaceMark> shown;
+  for (const SurfaceRect& rect : highlights_) {
+    shown.push_back({rect, highlightColour_, 1, false});
+  }
   for (const auto& mark : marks_) {
-    if (!mark) {
-      continue;
+    if (mark) {
+      shown.push_back(*mark);
     }
+  }
+  for (const SurfaceMark& each : shown) {
+    const SurfaceMark* mark = &each;
     const QRect box(mark->rect.x * k, mark->rect.y * k, mark->rect.width * k,
                     mark->rect.height * k);
     const int thick = mark->thickness * line;

@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "gfx/surface.h"
 #include "screens/block_picture.h"
@@ -60,8 +61,14 @@ class PictureSurface : public QWidget, public SurfaceView {
 
   // Frames over the picture, in slots that the window names (the cell under
   // the pointer, a selection...); nothing clears a slot.
-  static constexpr int kMarkSlots = 4;
+  static constexpr int kMarkSlots = 5;
   void setMark(int slot, std::optional<SurfaceMark> mark);
+  // Frames over many rectangles at once (the uses of a tile, the members
+  // of a budget line), in one colour, under the slots' marks; an empty list
+  // removes them.
+  void setHighlights(std::vector<SurfaceRect> rects, QColor colour);
+  const std::vector<SurfaceRect>& highlights() const { return highlights_; }
+
   // A picture shown over the view, see-through, with its top-left corner at
   // pixel `at` of the surface; only its pixels within `clip` (in surface
   // pixels) show; nullptr removes it. The overlay is a copy, taken again
@@ -122,6 +129,8 @@ class PictureSurface : public QWidget, public SurfaceView {
   QSize lastZoomedSize_;
   int wheelSum_ = 0;  // Ctrl+wheel angle not yet a whole notch
   std::array<std::optional<SurfaceMark>, kMarkSlots> marks_{};
+  std::vector<SurfaceRect> highlights_;
+  QColor highlightColour_;
   QImage overlay_;
   const Surface* overlaySource_ = nullptr;
   int overlayVersion_ = 0;

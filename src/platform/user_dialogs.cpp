@@ -14,6 +14,7 @@
 #include "platform/emulator_launcher.h"
 #include "platform/help_window.h"
 #include "platform/picture_import_dialog.h"
+#include "platform/reduce_tiles_dialog.h"
 
 namespace tarvo {
 
@@ -125,6 +126,11 @@ std::optional<FittedPicture> QtUserDialogs::fitPicture(QWidget* parent, ImportTa
     return std::nullopt;
   }
   return dialog.fitted();
+}
+
+std::optional<int> QtUserDialogs::chooseTileCount(QWidget* parent, TileScreen screen,
+                                                  const ByteArray& image, int suggested) {
+  return runReduceTilesDialog(parent, screen, image, suggested);
 }
 
 }  // namespace tarvo

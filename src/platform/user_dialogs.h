@@ -7,6 +7,7 @@
 
 #include "screens/help_text.h"
 #include "screens/picture_import.h"
+#include "screens/tile_budget.h"
 
 class QWidget;
 
@@ -71,6 +72,11 @@ class UserDialogs {
                                                   const QString& name,
                                                   const std::vector<Color>& picture,
                                                   const ByteArray& image) = 0;
+  // Reduce Tiles: `screen` of `image` beside what it becomes with at most N
+  // tiles, N chosen by the user from `suggested`. The N applied, or nothing
+  // when cancelled.
+  virtual std::optional<int> chooseTileCount(QWidget* parent, TileScreen screen,
+                                             const ByteArray& image, int suggested) = 0;
 };
 
 // The real dialogs of the window system.
@@ -91,6 +97,8 @@ class QtUserDialogs : public UserDialogs {
   std::optional<FittedPicture> fitPicture(QWidget* parent, ImportTarget target, const QString& name,
                                           const std::vector<Color>& picture,
                                           const ByteArray& image) override;
+  std::optional<int> chooseTileCount(QWidget* parent, TileScreen screen, const ByteArray& image,
+                                     int suggested) override;
 };
 
 }  // namespace tarvo

@@ -33,4 +33,15 @@ inline constexpr const char* kRotate = "Rotate";
 inline constexpr const char* kImportField = "Import Picture as Field";
 inline constexpr const char* kImportBatView = "Import Picture as Batter's View";
 
+// Tile and metatile bookkeeping.
+inline constexpr const char* kMergeDuplicateTiles = "Merge Duplicate Tiles";
+inline constexpr const char* kRemoveUnusedTiles = "Remove Unused Tiles";
+inline constexpr const char* kSortTilesByFirstUse = "Sort Tiles by First Use";
+inline constexpr const char* kSortTilesByFrequency = "Sort Tiles by Frequency";
+inline constexpr const char* kSwapTiles = "Swap Tiles";
+inline constexpr const char* kReduceTiles = "Reduce Tiles";
+inline constexpr const char* kMergeDuplicateMetatiles = "Merge Duplicate Metatiles";
+inline constexpr const char* kRemoveUnusedMetatiles = "Remove Unused Metatiles";
+inline constexpr const char* kSwapMetatiles = "Swap Metatiles";
+
 }  // namespace tarvo::step

@@ -37,6 +37,13 @@ void copyTile(Surface& target, int x, int y, const Surface& source, std::uint8_t
   target.copyTile(x, y, source, patternTableX(tile), patternTableY(tile));
 }
 
+// Every quadrant in sub-palette (subPalette AND 3).
+MetatileAttributes allSubPalette(std::uint8_t subPalette) {
+  MetatileAttributes attributes;
+  attributes.fill(static_cast<std::uint8_t>((subPalette & 3) * 0x55));
+  return attributes;
+}
+
 // Draws definition `definition` at (left, top), or of it only the tiles in
 // `only` when that is given, each tile in the sub-palette `subPaletteOf(k)`
 // gives tile k. Returns whether it drew anything.
@@ -125,6 +132,11 @@ void redrawFieldMap(Surface& target, const ByteArray& rom, const PaletteSurfaces
 
 void redrawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
                          std::uint8_t subPalette, const FieldRedraw& redraw) {
+  redrawMetatileTable(target, rom, source, allSubPalette(subPalette), redraw);
+}
+
+void redrawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
+                         const MetatileAttributes& attributes, const FieldRedraw& redraw) {
   if (redraw.metatiles.none() && redraw.tiles.none()) {
     return;
   }
@@ -134,8 +146,10 @@ void redrawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSur
     const int left = (m % kTableColumns) * rom::kMetatileSide;
     const int top = (m / kTableColumns) * rom::kMetatileSide;
     const bool whole = redraw.metatiles.test(static_cast<std::size_t>(m));
+    const std::uint8_t attribute = attributes[static_cast<std::size_t>(m)];
     if (drawDefinition(target, left, top, table.data() + m * kMetatileBytes, source,
-                       whole ? nullptr : &redraw.tiles, [&](int) { return subPalette & 3; })) {
+                       whole ? nullptr : &redraw.tiles,
+                       [&](int k) { return quadrantSubPalette(attribute, tileQuadrant(k)); })) {
       target.refresh(left, top, rom::kMetatileSide, rom::kMetatileSide);
     }
   }
@@ -143,17 +157,37 @@ void redrawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSur
 
 void drawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
                        std::uint8_t subPalette) {
+  drawMetatileTable(target, rom, source, allSubPalette(subPalette));
+}
+
+void drawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
+                       const MetatileAttributes& attributes) {
   target.clear();
   target.hide();
   std::array<std::uint8_t, rom::kMetatileTable.length> table;
   readBytes(rom, rom::kMetatileTable.offset, table.data(), table.size());
   for (int m = 0; m < rom::kMetatileCount; ++m) {
+    const std::uint8_t attribute = attributes[static_cast<std::size_t>(m)];
     drawDefinition(target, (m % kTableColumns) * rom::kMetatileSide,
                    (m / kTableColumns) * rom::kMetatileSide, table.data() + m * kMetatileBytes,
-                   source, nullptr, [&](int) { return subPalette & 3; });
+                   source, nullptr,
+                   [&](int k) { return quadrantSubPalette(attribute, tileQuadrant(k)); });
   }
   target.show();
   target.refresh();
+}
+
+MetatileAttributes firstUseAttributes(const ByteArray& rom) {
+  MetatileAttributes attributes{};
+  std::array<bool, rom::kMetatileCount> seen{};
+  for (int cell = 0; cell < rom::kFieldMap.length; ++cell) {
+    const std::uint8_t metatile = romByte(rom, rom::kFieldMap.offset + cell);
+    if (metatile < rom::kMetatileCount && !seen[metatile]) {
+      seen[metatile] = true;
+      attributes[metatile] = romByte(rom, rom::kFieldAttributeMap.offset + cell);
+    }
+  }
+  return attributes;
 }
 
 void drawFieldMap(Surface& target, const ByteArray& rom, const PaletteSurfaces& source) {

@@ -12,11 +12,13 @@
 // outside it.
 #pragma once
 
+#include <array>
 #include <bitset>
 #include <cstdint>
 
 #include "gfx/tile_drawing.h"
 #include "shell/rom_image.h"
+#include "shell/rom_locations.h"
 
 namespace tarvo {
 
@@ -26,6 +28,16 @@ namespace tarvo {
 // metatile show the clear colour; hides the target while drawing.
 void drawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
                        std::uint8_t subPalette);
+
+// An attribute byte for each metatile of the table: its quadrants'
+// sub-palettes, as a map cell's.
+using MetatileAttributes = std::array<std::uint8_t, rom::kMetatileCount>;
+// The attribute byte of each metatile's first cell on the map, in reading
+// order; 0 (sub-palette 0) for a metatile the map does not show.
+MetatileAttributes firstUseAttributes(const ByteArray& rom);
+// The table as above, each metatile in the sub-palettes of `attributes`.
+void drawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
+                       const MetatileAttributes& attributes);
 
 // The whole field, copied tile by tile from the palette surfaces. Draws in one
 // go: nothing else runs until the picture is complete.
@@ -49,6 +61,8 @@ void redrawFieldMap(Surface& target, const ByteArray& rom, const PaletteSurfaces
 // not used there).
 void redrawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
                          std::uint8_t subPalette, const FieldRedraw& redraw);
+void redrawMetatileTable(Surface& target, const ByteArray& rom, const PaletteSurfaces& source,
+                         const MetatileAttributes& attributes, const FieldRedraw& redraw);
 
 // Draws one cell again from the ROM image (after its map or attribute byte has
 // changed) tile by tile, and refreshes the target. A cell outside the map is

@@ -20,7 +20,8 @@ void FieldViews::refreshGFX() {
   shown_ = shownPalette(fieldPalette, colourMode_);
   decodeTiles(rom::kFieldChrBank.offset, rom::kBankTiles, tilePixels, image());
   drawPatternTables(picPatTbl, tilePixels, shown_);
-  drawMetatileTable(metaTableSurface, image(), picPatTbl, 0);
+  tableAttributes_ = wantedAttributes();
+  drawMetatileTable(metaTableSurface, image(), picPatTbl, tableAttributes_);
   drawFieldMap(mapSurface, image(), picPatTbl);
   drawMetatilePreview(selMetaSurface, metaTableSurface, selected_);
 }
@@ -45,10 +46,12 @@ bool FieldViews::imageChanged(const ImageDamage& damage) {
   }
   redrawPatternTables(picPatTbl, tilePixels, shown_, damage.fieldTiles);
   const FieldRedraw redraw{damage.mapCells, damage.metatiles, damage.fieldTiles};
-  redrawMetatileTable(metaTableSurface, image(), picPatTbl, 0, redraw);
+  FieldRedraw table = redraw;
+  tableAttributes_ = followAttributes(table, damage);
+  redrawMetatileTable(metaTableSurface, image(), picPatTbl, tableAttributes_, table);
   redrawFieldMap(mapSurface, image(), picPatTbl, redraw);
   // The preview shows the table's picture of the selected metatile.
-  bool preview = damage.metatiles.test(selected_);
+  bool preview = table.metatiles.test(selected_);
   for (int k = 0; k < rom::kMetatileTiles && !preview; ++k) {
     preview = damage.fieldTiles.test(
         romByte(image(), rom::kMetatileTable.offset + selected_ * rom::kMetatileTiles + k));
@@ -57,6 +60,33 @@ bool FieldViews::imageChanged(const ImageDamage& damage) {
     drawMetatilePreview(selMetaSurface, metaTableSurface, selected_);
   }
   return false;
+}
+
+MetatileAttributes FieldViews::wantedAttributes() const {
+  return metatileColours_ == MetatileColours::AsUsed ? firstUseAttributes(image())
+                                                     : MetatileAttributes{};
+}
+
+MetatileAttributes FieldViews::followAttributes(FieldRedraw& redraw,
+                                                const ImageDamage& damage) const {
+  if (metatileColours_ != MetatileColours::AsUsed || damage.mapCells.none()) {
+    return tableAttributes_;
+  }
+  // A map or attribute byte may change the first use of a metatile.
+  const MetatileAttributes wanted = wantedAttributes();
+  for (std::size_t m = 0; m < wanted.size(); ++m) {
+    if (wanted[m] != tableAttributes_[m]) {
+      redraw.metatiles.set(m);
+    }
+  }
+  return wanted;
+}
+
+void FieldViews::setMetatileColours(MetatileColours colours) {
+  metatileColours_ = colours;
+  tableAttributes_ = wantedAttributes();
+  drawMetatileTable(metaTableSurface, image(), picPatTbl, tableAttributes_);
+  drawMetatilePreview(selMetaSurface, metaTableSurface, selected_);
 }
 
 void FieldViews::setColourMode(ColourMode mode) {

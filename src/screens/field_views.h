@@ -8,6 +8,7 @@
 
 #include "gfx/tile_drawing.h"
 #include "screens/cell_blocks.h"
+#include "screens/field_renderer.h"
 #include "screens/image_damage.h"
 #include "shell/palette.h"
 #include "shell/rom_image.h"
@@ -42,6 +43,13 @@ class FieldViews : public EditHistory::Listener {
   // The field palette as the pictures show it.
   const PaletteArray& shownFieldPalette() const { return shown_; }
 
+  // View > Metatile Colours: the table in sub-palette 0 (the default), or
+  // each metatile in the sub-palettes of its first cell on the map. Draws
+  // the table (and the preview) again.
+  enum class MetatileColours { SubPalette0, AsUsed };
+  void setMetatileColours(MetatileColours colours);
+  MetatileColours metatileColours() const { return metatileColours_; }
+
   // `block` as the field would show it at its top-left corner: the paste's
   // preview and the clipboard's picture.
   Surface blockPicture(const CellBlock& block) const;
@@ -60,6 +68,13 @@ class FieldViews : public EditHistory::Listener {
   std::uint8_t selected_ = 0;
   PaletteArray shown_{};  // fieldPalette in the colour mode
   ColourMode colourMode_ = ColourMode::Editor;
+  MetatileColours metatileColours_ = MetatileColours::SubPalette0;
+  // The sub-palettes the table is drawn in.
+  MetatileAttributes tableAttributes_{};
+  MetatileAttributes wantedAttributes() const;
+  // The attributes after `damage`; metatiles whose first use changed join
+  // `redraw`.
+  MetatileAttributes followAttributes(FieldRedraw& redraw, const ImageDamage& damage) const;
 };
 
 }  // namespace tarvo

@@ -63,6 +63,7 @@ const std::vector<HelpSection>& keyboardAndMouseHelp() {
        {
            {"Left press", "select the metatile to paint with"},
            {"Double-click", "open the metatile in the graphics editor"},
+           {"Ctrl+drag to another metatile", "swap the two metatiles; the map follows"},
            {"Arrow keys", "move the selection (click the table to give it the focus)"},
            {"Ctrl+wheel", "zoom in or out about the pointer"},
        }},
@@ -92,6 +93,10 @@ const std::vector<HelpSection>& keyboardAndMouseHelp() {
            {"F6",
             "Console Colours: colour 0 of every sub-palette shows the palette's first "
             "colour, as on the console (both windows)"},
+           {"Ctrl+U",
+            "Show Uses: frame the map cells and metatiles that use the selected metatile, or "
+            "the tile selected in the graphics editor"},
+           {"F3, Shift+F3", "Next Use, Previous Use: bring each use into sight in turn"},
            {"F1", "this list"},
            {"Ctrl+Q", "Exit"},
            {"Alt+letter", "open a menu; the underlined letter chooses an item"},
@@ -101,6 +106,7 @@ const std::vector<HelpSection>& keyboardAndMouseHelp() {
        {
            {"Left press", "select a tile"},
            {"Drag to another tile", "copy the pressed tile onto the tile where it is let go"},
+           {"Ctrl+drag to another tile", "swap the two tiles; every reference follows"},
            {"Arrow keys", "move the selection (click the table to give it the focus)"},
            {"Wheel, Shift+wheel", "scroll when zoomed; Ctrl+wheel: zoom about the pointer"},
        }},
@@ -171,6 +177,9 @@ const std::vector<HelpSection>& keyboardAndMouseHelp() {
            {"Ctrl++, Ctrl+=, Ctrl+-, Ctrl+0", "zoom"},
            {"F5", "Play in Emulator"},
            {"F6", "Console Colours"},
+           {"Ctrl+Shift+B",
+            "Budget: the tiles and metatiles used, unused and duplicated; click a figure to "
+            "select them"},
            {"F1", "this list"},
        }},
   };

@@ -486,10 +486,10 @@ BookkeepingResult optimise(ByteArray& image, TileScreen screen, const OptimiseOp
   return {true, said};
 }
 
-BookkeepingResult runBookkeeping(EditHistory& history, ByteArray& image, const char* stepName,
+BookkeepingResult runBookkeeping(EditHistory& history, const char* stepName,
                                  const std::function<BookkeepingResult(ByteArray&)>& command) {
   Edit edit(history, stepName);
-  return command(image);
+  return command(history.image());
 }
 
 }  // namespace tarvo

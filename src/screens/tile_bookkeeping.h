@@ -61,9 +61,9 @@ struct OptimiseOptions {
 };
 BookkeepingResult optimise(ByteArray& image, TileScreen screen, const OptimiseOptions& options);
 
-// Runs `command` on `image` as one step of `history` named `stepName`; a
-// refused command leaves no step.
-BookkeepingResult runBookkeeping(EditHistory& history, ByteArray& image, const char* stepName,
+// Runs `command` on the history's image as one step named `stepName`; a
+// refused command, or one with nothing to do, leaves no step.
+BookkeepingResult runBookkeeping(EditHistory& history, const char* stepName,
                                  const std::function<BookkeepingResult(ByteArray&)>& command);
 
 }  // namespace tarvo

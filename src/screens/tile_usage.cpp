@@ -73,15 +73,29 @@ Uses usesOfMetatile(const ByteArray& image, int metatile) {
   return uses;
 }
 
-std::string usesText(TileScreen screen, bool metatile, int number, const Uses& uses) {
+Uses usesOf(const ByteArray& image, const UsesSubject& subject) {
+  switch (subject.kind) {
+    case UsesSubject::Kind::FieldTile:
+      return usesOfTile(image, TileScreen::Field, subject.number);
+    case UsesSubject::Kind::BatViewTile:
+      return usesOfTile(image, TileScreen::BatView, subject.number);
+    case UsesSubject::Kind::Metatile:
+      break;
+  }
+  return usesOfMetatile(image, subject.number);
+}
+
+std::string usesText(const UsesSubject& subject, const Uses& uses) {
   const auto count = [](std::size_t n, const char* what) {
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
   };
+  const char* what = subject.kind == UsesSubject::Kind::Metatile      ? "metatile"
+                     : subject.kind == UsesSubject::Kind::BatViewTile ? "batter's view tile"
+                                                                      : "tile";
   char name[48];
-  std::snprintf(name, sizeof name, "%s 0x%02X%s: ", metatile ? "metatile" : "tile", number,
-                screen == TileScreen::BatView ? " of the batter's view" : "");
+  std::snprintf(name, sizeof name, "%s 0x%02X: ", what, subject.number & 0xFF);
   std::string text = name;
-  if (screen == TileScreen::Field && !metatile) {
+  if (subject.kind == UsesSubject::Kind::FieldTile) {
     text += count(uses.metatiles.size(), "metatile") + ", ";
   }
   return text + count(uses.cells.size(), "cell");

@@ -38,8 +38,18 @@ Uses usesOfTile(const ByteArray& image, TileScreen screen, int tile);
 // The field map's cells that show metatile `metatile`.
 Uses usesOfMetatile(const ByteArray& image, int metatile);
 
-// "tile 0x41: 7 metatiles, 52 cells", "metatile 0x12: 9 cells", "tile 0x03
-// of the batter's view: 14 cells".
-std::string usesText(TileScreen screen, bool metatile, int number, const Uses& uses);
+// What the uses are asked of: a tile of the field's or the batter's view's
+// bank, or a metatile.
+struct UsesSubject {
+  enum class Kind { FieldTile, BatViewTile, Metatile };
+  Kind kind = Kind::Metatile;
+  int number = 0;
+  friend bool operator==(const UsesSubject&, const UsesSubject&) = default;
+};
+Uses usesOf(const ByteArray& image, const UsesSubject& subject);
+
+// "tile 0x41: 7 metatiles, 52 cells", "metatile 0x12: 9 cells", "batter's
+// view tile 0x03: 14 cells".
+std::string usesText(const UsesSubject& subject, const Uses& uses);
 
 }  // namespace tarvo

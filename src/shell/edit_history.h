@@ -64,6 +64,9 @@ class EditHistory {
 
   explicit EditHistory(ByteArray& image);
 
+  // The image whose edits the history keeps.
+  ByteArray& image() { return image_; }
+
   // The bytes the history follows: every location of the ROM location
   // table, in file order.
   static const std::vector<ByteRange>& trackedRanges();

@@ -99,6 +99,12 @@ void frmMain::openEditor(int ap, int metaID) {
     connect(altPane, &frmAltPane::consoleColoursRequested, this,
             &frmMain::menuViewConsoleColours_Click);
     connect(altPane, &frmAltPane::playRequested, this, &frmMain::menuFilePlayInEmulator_Click);
+    connect(altPane, &frmAltPane::metatilesChosen, this, &frmMain::showChosenMetatiles);
+    connect(altPane, &frmAltPane::tileSelected, this, [this](int tile) {
+      const bool batView = altPane->editor().paneMode() == PaneMode::BatView;
+      setUsesSubject(
+          {batView ? UsesSubject::Kind::BatViewTile : UsesSubject::Kind::FieldTile, tile});
+    });
     altPane->setConsoleColours(colourMode() == ColourMode::Console);
   }
   altPane->setFileName(QFileInfo(loadedPath()).fileName());
@@ -123,6 +129,9 @@ void frmMain::imageChanged(const std::vector<ByteRange>& ranges) {
   const ImageDamage damage = damageOf(ranges);
   if (damage.fieldPalette) {
     showPalette();
+  }
+  if (menuViewShowUses->isChecked()) {
+    showUses();
   }
   if (mapTools.pasting() &&
       (damage.fieldPalette || damage.fieldTiles.any() || damage.metatiles.any())) {

@@ -17,6 +17,7 @@
 #include "screens/grid_tools.h"
 #include "screens/map_editing.h"
 #include "screens/picture_import.h"
+#include "screens/tile_usage.h"
 #include "shell/edit_history.h"
 #include "shell/rom_document.h"
 
@@ -209,6 +210,21 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void picMapRenderDest_MouseMove(int buttons, int shift, int x, int y);
   void picMapRenderDest_MouseUp(int button, int shift, int x, int y);
   void picMetaTable_MouseDown(int button, int shift, int x, int y);
+  // A release with Ctrl over another metatile than the press's swaps the
+  // two, the map following.
+  void picMetaTable_MouseUp(int button, int shift, int x, int y);
+  // View > Show Uses, Metatile Colours; Edit > Next Use and Previous Use.
+  void buildUsesItems();
+  void restoreUsesSettings();
+  // What Show Uses and Next Use look for: the metatile selected here, or
+  // the tile selected in the graphics editor.
+  void setUsesSubject(UsesSubject subject);
+  // The frames over the subject's uses, while Show Uses is on.
+  void showUses();
+  // Brings the next (1) or previous (-1) use into sight and marks it.
+  void stepUse(int direction);
+  // A budget figure's metatiles: framed in the table, the first selected.
+  void showChosenMetatiles(const std::vector<int>& metatiles);
   void picMetaTable_DblClick();
 
   void showMessage(const QString& text);
@@ -256,6 +272,11 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QScrollBar* vscrMetatiles = nullptr;
   QWidget* clientArea = nullptr;
   ZoomView* lastZoomView = nullptr;
+  // What Show Uses shows, and which use Next Use brought into sight last.
+  UsesSubject usesSubject;
+  int useIndex = -1;
+  // The metatile a press in the table was on, until the release.
+  std::optional<int> metatileDragFrom;
   PictureSurface* picSelMeta = nullptr;
   std::array<ClickableLabel*, 32> lblnespal_edit{};
   std::vector<LineOverlay*> ln_fieldV;
@@ -284,6 +305,11 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QAction* menuViewMetaGrid = nullptr;
   QAction* menuViewQuadGrid = nullptr;
   QAction* menuViewConsoleColours = nullptr;
+  QAction* menuViewShowUses = nullptr;
+  QAction* menuViewColoursSubPalette0 = nullptr;
+  QAction* menuViewColoursAsUsed = nullptr;
+  QAction* menuEditNextUse = nullptr;
+  QAction* menuEditPreviousUse = nullptr;
   ZoomItems zoomItems;
   QAction* menuHelpAbout = nullptr;
   // The Tools menu and its items, in Tool's order.

@@ -130,6 +130,7 @@ void frmMain::connectViews() {
   });
   connect(picMetaTable, &PictureSurface::left, this, [this] { showStatus({}); });
   connect(picMetaTable, &PictureSurface::pressed, this, &frmMain::picMetaTable_MouseDown);
+  connect(picMetaTable, &PictureSurface::released, this, &frmMain::picMetaTable_MouseUp);
   connect(picMetaTable, &PictureSurface::doubleClicked, this, &frmMain::picMetaTable_DblClick);
   connect(picMapContainer, &ZoomView::scrolled, this, &frmMain::followPointer);
   connect(picMetaTable, &PictureSurface::arrowKey, this, &frmMain::picMetaTable_Arrow);
@@ -234,6 +235,7 @@ void frmMain::buildViewMenu() {
   zoomItems = addZoomItems(menuView, [this](int step) {
     setViewZoom(zoomTarget()->picture(), step == 0 ? 1 : zoomTarget()->zoom() + step);
   });
+  buildUsesItems();
   connect(menuViewFieldGrid, &QAction::triggered, this, &frmMain::menuViewFieldGrid_Click);
   connect(menuViewMetaGrid, &QAction::triggered, this, &frmMain::menuViewMetaGrid_Click);
   connect(menuViewQuadGrid, &QAction::triggered, this, &frmMain::menuViewQuadGrid_Click);

@@ -81,9 +81,11 @@ void frmMain::picMetaTable_MouseDown(int, int, int x, int y) {
   if (!metatile) {
     return;
   }
+  metatileDragFrom = *metatile;
   selectedMetatile = *metatile;
   field.selectMetatile(selectedMetatile);
   showSelectedMetatile();
+  setUsesSubject({UsesSubject::Kind::Metatile, selectedMetatile});
 }
 
 void frmMain::picMetaTable_DblClick() {

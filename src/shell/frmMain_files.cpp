@@ -124,6 +124,8 @@ bool frmMain::loadRomFile(const QString& path) {
   enableMenus(true);
   enableViews(true);
   picMetaTable_MouseDown(0, 0, 0, 0);
+  metatileDragFrom.reset();
+  showUses();
   showHistoryState();
   showToolState();
   settings::addRecentFile(QFileInfo(path).absoluteFilePath());

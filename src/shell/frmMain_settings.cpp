@@ -122,6 +122,7 @@ void frmMain::restoreSettings() {
     dialogDirectory = folder;
   }
   mapTools.setAltPicks(settings::flag(settings::kAltPicksKey, false));
+  restoreUsesSettings();
   PicMetaContainer->restoreZoom();
   picMapContainer->restoreZoom();
   lastZoomView = picMapContainer;

@@ -142,6 +142,15 @@ class FakeDialogs : public UserDialogs {
     }
     return tarvo::fitPicture(image, target, picture, *importAnswer);
   }
+
+  // Reduce Tiles: the count chosen, or nothing to cancel; and what it was
+  // asked for.
+  std::optional<int> tileCount;
+  std::vector<TileScreen> tileCountScreens;
+  std::optional<int> chooseTileCount(QWidget*, TileScreen screen, const ByteArray&, int) override {
+    tileCountScreens.push_back(screen);
+    return tileCount;
+  }
 };
 
 }  // namespace tarvo::test
