@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "editor/frmAltPane.h"
 #include "platform/budget_panel.h"
@@ -38,12 +39,19 @@ void frmAltPane::buildBudget(QMenu* menuView) {
   menuViewBudget->setShortcut(QKeySequence("Ctrl+Shift+B"));
   menuViewBudget->setStatusTip("The tiles and metatiles used, unused and duplicated");
   connect(menuViewBudget, &QAction::triggered, this, [this](bool on) {
-    if (on && !dockBudget->isVisible() && !dockBudget->isFloating()) {
-      // The window grows by the panel, so that its controls keep their room.
-      resize(width() + dockBudget->sizeHint().width(), height());
-    }
+    const bool growing = on && !dockBudget->isVisible() && !dockBudget->isFloating();
     dockBudget->setVisible(on);
     settings::setFlag("view/budget", on);
+    if (growing) {
+      // The window grows by the panel, once it has its place, so that the
+      // controls keep their room.
+      QTimer::singleShot(0, this, [this] {
+        const int lack = kClientWidth - centralWidget()->width();
+        if (lack > 0) {
+          resize(width() + lack, height());
+        }
+      });
+    }
   });
   connect(dockBudget, &QDockWidget::visibilityChanged, this, [this](bool shown) {
     if (!shown && !isMinimized() && isVisible()) {

@@ -8,6 +8,7 @@ namespace tarvo {
 namespace {
 
 constexpr const char* kScreenNames[] = {"field", "batview"};
+constexpr int kBodyWidth = 230;
 
 QString linesOf(TileScreen screen, const BudgetFigures& figures) {
   QString html;
@@ -27,6 +28,8 @@ BudgetPanel::BudgetPanel(QWidget* parent) : QDockWidget("Budget", parent) {
   setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
               QDockWidget::DockWidgetFloatable);
   auto* body = new QWidget(this);
+  // As wide as its longest figure; longer notes wrap.
+  body->setFixedWidth(kBodyWidth);
   auto* layout = new QVBoxLayout(body);
   lblBudget_ = new QLabel(body);
   lblBudget_->setObjectName("lblBudget");

@@ -179,6 +179,23 @@ std::array<std::array<Lab, 4>, rom::kBankTiles> tileColours(const ByteArray& ima
   return colours;
 }
 
+// What showing tile `stays` where tile `goes` was costs one cell: the sum
+// over the pixels of the squared colour difference, both in `palette`, the
+// sub-palette `goes` shows in; -1 for equal tiles, which go first.
+double replacementCost(const TilePixels& pixels, const std::array<Lab, 4>& palette,
+                       std::size_t stays, std::size_t goes) {
+  const auto* kept = pixels.data() + stays * rom::kTilePixels;
+  const auto* lost = pixels.data() + goes * rom::kTilePixels;
+  if (std::equal(kept, kept + rom::kTilePixels, lost)) {
+    return -1;
+  }
+  double sum = 0;
+  for (std::size_t p = 0; p < static_cast<std::size_t>(rom::kTilePixels); ++p) {
+    sum += deltaE76Squared(palette[kept[p] & 3], palette[lost[p] & 3]);
+  }
+  return sum;
+}
+
 BookkeepingResult nothingTo(const std::string& text) {
   return {true, text};
 }
@@ -308,63 +325,48 @@ BookkeepingResult reduceTiles(ByteArray& image, TileScreen screen, int most, boo
   const auto colours = tileColours(image, screen);
   TilePixels pixels;
   decodeTiles(tileBankOf(screen).offset, rom::kBankTiles, pixels, image);
-  // The distance of every pair of used tiles, as the picture import measures
-  // colours: the sum over their pixels of the squared difference.
   const std::size_t n = alive.size();
-  std::vector<double> distance(n * n, 0.0);
+  std::vector<double> cost(n * n, 0.0);  // cost[stays * n + goes]
   for (std::size_t i = 0; i < n; ++i) {
-    const auto a = static_cast<std::size_t>(alive[i]);
-    for (std::size_t j = i + 1; j < n; ++j) {
-      const auto b = static_cast<std::size_t>(alive[j]);
-      double sum = 0;
-      for (std::size_t p = 0; p < static_cast<std::size_t>(rom::kTilePixels); ++p) {
-        sum += deltaE76Squared(colours[a][pixels[a * rom::kTilePixels + p] & 3],
-                               colours[b][pixels[b * rom::kTilePixels + p] & 3]);
+    for (std::size_t j = 0; j < n; ++j) {
+      if (i != j) {
+        cost[i * n + j] =
+            replacementCost(pixels, colours[static_cast<std::size_t>(alive[j])],
+                            static_cast<std::size_t>(alive[i]), static_cast<std::size_t>(alive[j]));
       }
-      // Equal tiles go first, whatever the sub-palettes they show in.
-      if (std::equal(pixels.begin() + static_cast<std::ptrdiff_t>(a * rom::kTilePixels),
-                     pixels.begin() + static_cast<std::ptrdiff_t>((a + 1) * rom::kTilePixels),
-                     pixels.begin() + static_cast<std::ptrdiff_t>(b * rom::kTilePixels))) {
-        sum = -1;
-      }
-      distance[i * n + j] = sum;
-      distance[j * n + i] = sum;
     }
   }
+  // Each round merges the tile whose cells change least, weighed by how
+  // many cells show it; tile 0 stays when it is kept.
   const TileShowing showing = showingOf(image, screen);
+  std::vector<double> shown(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    shown[k] = std::max(1, showing.shown[static_cast<std::size_t>(alive[k])]);
+  }
   std::vector<bool> gone(n, false);
   TileMap to = identity();
   for (int left = before; left > most; --left) {
-    std::size_t bestI = n;
-    std::size_t bestJ = n;
+    std::size_t stays = n;
+    std::size_t goes = n;
     double best = std::numeric_limits<double>::infinity();
-    for (std::size_t i = 0; i < n; ++i) {
-      if (gone[i]) {
+    for (std::size_t j = 0; j < n; ++j) {
+      if (gone[j] || (keepTile0 && alive[j] == 0)) {
         continue;
       }
-      for (std::size_t j = i + 1; j < n; ++j) {
-        if (!gone[j] && distance[i * n + j] < best) {
-          best = distance[i * n + j];
-          bestI = i;
-          bestJ = j;
+      for (std::size_t i = 0; i < n; ++i) {
+        const double score = cost[i * n + j] * shown[j];
+        if (i != j && !gone[i] && score < best) {
+          best = score;
+          stays = i;
+          goes = j;
         }
       }
     }
-    // The more shown tile stays (the lower number on a tie), and tile 0
-    // when it is kept.
-    std::size_t stays = bestI;
-    std::size_t goes = bestJ;
-    const auto shown = [&](std::size_t k) {
-      return showing.shown[static_cast<std::size_t>(alive[k])];
-    };
-    bool swap = shown(goes) > shown(stays);
-    if (keepTile0 && (alive[stays] == 0 || alive[goes] == 0)) {
-      swap = alive[goes] == 0;
-    }
-    if (swap) {
-      std::swap(stays, goes);
+    if (goes == n) {
+      break;  // only tile 0 is left, and it is kept
     }
     gone[goes] = true;
+    shown[stays] += shown[goes];
     for (int& target : to) {
       if (target == alive[goes]) {
         target = alive[stays];
@@ -377,8 +379,9 @@ BookkeepingResult reduceTiles(ByteArray& image, TileScreen screen, int most, boo
       clearAt(image, tileOffset(screen, alive[k]));
     }
   }
-  return {true, "merged " + counted(before - most, "tile") + " into the most alike; " +
-                    counted(most, "tile") + " used, " + tilesFree(image, screen)};
+  const int merged = static_cast<int>(std::count(gone.begin(), gone.end(), true));
+  return {true, "merged " + counted(merged, "tile") + " into the most alike; " +
+                    counted(before - merged, "tile") + " used, " + tilesFree(image, screen)};
 }
 
 BookkeepingResult mergeDuplicateMetatiles(ByteArray& image) {
