@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "demo/demo_rom.h"
+#include "screens/field_views.h"
 #include "screens/tile_budget.h"
 #include "screens/tile_usage.h"
 #include "screens/views.h"
@@ -276,6 +277,37 @@ TEST(TileBookkeeping, ACommandIsOneStepOfTheHistory) {
   ASSERT_TRUE(history.undo());
   EXPECT_EQ(image, before);
   EXPECT_FALSE(history.canUndo());
+}
+
+// The table drawn as used follows map, attribute and definition edits as a
+// fresh draw would show them.
+TEST(MetatileColours, AsUsedFollowsEveryEditThatMovesAFirstUse) {
+  const struct {
+    const char* name;
+    std::int64_t offset;
+    std::uint8_t value;
+  } edits[] = {
+      {"attribute of a first use", rom::kFieldAttributeMap.offset + 40, 0xE4},
+      {"map cell before a first use", rom::kFieldMap.offset + 0, 7},
+      {"map cell that was a first use", rom::kFieldMap.offset + 300, 1},
+      {"definition", rom::kMetatileTable.offset + 7 * 16 + 3, 0x20},
+      {"field palette", rom::kFieldPalette.offset + 6, 0x16},
+  };
+  ByteArray image = makeDemoRom();
+  FieldViews views(image);
+  views.refreshGFX();
+  views.setMetatileColours(FieldViews::MetatileColours::AsUsed);
+  for (const auto& edit : edits) {
+    at(image, edit.offset) = edit.value;
+    views.imageChanged({{edit.offset, 1}});
+    FieldViews fresh(image);
+    fresh.setMetatileColours(FieldViews::MetatileColours::AsUsed);
+    fresh.refreshGFX();
+    const Surface& got = views.metaTableSurface;
+    EXPECT_TRUE(std::equal(got.pixels(), got.pixels() + 512 * 512,
+                           fresh.metaTableSurface.pixels()))
+        << edit.name;
+  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/block_clipboard.h"
 #include "platform/menu_items.h"
 #include "platform/picture_surface.h"
+#include "platform/zoom_view.h"
 #include "screens/block_picture.h"
 #include "screens/status_text.h"
 
@@ -115,8 +116,10 @@ void frmAltPane::picSelectedTile_MouseUp(int button, int, int, int) {
 void frmAltPane::cellPress(int button, int shift, int x, int y) {
   const GridTools::Result result = cellTools.press(button, shift, x, y, tiles.selTile());
   if (result.picked) {
-    tiles.selectTile(static_cast<std::uint8_t>(*result.picked));
+    const int tile = *result.picked;
+    tiles.selectTile(static_cast<std::uint8_t>(tile));
     showLabels();
+    picPatternTableContainer->keepInSight({(tile % 16) * 16, (tile / 16) * 16, 16, 16});
   }
   showToolState();
 }

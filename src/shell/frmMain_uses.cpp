@@ -161,10 +161,12 @@ void frmMain::showChosenMetatiles(const std::vector<int>& metatiles) {
   for (const int metatile : metatiles) {
     cells.push_back(metatileCell(metatile));
   }
-  picMetaTable->setHighlights(cells, kUseColour);
+  // Selected first: a selection shows its own uses, which would replace
+  // the frames.
   if (!metatiles.empty()) {
     selectAndShowMetatile(metatiles.front());
   }
+  picMetaTable->setHighlights(cells, kUseColour);
 }
 
 }  // namespace tarvo

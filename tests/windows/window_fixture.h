@@ -111,8 +111,10 @@ class WindowFixture : public QObject {
     QTest::mousePress(control->window()->windowHandle(), button, modifiers,
                       inWindow(control, x, y));
   }
-  static void release(QWidget* control, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-    QTest::mouseRelease(control->window()->windowHandle(), button, {}, inWindow(control, x, y));
+  static void release(QWidget* control, int x, int y, Qt::MouseButton button = Qt::LeftButton,
+                      Qt::KeyboardModifiers modifiers = {}) {
+    QTest::mouseRelease(control->window()->windowHandle(), button, modifiers,
+                        inWindow(control, x, y));
   }
   static void moveTo(QWidget* control, int x, int y) {
     QTest::mouseMove(control->window()->windowHandle(), inWindow(control, x, y));
