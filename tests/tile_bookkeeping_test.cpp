@@ -304,8 +304,7 @@ TEST(MetatileColours, AsUsedFollowsEveryEditThatMovesAFirstUse) {
     fresh.setMetatileColours(FieldViews::MetatileColours::AsUsed);
     fresh.refreshGFX();
     const Surface& got = views.metaTableSurface;
-    EXPECT_TRUE(std::equal(got.pixels(), got.pixels() + 512 * 512,
-                           fresh.metaTableSurface.pixels()))
+    EXPECT_TRUE(std::equal(got.pixels(), got.pixels() + 512 * 512, fresh.metaTableSurface.pixels()))
         << edit.name;
   }
 }
