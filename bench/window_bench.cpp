@@ -43,6 +43,7 @@ class SilentDialogs : public UserDialogs {
   int chooseNesColour(QWidget*, const QString&, int) override { return -1; }
   bool messageOnce(QWidget*, const QString&, const QString&) override { return false; }
   bool askToLoad(QWidget*, const QString&, const QString&) override { return true; }
+  bool askToAddHeader(QWidget*, const QString&, const QString&) override { return true; }
   bool editPreferences(QWidget*, Preferences&) override { return false; }
   std::optional<FittedPicture> fitPicture(QWidget*, ImportTarget, const QString&,
                                           const std::vector<Color>&, const ByteArray&) override {

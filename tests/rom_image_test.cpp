@@ -16,6 +16,7 @@
 #include "demo/demo_rom.h"
 #include "shell/checksums.h"
 #include "shell/file_system.h"
+#include "shell/rom_document.h"
 #include "shell/rom_info.h"
 #include "shell/rom_locations.h"
 #include "test_support.h"
@@ -728,6 +729,59 @@ TEST(Checksums, MatchKnownVectorsInTheirUsualForms) {
     EXPECT_EQ(crc32Hex(bytes), c.crc32) << c.text.substr(0, 60);
     EXPECT_EQ(sha1Hex(bytes), c.sha1) << c.text.substr(0, 60);
   }
+}
+
+}  // namespace
+}  // namespace tarvo
+
+namespace tarvo {
+namespace {
+
+// A dump of the game without its header: offered a header, which only the
+// next save writes; a file of any other kind is no such dump.
+TEST(HeaderlessDump, LoadsWithTheGamesHeaderAndTheSaveWritesIt) {
+  const ByteArray demo = makeDemoRom();
+  const ByteArray dump(demo.begin() + 16, demo.end());
+  ByteArray headed = dump;
+  std::copy(rom::kGameHeader.begin(), rom::kGameHeader.begin() + 4, headed.begin());
+  const struct {
+    const char* name;
+    ByteArray bytes;
+    bool isDump;
+  } cases[] = {
+      {"dump", dump, true},
+      {"one byte short", ByteArray(dump.begin(), dump.end() - 1), false},
+      {"one byte long",
+       [&] {
+         ByteArray b = dump;
+         b.push_back(0);
+         return b;
+       }(),
+       false},
+      {"starts with a header's mark", headed, false},
+      {"the whole image", demo, false},
+  };
+  test::TempDir dir;
+  for (const auto& c : cases) {
+    test::writeFile(dir / "game.nes", c.bytes);
+    ByteArray read;
+    std::string reason;
+    EXPECT_EQ(RomDocument::readHeaderlessDump((dir / "game.nes").string(), read, &reason), c.isDump)
+        << c.name;
+    EXPECT_EQ(RomDocument::isHeaderlessDump(c.bytes), c.isDump) << c.name;
+    EXPECT_EQ(read.empty(), !c.isDump) << c.name << reason;
+  }
+  test::writeFile(dir / "game.nes", dump);
+  ByteArray image;
+  RomDocument document(image);
+  document.adoptWithHeader((dir / "game.nes").string(), dump);
+  EXPECT_EQ(image, demo);  // the demo's header is the game's
+  EXPECT_TRUE(document.isModified());
+  EXPECT_FALSE(document.changedOnDisk());
+  EXPECT_EQ(test::readFile(dir / "game.nes"), dump);
+  ASSERT_TRUE(document.save());
+  EXPECT_EQ(test::readFile(dir / "game.nes"), demo);
+  EXPECT_FALSE(document.isModified());
 }
 
 }  // namespace

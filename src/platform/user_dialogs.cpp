@@ -82,6 +82,14 @@ bool QtUserDialogs::askToLoad(QWidget* parent, const QString& title, const QStri
   return box.clickedButton() == load;
 }
 
+bool QtUserDialogs::askToAddHeader(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Cancel, parent);
+  QPushButton* add = box.addButton("&Add Header", QMessageBox::AcceptRole);
+  box.setDefaultButton(add);
+  box.exec();
+  return box.clickedButton() == add;
+}
+
 bool QtUserDialogs::editPreferences(QWidget* parent, Preferences& preferences) {
   QDialog dialog(parent);
   dialog.setWindowTitle("Preferences");

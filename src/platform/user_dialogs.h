@@ -47,6 +47,9 @@ class UserDialogs {
 
   // A question with Load and Cancel; true for Load.
   virtual bool askToLoad(QWidget* parent, const QString& title, const QString& text) = 0;
+  // A question with Add Header (the default) and Cancel; true for Add
+  // Header.
+  virtual bool askToAddHeader(QWidget* parent, const QString& title, const QString& text) = 0;
 
   // Edit > Preferences: what the user can switch. Returns false when the
   // user cancelled, leaving `preferences` as it was.
@@ -93,6 +96,7 @@ class QtUserDialogs : public UserDialogs {
   int chooseNesColour(QWidget* parent, const QString& title, int current) override;
   bool messageOnce(QWidget* parent, const QString& title, const QString& text) override;
   bool askToLoad(QWidget* parent, const QString& title, const QString& text) override;
+  bool askToAddHeader(QWidget* parent, const QString& title, const QString& text) override;
   bool editPreferences(QWidget* parent, Preferences& preferences) override;
   std::optional<FittedPicture> fitPicture(QWidget* parent, ImportTarget target, const QString& name,
                                           const std::vector<Color>& picture,

@@ -248,6 +248,11 @@ bool EditHistory::travel(bool forward) {
   return possible;
 }
 
+void EditHistory::markUnsaved() {
+  savedIndex_ = kNotReachable;
+  announceHistory();
+}
+
 void EditHistory::markSaved() {
   savedIndex_ = index_;
   announceHistory();

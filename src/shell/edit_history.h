@@ -116,6 +116,9 @@ class EditHistory {
 
   // The image now is what its file holds (after a save).
   void markSaved();
+  // The image differs from its file whatever is undone or done again (a
+  // header added on load): only a save makes it saved.
+  void markUnsaved();
   // Whether the image differs from the file: the history is not at the step
   // that was saved, or a stroke under way has changed something.
   bool isModified() const;

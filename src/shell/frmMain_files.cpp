@@ -94,14 +94,26 @@ bool frmMain::loadRomFile(const QString& path) {
   std::string reason;
   const QString name = QFileInfo(path).fileName();
   ByteArray incoming;
+  bool headerless = false;
   if (!RomDocument::read(path.toStdString(), incoming, &reason)) {
-    showMessage(QString("%1 was not loaded.\n\n%2.").arg(name, QString::fromStdString(reason)));
-    return false;  // everything stays, the editor window too
+    // A dump without its header: the game's header is offered, and written
+    // only by the next save.
+    headerless = RomDocument::readHeaderlessDump(path.toStdString(), incoming);
+    if (!headerless) {
+      showMessage(QString("%1 was not loaded.\n\n%2.").arg(name, QString::fromStdString(reason)));
+      return false;  // everything stays, the editor window too
+    }
+    if (!dialogs.askToAddHeader(this, appTitle,
+                                QString("%1 has no iNES header. Add one (the file grows by 16 "
+                                        "bytes)?")
+                                    .arg(name))) {
+      return false;
+    }
   }
   // A file whose header does not describe the game's layout may be another
   // game, or this one dumped otherwise: its bytes at our offsets would be
   // something else. Asked once, before anything changes.
-  if (const std::string problem = romHeaderProblem(incoming);
+  if (const std::string problem = headerless ? std::string() : romHeaderProblem(incoming);
       !problem.empty() &&
       !dialogs.askToLoad(this, appTitle,
                          QString("%1 may not be the game's ROM image.\n\n%2.\n\nLoad it and "
@@ -113,7 +125,11 @@ bool frmMain::loadRomFile(const QString& path) {
   shutEditor();
   mapTools.reset();
   pastePicture.reset();
-  romDocument.adopt(path.toStdString(), std::move(incoming));
+  if (headerless) {
+    romDocument.adoptWithHeader(path.toStdString(), incoming);
+  } else {
+    romDocument.adopt(path.toStdString(), std::move(incoming));
+  }
   dialogDirectory = QFileInfo(path).absolutePath();
   // "[*]" in a title is the unsaved-changes marker; one in the file's own
   // name is doubled to show as it is.

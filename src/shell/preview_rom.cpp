@@ -9,10 +9,6 @@ namespace {
 constexpr std::uint8_t kUnusedPrgByte = 0xFF;
 constexpr std::uint8_t kUnusedChrByte = 0x00;
 
-// 4 program units of 16 KiB, 4 CHR units of 8 KiB, mapper 1, the rest zero.
-constexpr std::array<std::uint8_t, 16> kHeader{
-    'N', 'E', 'S', 0x1A, rom::kPrgBanks, rom::kChrBanks* rom::kChrBankBytes / 8192, 0x10};
-
 static_assert(kViewerImageBytes == rom::kMinImageSize, "the image ends with the last location");
 
 // No location of the editor lies in a reset tail, so the tails never change
@@ -35,7 +31,7 @@ static_assert(locationsMissTheTails());
 ByteArray makeViewerRom() {
   ByteArray image(static_cast<std::size_t>(kViewerImageBytes), kUnusedPrgByte);
   std::fill(image.begin() + rom::kChrStart, image.end(), kUnusedChrByte);
-  std::copy(kHeader.begin(), kHeader.end(), image.begin());
+  std::copy(rom::kGameHeader.begin(), rom::kGameHeader.end(), image.begin());
   std::copy(kViewerProgram.begin(), kViewerProgram.end(), image.begin() + rom::kViewerBank.offset);
   const auto tail = kViewerProgram.end() - rom::kResetTailBytes;
   for (int bank = 0; bank < rom::kPrgBanks; ++bank) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 
 #include "shell/rom_locations.h"
 
@@ -47,6 +48,38 @@ void RomDocument::adopt(const std::string& path, ByteArray bytes) {
   fileBytes_ = image_;
   loadedBytes_ = image_;
   history_.clear();
+}
+
+bool RomDocument::isHeaderlessDump(const ByteArray& bytes) {
+  static constexpr std::uint8_t kMagic[] = {'N', 'E', 'S', 0x1A};
+  return bytes.size() == static_cast<std::size_t>(rom::kHeaderlessDumpSize) &&
+         !std::equal(std::begin(kMagic), std::end(kMagic), bytes.begin());
+}
+
+bool RomDocument::readHeaderlessDump(const std::string& path, ByteArray& bytes,
+                                     std::string* reason) {
+  ByteArray read;
+  if (!readWholeFile(path, read, static_cast<std::size_t>(rom::kHeaderlessDumpSize), reason)) {
+    return false;
+  }
+  if (!isHeaderlessDump(read)) {
+    if (reason != nullptr) {
+      *reason = "The file is not a headerless dump of the game";
+    }
+    return false;
+  }
+  bytes = std::move(read);
+  return true;
+}
+
+void RomDocument::adoptWithHeader(const std::string& path, const ByteArray& dump) {
+  ByteArray image(rom::kGameHeader.begin(), rom::kGameHeader.end());
+  image.insert(image.end(), dump.begin(), dump.end());
+  adopt(path, std::move(image));
+  // What the file holds, and what a patch starts from, is the dump.
+  fileBytes_ = dump;
+  loadedBytes_ = dump;
+  history_.markUnsaved();
 }
 
 bool RomDocument::save(std::string* reason) {

@@ -27,6 +27,18 @@ class RomDocument {
   static bool read(const std::string& path, ByteArray& bytes, std::string* reason = nullptr);
   void adopt(const std::string& path, ByteArray bytes);
 
+  // A headerless dump of the game (rom::kHeaderlessDumpSize bytes that do
+  // not start with an iNES header), which read() refuses as too short.
+  static bool isHeaderlessDump(const ByteArray& bytes);
+  // Reads such a dump at `path` into `bytes`; false with the reason when the
+  // file is not one.
+  static bool readHeaderlessDump(const std::string& path, ByteArray& bytes,
+                                 std::string* reason = nullptr);
+  // Takes the dump `dump` of `path` as if it had the game's header: the image
+  // is the header and the dump, marked unsaved, so that the next save writes
+  // the header; the file is not touched before.
+  void adoptWithHeader(const std::string& path, const ByteArray& dump);
+
   // Saves the image to the file it came from (see saveBinaryFile) and marks
   // it saved.
   bool save(std::string* reason = nullptr);

@@ -88,6 +88,13 @@ constexpr int chrBankOf(std::int32_t offset) {
   return (offset - kChrStart) / kChrBankBytes;
 }
 
+// The game's iNES header: 4 program units of 16 KiB, 4 CHR units of 8 KiB,
+// mapper 1 (MMC1), the rest zero. A headerless dump is the image without it.
+inline constexpr std::array<std::uint8_t, 16> kGameHeader{
+    'N', 'E', 'S', 0x1A, kPrgBanks, kChrBanks* kChrBankBytes / 8192, 0x10};
+inline constexpr std::int32_t kHeaderlessDumpSize =
+    kPrgBanks * kPrgBankBytes + kChrBanks * kChrBankBytes;
+
 // The last program bank holds none of the editor's locations; in the demo and
 // preview images it holds their viewer, fixed at $C000-$FFFF. The last bytes
 // of every program bank hold the reset stub and the vectors, so that the
@@ -112,6 +119,7 @@ static_assert(kFieldMap.end() == kFieldAttributeMap.offset, "field blocks are co
 static_assert(kFieldAttributeMap.end() == kMetatileTable.offset, "field blocks are contiguous");
 static_assert(kMetatileReachEnd == 0x9490);
 static_assert(kMinImageSize == 98320);
+static_assert(kHeaderlessDumpSize == 98304 && kHeaderlessDumpSize + 16 == kMinImageSize);
 static_assert(kChrStart == 0x10010 && kViewerBank.end() == kChrStart);
 static_assert(chrBankOf(kFieldChrBank.offset) == 5 && chrBankOf(kBatViewChrBank.offset) == 7);
 static_assert(prgBankOf(kFieldMap.offset) == prgBankOf(kMetatileReachEnd - 1),

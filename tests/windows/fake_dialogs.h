@@ -66,6 +66,14 @@ class FakeDialogs : public UserDialogs {
     return answer;
   }
 
+  // The answer to "Add a header?", and the questions asked.
+  bool addHeaderAnswer = true;
+  std::vector<Message> headerQuestions;
+  bool askToAddHeader(QWidget*, const QString& title, const QString& text) override {
+    headerQuestions.push_back({title, text});
+    return addHeaderAnswer;
+  }
+
   // Edit > Preferences: the values the user sets there, or cancels without.
   std::optional<Preferences> preferencesAnswer;
   std::vector<Preferences> preferencesShown;

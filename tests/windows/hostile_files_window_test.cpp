@@ -491,6 +491,24 @@ class HostileFilesWindowTest : public test::WindowFixture {
     QCOMPARE(shownCaption(), window->title() + " [" + name + "]*");
   }
 
+  // A dump without its header: one question; Add Header loads it unsaved and
+  // leaves the file as it is, Cancel loads nothing.
+  void aHeaderlessDumpLoadsAfterOneQuestion() {
+    const ByteArray demo = makeDemoRom();
+    const ByteArray dump(demo.begin() + 16, demo.end());
+    const QString path = writeDemo(dir->path(), "dump.nes", dump);
+    for (const bool add : {false, true}) {
+      dialogs->addHeaderAnswer = add;
+      loadThroughTheMenu(path);
+      QCOMPARE(dialogs->headerQuestions.back().text,
+               QString("dump.nes has no iNES header. Add one (the file grows by 16 bytes)?"));
+      QCOMPARE(window->document().isLoaded(), add);
+    }
+    QCOMPARE(romImage, demo);
+    QVERIFY(window->isWindowModified());
+    QCOMPARE(test::readFile(path.toStdString()), dump);
+  }
+
   // A refused load leaves the graphics editor window open, as it was.
   void aRefusedLoadLeavesTheEditorWindowOpen_data() {
     QTest::addColumn<QString>("label");
