@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -258,6 +259,19 @@ void syncFolder(int folder) {
 
 void ignoreFileSizeSignal() {
   std::signal(SIGXFSZ, SIG_IGN);
+}
+
+int lockFile(const std::filesystem::path& path, FileDescriptor& out) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) {
+    return errno;
+  }
+  FileDescriptor file(fd);
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    return errno;
+  }
+  out = std::move(file);
+  return 0;
 }
 
 }  // namespace tarvo::os

@@ -118,4 +118,9 @@ void syncFolder(int folder);
 // this, a write past the limit fails with EFBIG and the save reports it.
 void ignoreFileSizeSignal();
 
+// Takes an exclusive lock on `path` (made 0600 if missing) without waiting,
+// held while `out` stays open. EWOULDBLOCK (or EAGAIN) when another open file
+// holds it: a session that still runs.
+int lockFile(const std::filesystem::path& path, FileDescriptor& out);
+
 }  // namespace tarvo::os

@@ -1,0 +1,164 @@
+#include "shell/recovery.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "test_support.h"
+
+namespace tarvo {
+namespace {
+
+Recovery sample(std::uint32_t variant) {
+  return {"/home/user/game.nes", 98320, std::string(40, 'a'),
+          1800000000 + variant,  "x",   test::randomBytes(1000 + variant, variant)};
+}
+
+// A file cut short, added to or changed anywhere is refused with the reason,
+// and the recovery given stays as it was.
+TEST(RecoveryFile, ReadsBackWhatItWroteAndRefusesAnyDamage) {
+  const Recovery written = sample(1);
+  const ByteArray bytes = encodeRecovery(written);
+  Recovery read;
+  ASSERT_TRUE(decodeRecovery(bytes, read));
+  EXPECT_EQ(read, written);
+  std::vector<std::pair<std::string, ByteArray>> damaged;
+  for (const std::size_t cut :
+       {std::size_t{0}, std::size_t{10}, bytes.size() / 2, bytes.size() - 5, bytes.size() - 1}) {
+    damaged.emplace_back(
+        "cut at " + std::to_string(cut),
+        ByteArray(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)));
+  }
+  damaged.emplace_back("a byte added", [&] {
+    ByteArray b = bytes;
+    b.push_back(0);
+    return b;
+  }());
+  for (const std::size_t at :
+       {std::size_t{20}, std::size_t{200}, bytes.size() - 13, bytes.size() - 2}) {
+    ByteArray b = bytes;
+    b[at] ^= 0x10;
+    damaged.emplace_back("byte " + std::to_string(at) + " changed", b);
+  }
+  for (const auto& [name, bad] : damaged) {
+    Recovery untouched = sample(2);
+    std::string reason;
+    EXPECT_FALSE(decodeRecovery(bad, untouched, &reason)) << name;
+    EXPECT_FALSE(reason.empty()) << name;
+    EXPECT_EQ(untouched, sample(2)) << name;
+  }
+}
+
+TEST(RecoveryStore, OffersOnlyWhatEndedSessionsLeftAndSetsDamagedOnesAside) {
+  test::TempDir dir;
+  const std::filesystem::path folder = dir / "state" / "tarvo";
+  RecoveryStore next(folder);
+  ASSERT_TRUE(next.open());
+  struct stat facts {};
+  ASSERT_EQ(::stat(folder.c_str(), &facts), 0);
+  EXPECT_EQ(facts.st_mode & 0777, 0700U);
+  std::filesystem::path written;
+  {
+    RecoveryStore running(folder);
+    ASSERT_TRUE(running.open());
+    ASSERT_TRUE(running.write(sample(3)));
+    ASSERT_TRUE(running.write(sample(4)));   // the same file: one copy, the newer
+    EXPECT_TRUE(next.leftBehind().empty());  // its session still runs
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      if (entry.path().extension() == ".recovery") {
+        written = entry.path();
+      }
+    }
+    ASSERT_EQ(::stat(written.c_str(), &facts), 0);
+    EXPECT_EQ(facts.st_mode & 0777, 0600U);
+    Recovery other = sample(5);
+    other.path = "/elsewhere/other.nes";
+    ASSERT_TRUE(running.write(other));
+    running.remove(other.path);  // saved: gone
+  }
+  std::vector<RecoveryStore::Damaged> damaged;
+  std::vector<RecoveryStore::Left> left = next.leftBehind(&damaged);
+  ASSERT_EQ(left.size(), 1U);
+  Recovery expected = sample(4);
+  expected.session = left[0].recovery.session;
+  EXPECT_EQ(left[0].recovery, expected);
+  EXPECT_TRUE(damaged.empty());
+  // A copy damaged since is set aside, not offered, and not lost.
+  ByteArray bytes = test::readFile(written);
+  bytes.resize(bytes.size() - 3);
+  test::writeFile(written, bytes);
+  left = next.leftBehind(&damaged);
+  EXPECT_TRUE(left.empty());
+  ASSERT_EQ(damaged.size(), 1U);
+  EXPECT_EQ(test::readFile(damaged[0].file), bytes);
+  EXPECT_FALSE(damaged[0].reason.empty());
+}
+
+// Killed at random moments while it writes copy after copy, a session leaves
+// the last copy it finished (or the one after it), never a damaged one.
+TEST(RecoveryStore, AKilledSessionLeavesItsLastWholeCopy) {
+  test::TempDir dir;
+  const std::filesystem::path folder = dir / "tarvo";
+  std::mt19937 random(7);
+  for (int run = 0; run < 50; ++run) {
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::close(pipeEnds[0]);
+      RecoveryStore store(folder);
+      if (!store.open()) {
+        ::_exit(2);
+      }
+      for (std::uint32_t copy = 0;; ++copy) {
+        // Each copy is whole before the next begins: its number goes out
+        // once it is written.
+        if (!store.write(sample(copy % 200))) {
+          ::_exit(3);
+        }
+        (void)!::write(pipeEnds[1], &copy, sizeof copy);
+      }
+    }
+    ::close(pipeEnds[1]);
+    std::this_thread::sleep_for(std::chrono::microseconds(200 + random() % 20000));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    std::uint32_t copy = 0;
+    std::int64_t last = -1;
+    while (::read(pipeEnds[0], &copy, sizeof copy) == sizeof copy) {
+      last = copy;
+    }
+    ::close(pipeEnds[0]);
+    RecoveryStore next(folder);
+    ASSERT_TRUE(next.open());
+    std::vector<RecoveryStore::Damaged> damaged;
+    const std::vector<RecoveryStore::Left> left = next.leftBehind(&damaged);
+    // Only this session's lock and what the killed one left.
+    EXPECT_LE(std::distance(std::filesystem::directory_iterator(folder), {}), 3)
+        << testing::PrintToString(test::listFolder(folder));
+    EXPECT_TRUE(damaged.empty()) << "run " << run;
+    ASSERT_LE(left.size(), 1U);
+    ASSERT_EQ(left.size(), last < 0 ? left.size() : 1U) << "run " << run;
+    if (!left.empty()) {
+      // The last copy said to be whole, or the one it was writing.
+      const ByteArray& offered = left[0].recovery.image;
+      const auto copyOf = [](std::int64_t k) {
+        return sample(static_cast<std::uint32_t>(k % 200)).image;
+      };
+      EXPECT_TRUE((last >= 0 && offered == copyOf(last)) || offered == copyOf(last + 1))
+          << "run " << run;
+      RecoveryStore::discard(left[0]);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarvo
