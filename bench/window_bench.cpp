@@ -44,6 +44,9 @@ class SilentDialogs : public UserDialogs {
   bool messageOnce(QWidget*, const QString&, const QString&) override { return false; }
   bool askToLoad(QWidget*, const QString&, const QString&) override { return true; }
   bool askToAddHeader(QWidget*, const QString&, const QString&) override { return true; }
+  RecoveryAnswer askRecovery(QWidget*, const QString&, const QString&, bool) override {
+    return RecoveryAnswer::Later;
+  }
   bool editPreferences(QWidget*, Preferences&) override { return false; }
   std::optional<FittedPicture> fitPicture(QWidget*, ImportTarget, const QString&,
                                           const std::vector<Color>&, const ByteArray&) override {
@@ -61,6 +64,7 @@ struct Windows {
     writeWholeFile(path.string(), tarvo::bench::demo());
     // The user's own settings are neither read nor written.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    qputenv("XDG_STATE_HOME", (settingsDir.path() + "/state").toUtf8());
     window = std::make_unique<frmMain>(dialogs);
     window->show();
     window->loadRomFile(QString::fromStdString(path.string()));

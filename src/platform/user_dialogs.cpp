@@ -90,6 +90,22 @@ bool QtUserDialogs::askToAddHeader(QWidget* parent, const QString& title, const 
   return box.clickedButton() == add;
 }
 
+UserDialogs::RecoveryAnswer QtUserDialogs::askRecovery(QWidget* parent, const QString& title,
+                                                       const QString& text, bool asCopyOnly) {
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+  QPushButton* restore =
+      box.addButton(asCopyOnly ? "Restore as a &Copy..." : "&Restore", QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton("&Discard", QMessageBox::DestructiveRole);
+  QPushButton* later = box.addButton("&Later", QMessageBox::RejectRole);
+  box.setDefaultButton(restore);
+  box.setEscapeButton(later);
+  box.exec();
+  if (box.clickedButton() == restore) {
+    return asCopyOnly ? RecoveryAnswer::RestoreAsCopy : RecoveryAnswer::Restore;
+  }
+  return box.clickedButton() == discard ? RecoveryAnswer::Discard : RecoveryAnswer::Later;
+}
+
 bool QtUserDialogs::editPreferences(QWidget* parent, Preferences& preferences) {
   QDialog dialog(parent);
   dialog.setWindowTitle("Preferences");

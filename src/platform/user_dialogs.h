@@ -47,6 +47,12 @@ class UserDialogs {
 
   // A question with Load and Cancel; true for Load.
   virtual bool askToLoad(QWidget* parent, const QString& title, const QString& text) = 0;
+  // Unsaved changes left by a session that ended unexpectedly: Restore (the
+  // default), or with `asCopyOnly` Restore as a Copy... in its place;
+  // Discard; Later.
+  enum class RecoveryAnswer { Restore, RestoreAsCopy, Discard, Later };
+  virtual RecoveryAnswer askRecovery(QWidget* parent, const QString& title, const QString& text,
+                                     bool asCopyOnly) = 0;
   // A question with Add Header (the default) and Cancel; true for Add
   // Header.
   virtual bool askToAddHeader(QWidget* parent, const QString& title, const QString& text) = 0;
@@ -97,6 +103,8 @@ class QtUserDialogs : public UserDialogs {
   bool messageOnce(QWidget* parent, const QString& title, const QString& text) override;
   bool askToLoad(QWidget* parent, const QString& title, const QString& text) override;
   bool askToAddHeader(QWidget* parent, const QString& title, const QString& text) override;
+  RecoveryAnswer askRecovery(QWidget* parent, const QString& title, const QString& text,
+                             bool asCopyOnly) override;
   bool editPreferences(QWidget* parent, Preferences& preferences) override;
   std::optional<FittedPicture> fitPicture(QWidget* parent, ImportTarget target, const QString& name,
                                           const std::vector<Color>& picture,

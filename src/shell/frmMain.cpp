@@ -66,6 +66,7 @@ frmMain::frmMain(UserDialogs& userDialogs, QWidget* parent)
 
   placeMainWindow(this, QSize(kClientWidth, kClientHeight));
   restoreSettings();
+  startRecovery();
   romDocument.history().addListener(&field);
   romDocument.history().addListener(this);
 }
@@ -133,6 +134,7 @@ void frmMain::imageChanged(const std::vector<ByteRange>& ranges) {
   if (menuViewShowUses->isChecked()) {
     showUses();
   }
+  scheduleRecovery();
   if (mapTools.pasting() &&
       (damage.fieldPalette || damage.fieldTiles.any() || damage.metatiles.any())) {
     // The block's tiles or colours changed under the preview.
@@ -143,6 +145,7 @@ void frmMain::imageChanged(const std::vector<ByteRange>& ranges) {
 
 void frmMain::historyChanged() {
   showHistoryState();
+  scheduleRecovery();
 }
 
 void frmMain::showHistoryState() {
@@ -183,6 +186,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     return;
   }
   shutEditor();
+  forgetRecovery();
   settings::setWindowGeometry("mainWindow", saveGeometry());
   event->accept();
 }

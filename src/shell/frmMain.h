@@ -19,6 +19,7 @@
 #include "screens/picture_import.h"
 #include "screens/tile_usage.h"
 #include "shell/edit_history.h"
+#include "shell/recovery.h"
 #include "shell/rom_document.h"
 
 class QAction;
@@ -26,6 +27,7 @@ class QActionGroup;
 class QLabel;
 class QMenu;
 class QScrollBar;
+class QTimer;
 class QToolBar;
 
 namespace tarvo {
@@ -99,6 +101,12 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void setViewZoom(PictureSurface* view, int zoom, std::optional<QPointF> anchor = {});
   int mapZoom() const;
   int tableZoom() const;
+
+  // Offers the recovery copies that sessions which ended unexpectedly left
+  // behind: all of them, or only those of the file `onlyFor`.
+  void offerRecoveries(const QString& onlyFor = {});
+  // How long after the last edit the recovery copy is written (2 s).
+  void setRecoveryDelay(int milliseconds);
 
   // Opens the one graphics editor window (creating it the first time) in mode
   // `ap` at metatile `metaID`, modeless.
@@ -272,6 +280,19 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QScrollBar* vscrMetatiles = nullptr;
   QWidget* clientArea = nullptr;
   ZoomView* lastZoomView = nullptr;
+  // Recovery copies of unsaved work (frmMain_recovery.cpp).
+  void startRecovery();
+  void scheduleRecovery();
+  void writeRecovery();
+  // The copy goes: a save, a discard, a clean exit, another file.
+  void forgetRecovery();
+  void offerRecovery(const RecoveryStore::Left& left);
+  void restoreAsCopy(const RecoveryStore::Left& left);
+  RecoveryStore recoveryStore{RecoveryStore::defaultFolder()};
+  QTimer* recoveryTimer = nullptr;
+  int recoveryDelay = 2000;
+  bool offeringRecovery = false;
+
   // What Show Uses shows, and which use Next Use brought into sight last.
   UsesSubject usesSubject;
   int useIndex = -1;

@@ -123,6 +123,7 @@ bool frmMain::loadRomFile(const QString& path) {
   }
   // The editor window shows the image it was opened on: it closes first.
   shutEditor();
+  forgetRecovery();
   mapTools.reset();
   pastePicture.reset();
   if (headerless) {
@@ -148,6 +149,7 @@ bool frmMain::loadRomFile(const QString& path) {
   settings::setLastFolder(dialogDirectory);
   showRecentFiles();
   showFileMessage("File loaded!");
+  offerRecoveries(path);
   return true;
 }
 
@@ -168,6 +170,7 @@ bool frmMain::saveRom() {
     showMessage(QString("%1 was not saved.\n\n%2.").arg(name, QString::fromStdString(reason)));
     return false;
   }
+  forgetRecovery();
   showHistoryState();
   showFileMessage("File saved!");
   return true;

@@ -68,5 +68,6 @@ int main(int argc, char** argv) {
   if (!command.romPath.empty()) {
     window.loadRomFile(QString::fromStdString(command.romPath));
   }
+  window.offerRecoveries();
   return QApplication::exec();
 }

@@ -236,13 +236,13 @@ std::vector<RecoveryStore::Left> RecoveryStore::leftBehind(std::vector<Damaged>*
     }
     left.push_back({entry.path(), std::move(recovery)});
   }
-  removeStaleLocks();
+  tidyEndedSessions();
   std::sort(left.begin(), left.end(),
             [](const Left& a, const Left& b) { return a.recovery.savedAt < b.recovery.savedAt; });
   return left;
 }
 
-void RecoveryStore::removeStaleLocks() const {
+void RecoveryStore::tidyEndedSessions() const {
   std::error_code error;
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
@@ -253,11 +253,20 @@ void RecoveryStore::removeStaleLocks() const {
       continue;
     }
     const std::string session = name.substr(0, name.size() - std::string(kLockSuffix).size());
-    const bool hasCopies = std::any_of(names.begin(), names.end(), [&](const std::string& other) {
-      return other.rfind(session + "-", 0) == 0;
-    });
     os::FileDescriptor probe;
-    if (!hasCopies && os::lockFile(folder_ / name, probe) == 0) {
+    if (os::lockFile(folder_ / name, probe) != 0) {
+      continue;  // it still runs
+    }
+    // What a save cut short by its end left ("." and the copy's name).
+    bool hasCopies = false;
+    for (const std::string& other : names) {
+      if (other.rfind("." + session + "-", 0) == 0) {
+        std::filesystem::remove(folder_ / other, error);
+      } else if (other.rfind(session + "-", 0) == 0) {
+        hasCopies = true;
+      }
+    }
+    if (!hasCopies) {
       std::filesystem::remove(folder_ / name, error);
     }
   }

@@ -72,8 +72,9 @@ class RecoveryStore {
 
  private:
   std::filesystem::path fileFor(const std::string& path) const;
-  // The locks of ended sessions that left no copies (nor damaged ones).
-  void removeStaleLocks() const;
+  // What ended sessions left besides their copies: the leftovers of a save
+  // cut short, and their locks once no copy of theirs is left.
+  void tidyEndedSessions() const;
 
   std::filesystem::path folder_;
   std::string session_;

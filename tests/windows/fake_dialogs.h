@@ -66,6 +66,18 @@ class FakeDialogs : public UserDialogs {
     return answer;
   }
 
+  // The answer to a recovery left behind, and the questions asked (with
+  // whether only a copy was offered).
+  RecoveryAnswer recoveryAnswer = RecoveryAnswer::Later;
+  std::vector<Message> recoveryQuestions;
+  std::vector<bool> recoveryAsCopyOnly;
+  RecoveryAnswer askRecovery(QWidget*, const QString& title, const QString& text,
+                             bool asCopyOnly) override {
+    recoveryQuestions.push_back({title, text});
+    recoveryAsCopyOnly.push_back(asCopyOnly);
+    return recoveryAnswer;
+  }
+
   // The answer to "Add a header?", and the questions asked.
   bool addHeaderAnswer = true;
   std::vector<Message> headerQuestions;

@@ -46,6 +46,8 @@ void WindowFixture::init() {
   QCoreApplication::setApplicationName("Tarvo Field Editor");
   settingsDir = std::make_unique<QTemporaryDir>();
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir->path());
+  // Recovery copies and earlier versions too: never the user's own.
+  qputenv("XDG_STATE_HOME", (settingsDir->path() + "/state").toUtf8());
   dir = std::make_unique<TempDir>();
   demoPath = pathIn("demo.nes");
   writeFile(*dir / "demo.nes", makeDemoRom());

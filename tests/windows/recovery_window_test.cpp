@@ -1,0 +1,107 @@
+// Recovery copies in the main window: kept while edits are unsaved, gone
+// after a save, and offered after a session that ended.
+#include <QAction>
+#include <QTest>
+
+#include "shell/checksums.h"
+#include "shell/recovery.h"
+#include "shell/rom_locations.h"
+#include "window_fixture.h"
+
+using namespace tarvo;
+
+class RecoveryWindowTest : public test::WindowFixture {
+  Q_OBJECT
+
+ public:
+  RecoveryWindowTest() : WindowFixture(Start::DemoLoaded) {}
+
+ private:
+  std::filesystem::path folder() const {
+    return std::filesystem::path((settingsDir->path() + "/state/tarvo").toStdString());
+  }
+  std::vector<std::filesystem::path> copies() const {
+    std::vector<std::filesystem::path> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder(), error)) {
+      if (entry.path().extension() == ".recovery") {
+        found.push_back(entry.path());
+      }
+    }
+    return found;
+  }
+  // What a session that ended unexpectedly left: the demo with one map byte
+  // changed.
+  ByteArray leaveACopy() {
+    const ByteArray file = test::readFile(demoPath.toStdString());
+    Recovery recovery{demoPath.toStdString(),
+                      static_cast<std::int64_t>(file.size()),
+                      sha1Hex(file),
+                      1800000000,
+                      {},
+                      file};
+    recovery.image[static_cast<std::size_t>(rom::kFieldMap.offset + 7)] ^= 0x01;
+    RecoveryStore ended(folder());
+    if (!ended.open() || !ended.write(recovery)) {
+      return {};
+    }
+    return recovery.image;
+  }
+
+ private slots:
+  void aCopyIsKeptWhileEditsAreUnsavedAndGoesWithTheSave() {
+    window->setRecoveryDelay(0);
+    QVERIFY(copies().empty());
+    pickMetatile(37);
+    click(child("picMapRenderDest"), 40, 70);
+    QTRY_COMPARE(copies().size(), std::size_t{1});
+    Recovery copy;
+    QVERIFY(decodeRecovery(test::readFile(copies()[0]), copy));
+    QCOMPARE(copy.image, romImage);
+    QCOMPARE(copy.baseSha1, sha1Hex(test::readFile(demoPath.toStdString())));
+    action("menuFileSaveRom")->trigger();
+    QVERIFY(copies().empty());
+  }
+
+  void aCopyLeftBehindIsRestoredAsOneUnsavedStep() {
+    const ByteArray file = romImage;
+    const ByteArray recovered = leaveACopy();
+    QVERIFY(!recovered.empty());
+    dialogs->recoveryAnswer = UserDialogs::RecoveryAnswer::Restore;
+    window->offerRecoveries();
+    QCOMPARE(dialogs->recoveryQuestions.size(), std::size_t{1});
+    QVERIFY(dialogs->recoveryQuestions[0].text.startsWith(
+        "demo.nes has unsaved changes from a session that ended unexpectedly ("));
+    QCOMPARE(dialogs->recoveryAsCopyOnly[0], false);
+    QCOMPARE(romImage, recovered);
+    QVERIFY(window->isWindowModified());
+    QCOMPARE(test::readFile(demoPath.toStdString()), file);
+    action("menuEditUndo")->trigger();
+    QCOMPARE(romImage, file);
+    // Restored, it is offered no more.
+    window->offerRecoveries();
+    QCOMPARE(dialogs->recoveryQuestions.size(), std::size_t{1});
+  }
+
+  void aFileChangedSinceOffersOnlyACopy() {
+    const ByteArray recovered = leaveACopy();
+    ByteArray changed = test::readFile(demoPath.toStdString());
+    changed[100] ^= 0xFF;
+    test::writeFile(demoPath.toStdString(), changed);
+    // Later keeps it; Discard drops it; each time the copy is the only way.
+    dialogs->recoveryAnswer = UserDialogs::RecoveryAnswer::Later;
+    window->offerRecoveries();
+    QCOMPARE(dialogs->recoveryAsCopyOnly.back(), true);
+    QVERIFY(dialogs->recoveryQuestions.back().text.contains("changed on disk"));
+    dialogs->recoveryAnswer = UserDialogs::RecoveryAnswer::RestoreAsCopy;
+    dialogs->saveFiles << pathIn("recovered.nes");
+    window->offerRecoveries();
+    QCOMPARE(test::readFile(pathIn("recovered.nes").toStdString()), recovered);
+    QCOMPARE(window->loadedPath(), pathIn("recovered.nes"));
+    QCOMPARE(test::readFile(demoPath.toStdString()), changed);
+    QVERIFY(copies().empty());
+  }
+};
+
+QTEST_MAIN(RecoveryWindowTest)
+#include "recovery_window_test.moc"
