@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -104,6 +105,13 @@ UserDialogs::RecoveryAnswer QtUserDialogs::askRecovery(QWidget* parent, const QS
     return asCopyOnly ? RecoveryAnswer::RestoreAsCopy : RecoveryAnswer::Restore;
   }
   return box.clickedButton() == discard ? RecoveryAnswer::Discard : RecoveryAnswer::Later;
+}
+
+int QtUserDialogs::chooseItem(QWidget* parent, const QString& title, const QString& label,
+                              const QStringList& items) {
+  bool chosen = false;
+  const QString item = QInputDialog::getItem(parent, title, label, items, 0, false, &chosen);
+  return chosen ? static_cast<int>(items.indexOf(item)) : -1;
 }
 
 bool QtUserDialogs::editPreferences(QWidget* parent, Preferences& preferences) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -53,6 +54,9 @@ class UserDialogs {
   enum class RecoveryAnswer { Restore, RestoreAsCopy, Discard, Later };
   virtual RecoveryAnswer askRecovery(QWidget* parent, const QString& title, const QString& text,
                                      bool asCopyOnly) = 0;
+  // One of `items` chosen from a list: its index, or -1 when cancelled.
+  virtual int chooseItem(QWidget* parent, const QString& title, const QString& label,
+                         const QStringList& items) = 0;
   // A question with Add Header (the default) and Cancel; true for Add
   // Header.
   virtual bool askToAddHeader(QWidget* parent, const QString& title, const QString& text) = 0;
@@ -103,6 +107,8 @@ class QtUserDialogs : public UserDialogs {
   bool messageOnce(QWidget* parent, const QString& title, const QString& text) override;
   bool askToLoad(QWidget* parent, const QString& title, const QString& text) override;
   bool askToAddHeader(QWidget* parent, const QString& title, const QString& text) override;
+  int chooseItem(QWidget* parent, const QString& title, const QString& label,
+                 const QStringList& items) override;
   RecoveryAnswer askRecovery(QWidget* parent, const QString& title, const QString& text,
                              bool asCopyOnly) override;
   bool editPreferences(QWidget* parent, Preferences& preferences) override;

@@ -33,6 +33,10 @@ inline constexpr const char* kRotate = "Rotate";
 inline constexpr const char* kImportField = "Import Picture as Field";
 inline constexpr const char* kImportBatView = "Import Picture as Batter's View";
 
+// Work given back: a recovery copy, an earlier version.
+inline constexpr const char* kRestoreUnsavedChanges = "Restore Unsaved Changes";
+inline constexpr const char* kRestoreEarlierVersion = "Restore Earlier Version";
+
 // Tile and metatile bookkeeping.
 inline constexpr const char* kMergeDuplicateTiles = "Merge Duplicate Tiles";
 inline constexpr const char* kRemoveUnusedTiles = "Remove Unused Tiles";

@@ -21,6 +21,7 @@
 #include "shell/edit_history.h"
 #include "shell/recovery.h"
 #include "shell/rom_document.h"
+#include "shell/versions.h"
 
 class QAction;
 class QActionGroup;
@@ -289,6 +290,12 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void offerRecovery(const RecoveryStore::Left& left);
   void restoreAsCopy(const RecoveryStore::Left& left);
   RecoveryStore recoveryStore{RecoveryStore::defaultFolder()};
+  // Earlier versions of the files this window saves.
+  VersionStore versionStore{RecoveryStore::defaultFolder() / "versions"};
+  // Keeps the bytes a save replaced (`before`) as a version of the file.
+  void keepVersion(const ByteArray& before);
+  // File > Restore Earlier Version...
+  void menuFileRestoreVersion_Click();
   QTimer* recoveryTimer = nullptr;
   int recoveryDelay = 2000;
   bool offeringRecovery = false;
@@ -315,6 +322,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QAction* menuFileSaveRom = nullptr;
   QAction* menuFileExit = nullptr;
   QAction* menuFileExportPatch = nullptr;
+  QAction* menuFileRestoreVersion = nullptr;
   QAction* menuFileExportPreviewRom = nullptr;
   QAction* menuFilePlayInEmulator = nullptr;
   QAction* menuFileImportField = nullptr;

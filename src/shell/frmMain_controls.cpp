@@ -177,6 +177,11 @@ void frmMain::buildFileMenu() {
       addExportImageMenu(menuFile, [this](int view) { menuFileExportImage_Click(view); });
   // Ctrl+E: the picture this window is about.
   menuFileExportImage->actions().front()->setShortcut(QKeySequence("Ctrl+E"));
+  menuFileRestoreVersion =
+      addAction(menuFile, "menuFileRestoreVersion", "Res&tore Earlier Version...");
+  menuFileRestoreVersion->setStatusTip("The file as an earlier save left it, as an unsaved edit");
+  connect(menuFileRestoreVersion, &QAction::triggered, this,
+          &frmMain::menuFileRestoreVersion_Click);
   menuFileExportPatch = addAction(menuFile, "menuFileExportPatch", "Export &Patch...");
   menuFileExportPatch->setShortcut(QKeySequence("Ctrl+Shift+E"));
   connect(menuFileExportPatch, &QAction::triggered, this, &frmMain::menuFileExportPatch_Click);
@@ -256,6 +261,7 @@ void frmMain::enableMenus(bool enabled) {
   menuFileImportField->setEnabled(enabled);
   menuFileImportBatView->setEnabled(enabled);
   menuFileExportPatch->setEnabled(enabled);
+  menuFileRestoreVersion->setEnabled(enabled);
   menuFileExportPreviewRom->setEnabled(enabled);
   menuFilePlayInEmulator->setEnabled(enabled);
   findChild<QMenu*>("menuFileExportImage")->menuAction()->setEnabled(enabled);

@@ -166,11 +166,17 @@ bool frmMain::saveRom() {
     return false;
   }
   std::string reason;
+  // The bytes the save replaces, kept as an earlier version.
+  ByteArray before;
+  const bool hadFile = readWholeFile(romDocument.path(), before, rom::kMaxImageSize);
   if (!romDocument.save(&reason)) {
     showMessage(QString("%1 was not saved.\n\n%2.").arg(name, QString::fromStdString(reason)));
     return false;
   }
   forgetRecovery();
+  if (hadFile) {
+    keepVersion(before);
+  }
   showHistoryState();
   showFileMessage("File saved!");
   return true;

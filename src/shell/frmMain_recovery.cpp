@@ -8,15 +8,16 @@
 #include <QTimer>
 
 #include "platform/user_dialogs.h"
+#include "screens/edit_steps.h"
 #include "shell/checksums.h"
 #include "shell/frmMain.h"
 #include "shell/recovery.h"
+#include "shell/rom_locations.h"
 
 namespace tarvo {
 
 namespace {
 
-constexpr const char* kRestoreStep = "Restore Unsaved Changes";
 // While a stroke is under way the copy waits this long and tries again.
 constexpr int kStrokeRetryMs = 250;
 
@@ -125,7 +126,7 @@ void frmMain::offerRecovery(const RecoveryStore::Left& left) {
         return;
       }
       if (same && (loadedPath() == path || loadRomFile(path))) {
-        Edit edit(romDocument.history(), kRestoreStep);
+        Edit edit(romDocument.history(), step::kRestoreUnsavedChanges);
         std::copy(recovery.image.begin(), recovery.image.end(), romImage.begin());
         RecoveryStore::discard(left);
       }
@@ -157,6 +158,59 @@ void frmMain::restoreAsCopy(const RecoveryStore::Left& left) {
   }
   RecoveryStore::discard(left);
   loadRomFile(path);
+}
+
+void frmMain::keepVersion(const ByteArray& before) {
+  // What the save left on disk: the image, and the tail of a longer file.
+  ByteArray after;
+  std::string reason;
+  if (!readWholeFile(romDocument.path(), after, rom::kMaxImageSize, &reason) ||
+      !versionStore.keep(romDocument.path(), before, after, QDateTime::currentSecsSinceEpoch(),
+                         &reason)) {
+    statusBar()->showMessage(
+        QString("The earlier version was not kept: %1.").arg(QString::fromStdString(reason)),
+        10000);
+  }
+}
+
+void frmMain::menuFileRestoreVersion_Click() {
+  const std::vector<Version> versions = versionStore.list(romDocument.path());
+  const QString name = QFileInfo(loadedPath()).fileName();
+  if (versions.empty()) {
+    showMessage(QString("No earlier version of %1 is kept: every save keeps the one it "
+                        "replaces.")
+                    .arg(name));
+    return;
+  }
+  QStringList items;
+  for (const Version& version : versions) {
+    items << QString("%1, %2 bytes changed")
+                 .arg(
+                     QDateTime::fromSecsSinceEpoch(version.savedAt).toString("yyyy-MM-dd hh:mm:ss"))
+                 .arg(version.bytesChanged);
+  }
+  const int chosen = dialogs.chooseItem(
+      this, appTitle, QString("%1 as it was before the save of:").arg(name), items);
+  if (chosen < 0) {
+    return;
+  }
+  ByteArray file;
+  ByteArray bytes;
+  std::string reason;
+  if (!readWholeFile(romDocument.path(), file, rom::kMaxImageSize, &reason) ||
+      !versionStore.restore(romDocument.path(), file, versions[static_cast<std::size_t>(chosen)],
+                            bytes, &reason)) {
+    showMessage(QString("That version of %1 could not be restored.\n\n%2.")
+                    .arg(name, QString::fromStdString(reason)));
+    return;
+  }
+  if (bytes.size() < romImage.size()) {
+    showMessage(
+        QString("That version of %1 is shorter than the image; it was not restored.").arg(name));
+    return;
+  }
+  Edit edit(romDocument.history(), step::kRestoreEarlierVersion);
+  std::copy_n(bytes.begin(), romImage.size(), romImage.begin());
 }
 
 }  // namespace tarvo

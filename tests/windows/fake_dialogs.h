@@ -78,6 +78,14 @@ class FakeDialogs : public UserDialogs {
     return recoveryAnswer;
   }
 
+  // The item chosen from a list (-1 cancels), and the lists offered.
+  int itemAnswer = -1;
+  std::vector<QStringList> itemLists;
+  int chooseItem(QWidget*, const QString&, const QString&, const QStringList& items) override {
+    itemLists.push_back(items);
+    return itemAnswer;
+  }
+
   // The answer to "Add a header?", and the questions asked.
   bool addHeaderAnswer = true;
   std::vector<Message> headerQuestions;

@@ -101,6 +101,27 @@ class RecoveryWindowTest : public test::WindowFixture {
     QCOMPARE(test::readFile(demoPath.toStdString()), changed);
     QVERIFY(copies().empty());
   }
+
+  // Two saves keep two versions; the older restores as one unsaved step.
+  void anEarlierVersionComesBackAsAnUnsavedEdit() {
+    const ByteArray loaded = romImage;
+    pickMetatile(37);
+    click(child("picMapRenderDest"), 40, 70);
+    action("menuFileSaveRom")->trigger();
+    const ByteArray firstSave = romImage;
+    click(child("picMapRenderDest"), 140, 70);
+    action("menuFileSaveRom")->trigger();
+    dialogs->itemAnswer = 1;
+    action("menuFileRestoreVersion")->trigger();
+    QCOMPARE(dialogs->itemLists.back().size(), 2);
+    QVERIFY(dialogs->itemLists.back()[0].endsWith(", 1 bytes changed"));
+    QCOMPARE(romImage, loaded);
+    QVERIFY(window->isWindowModified());
+    action("menuEditUndo")->trigger();
+    dialogs->itemAnswer = 0;
+    action("menuFileRestoreVersion")->trigger();
+    QCOMPARE(romImage, firstSave);
+  }
 };
 
 QTEST_MAIN(RecoveryWindowTest)
