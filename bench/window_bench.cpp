@@ -44,6 +44,9 @@ class SilentDialogs : public UserDialogs {
   bool messageOnce(QWidget*, const QString&, const QString&) override { return false; }
   bool askToLoad(QWidget*, const QString&, const QString&) override { return true; }
   bool askToAddHeader(QWidget*, const QString&, const QString&) override { return true; }
+  OutsideAnswer askOutsideChange(QWidget*, const QString&, const QString&) override {
+    return OutsideAnswer::KeepMine;
+  }
   int chooseItem(QWidget*, const QString&, const QString&, const QStringList&) override {
     return -1;
   }

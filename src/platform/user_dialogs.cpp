@@ -107,6 +107,21 @@ UserDialogs::RecoveryAnswer QtUserDialogs::askRecovery(QWidget* parent, const QS
   return box.clickedButton() == discard ? RecoveryAnswer::Discard : RecoveryAnswer::Later;
 }
 
+UserDialogs::OutsideAnswer QtUserDialogs::askOutsideChange(QWidget* parent, const QString& title,
+                                                           const QString& text) {
+  QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
+  QPushButton* reload = box.addButton("&Reload", QMessageBox::AcceptRole);
+  QPushButton* keep = box.addButton("&Keep Mine", QMessageBox::RejectRole);
+  QPushButton* compare = box.addButton("&Compare", QMessageBox::HelpRole);
+  box.setDefaultButton(keep);
+  box.setEscapeButton(keep);
+  box.exec();
+  if (box.clickedButton() == reload) {
+    return OutsideAnswer::Reload;
+  }
+  return box.clickedButton() == compare ? OutsideAnswer::Compare : OutsideAnswer::KeepMine;
+}
+
 int QtUserDialogs::chooseItem(QWidget* parent, const QString& title, const QString& label,
                               const QStringList& items) {
   bool chosen = false;

@@ -54,6 +54,11 @@ class UserDialogs {
   enum class RecoveryAnswer { Restore, RestoreAsCopy, Discard, Later };
   virtual RecoveryAnswer askRecovery(QWidget* parent, const QString& title, const QString& text,
                                      bool asCopyOnly) = 0;
+  // Another program changed the file while the image has unsaved edits:
+  // Reload, Keep Mine or Compare.
+  enum class OutsideAnswer { Reload, KeepMine, Compare };
+  virtual OutsideAnswer askOutsideChange(QWidget* parent, const QString& title,
+                                         const QString& text) = 0;
   // One of `items` chosen from a list: its index, or -1 when cancelled.
   virtual int chooseItem(QWidget* parent, const QString& title, const QString& label,
                          const QStringList& items) = 0;
@@ -109,6 +114,8 @@ class QtUserDialogs : public UserDialogs {
   bool askToAddHeader(QWidget* parent, const QString& title, const QString& text) override;
   int chooseItem(QWidget* parent, const QString& title, const QString& label,
                  const QStringList& items) override;
+  OutsideAnswer askOutsideChange(QWidget* parent, const QString& title,
+                                 const QString& text) override;
   RecoveryAnswer askRecovery(QWidget* parent, const QString& title, const QString& text,
                              bool asCopyOnly) override;
   bool editPreferences(QWidget* parent, Preferences& preferences) override;

@@ -36,6 +36,7 @@ inline constexpr const char* kImportBatView = "Import Picture as Batter's View";
 // Work given back: a recovery copy, an earlier version.
 inline constexpr const char* kRestoreUnsavedChanges = "Restore Unsaved Changes";
 inline constexpr const char* kRestoreEarlierVersion = "Restore Earlier Version";
+inline constexpr const char* kReloadFromDisk = "Reload from Disk";
 
 // Tile and metatile bookkeeping.
 inline constexpr const char* kMergeDuplicateTiles = "Merge Duplicate Tiles";

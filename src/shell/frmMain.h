@@ -34,6 +34,7 @@ class QToolBar;
 namespace tarvo {
 
 class ClickableLabel;
+class FileWatcher;
 class frmAltPane;
 class LineOverlay;
 class PictureSurface;
@@ -290,6 +291,10 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   void offerRecovery(const RecoveryStore::Left& left);
   void restoreAsCopy(const RecoveryStore::Left& left);
   RecoveryStore recoveryStore{RecoveryStore::defaultFolder()};
+  // Another program changed the loaded file: reloaded as one step when the
+  // image has no unsaved edits, else the user is asked.
+  void fileChangedOutside();
+  FileWatcher* fileWatcher = nullptr;
   // Earlier versions of the files this window saves.
   VersionStore versionStore{RecoveryStore::defaultFolder() / "versions"};
   // Keeps the bytes a save replaced (`before`) as a version of the file.

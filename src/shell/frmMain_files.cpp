@@ -20,6 +20,7 @@
 #include "gfx/colors.h"
 #include "platform/clickable_label.h"
 #include "platform/editor_settings.h"
+#include "platform/file_watcher.h"
 #include "platform/line_overlay.h"
 #include "platform/menu_items.h"
 #include "platform/picture_surface.h"
@@ -148,6 +149,7 @@ bool frmMain::loadRomFile(const QString& path) {
   settings::addRecentFile(QFileInfo(path).absoluteFilePath());
   settings::setLastFolder(dialogDirectory);
   showRecentFiles();
+  fileWatcher->watch(path);
   showFileMessage("File loaded!");
   offerRecoveries(path);
   return true;

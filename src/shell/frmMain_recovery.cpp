@@ -7,11 +7,13 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "platform/file_watcher.h"
 #include "platform/user_dialogs.h"
 #include "screens/edit_steps.h"
 #include "shell/checksums.h"
 #include "shell/frmMain.h"
 #include "shell/recovery.h"
+#include "shell/rom_info.h"
 #include "shell/rom_locations.h"
 
 namespace tarvo {
@@ -24,6 +26,8 @@ constexpr int kStrokeRetryMs = 250;
 }  // namespace
 
 void frmMain::startRecovery() {
+  fileWatcher = new FileWatcher(this);
+  connect(fileWatcher, &FileWatcher::changed, this, &frmMain::fileChangedOutside);
   recoveryTimer = new QTimer(this);
   recoveryTimer->setSingleShot(true);
   connect(recoveryTimer, &QTimer::timeout, this, &frmMain::writeRecovery);
@@ -211,6 +215,45 @@ void frmMain::menuFileRestoreVersion_Click() {
   }
   Edit edit(romDocument.history(), step::kRestoreEarlierVersion);
   std::copy_n(bytes.begin(), romImage.size(), romImage.begin());
+}
+
+void frmMain::fileChangedOutside() {
+  if (!romDocument.isLoaded()) {
+    return;
+  }
+  ByteArray now;
+  if (!readWholeFile(romDocument.path(), now, rom::kMaxImageSize) ||
+      now == romDocument.fileBytes()) {
+    return;  // gone (a save's rename under way), or this window's own save
+  }
+  const QString name = QFileInfo(loadedPath()).fileName();
+  if (romDocument.isModified()) {
+    for (;;) {
+      const UserDialogs::OutsideAnswer answer = dialogs.askOutsideChange(
+          this, appTitle,
+          QString("%1 was changed by another program, and the image has unsaved edits.\n\n"
+                  "Reload takes the file's bytes as one step (Undo gives your edits back); "
+                  "Keep Mine keeps the image, and the next save asks before overwriting.")
+              .arg(name));
+      if (answer == UserDialogs::OutsideAnswer::KeepMine) {
+        return;
+      }
+      if (answer == UserDialogs::OutsideAnswer::Reload) {
+        break;
+      }
+      showMessage(QString("Where %1 on disk differs from the image:\n\n%2.")
+                      .arg(name, QString::fromStdString(describeDifferences(romImage, now))));
+    }
+  }
+  if (!romDocument.takeOutsideChange(now, step::kReloadFromDisk)) {
+    showMessage(QString("%1 was changed by another program to another length; it was not "
+                        "reloaded. Load Rom loads it as it is now.")
+                    .arg(name));
+    return;
+  }
+  statusBar()->showMessage(
+      QString("%1 was changed by another program and reloaded (Undo takes it back).").arg(name),
+      10000);
 }
 
 }  // namespace tarvo

@@ -50,6 +50,19 @@ void RomDocument::adopt(const std::string& path, ByteArray bytes) {
   history_.clear();
 }
 
+bool RomDocument::takeOutsideChange(const ByteArray& bytes, const char* step) {
+  if (bytes.size() != image_.size()) {
+    return false;
+  }
+  {
+    Edit edit(history_, step);
+    std::copy(bytes.begin(), bytes.end(), image_.begin());
+  }
+  fileBytes_ = bytes;
+  history_.markSaved();
+  return true;
+}
+
 bool RomDocument::isHeaderlessDump(const ByteArray& bytes) {
   static constexpr std::uint8_t kMagic[] = {'N', 'E', 'S', 0x1A};
   return bytes.size() == static_cast<std::size_t>(rom::kHeaderlessDumpSize) &&

@@ -27,6 +27,12 @@ class RomDocument {
   static bool read(const std::string& path, ByteArray& bytes, std::string* reason = nullptr);
   void adopt(const std::string& path, ByteArray bytes);
 
+  // Another program wrote `bytes` to the file: the image takes them as one
+  // step named `step` (undo gives back what the image held), and they are
+  // what the file holds now. False, changing nothing, when they are of
+  // another length than the image.
+  bool takeOutsideChange(const ByteArray& bytes, const char* step);
+
   // A headerless dump of the game (rom::kHeaderlessDumpSize bytes that do
   // not start with an iNES header), which read() refuses as too short.
   static bool isHeaderlessDump(const ByteArray& bytes);

@@ -170,4 +170,51 @@ std::string describeRomImage(const std::string& name, const ByteArray& image) {
   return out.str();
 }
 
+std::string describeDifferences(const ByteArray& mine, const ByteArray& theirs) {
+  const std::size_t longest = std::max(mine.size(), theirs.size());
+  const auto differs = [&](std::size_t at) {
+    return at >= mine.size() || at >= theirs.size() || mine[at] != theirs[at];
+  };
+  std::vector<std::string> parts;
+  std::vector<bool> counted(longest, false);
+  for (const rom::Location& location : rom::kLocationTable) {
+    const bool tiles = location.offset == rom::kFieldChrBank.offset ||
+                       location.offset == rom::kBatViewChrBank.offset;
+    // A bank counts the tiles that differ, the rest the bytes.
+    const int unit = tiles ? rom::kTileBytes : 1;
+    std::int64_t count = 0;
+    for (std::int64_t first = location.offset; first < location.end(); first += unit) {
+      bool any = false;
+      for (std::int64_t at = first; at < first + unit; ++at) {
+        const auto index = static_cast<std::size_t>(at);
+        if (index < longest && differs(index)) {
+          counted[index] = true;
+          any = true;
+        }
+      }
+      count += any ? 1 : 0;
+    }
+    if (count > 0) {
+      const char* what =
+          tiles ? (count == 1 ? " tile" : " tiles") : (count == 1 ? " byte" : " bytes");
+      parts.push_back(std::string(location.name) + " " + std::to_string(count) + what);
+    }
+  }
+  std::int64_t other = 0;
+  for (std::size_t at = 0; at < longest; ++at) {
+    other += differs(at) && !counted[at] ? 1 : 0;
+  }
+  if (other > 0) {
+    parts.push_back("other bytes " + std::to_string(other));
+  }
+  if (parts.empty()) {
+    return "the same bytes";
+  }
+  std::string text = parts[0];
+  for (std::size_t k = 1; k < parts.size(); ++k) {
+    text += ", " + parts[k];
+  }
+  return text;
+}
+
 }  // namespace tarvo

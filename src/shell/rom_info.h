@@ -44,4 +44,8 @@ std::string romHeaderProblem(const ByteArray& image);
 // every location of the image the editor reads or writes.
 std::string describeRomImage(const std::string& name, const ByteArray& image);
 
+// Where two images differ, by location: "field map 12 bytes, field CHR bank
+// 3 tiles, other bytes 40"; "the same bytes" when they do not.
+std::string describeDifferences(const ByteArray& mine, const ByteArray& theirs);
+
 }  // namespace tarvo

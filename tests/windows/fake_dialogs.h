@@ -78,6 +78,20 @@ class FakeDialogs : public UserDialogs {
     return recoveryAnswer;
   }
 
+  // The answers to an outside change, in turn (none left: Keep Mine), and
+  // the questions asked.
+  std::vector<OutsideAnswer> outsideAnswers;
+  std::vector<Message> outsideQuestions;
+  OutsideAnswer askOutsideChange(QWidget*, const QString& title, const QString& text) override {
+    outsideQuestions.push_back({title, text});
+    if (outsideAnswers.empty()) {
+      return OutsideAnswer::KeepMine;
+    }
+    const OutsideAnswer answer = outsideAnswers.front();
+    outsideAnswers.erase(outsideAnswers.begin());
+    return answer;
+  }
+
   // The item chosen from a list (-1 cancels), and the lists offered.
   int itemAnswer = -1;
   std::vector<QStringList> itemLists;

@@ -122,6 +122,40 @@ class RecoveryWindowTest : public test::WindowFixture {
     action("menuFileRestoreVersion")->trigger();
     QCOMPARE(romImage, firstSave);
   }
+
+  // Another program changes the file: without unsaved edits it is reloaded
+  // as one step; with them the user is asked, and Compare says where.
+  void outsideChangesAreReloadedOrAsked() {
+    const ByteArray loaded = romImage;
+    ByteArray theirs = loaded;
+    theirs[static_cast<std::size_t>(rom::kFieldMap.offset + 3)] ^= 0x01;
+    test::writeFile(demoPath.toStdString(), theirs);
+    QTRY_COMPARE(romImage, theirs);
+    QVERIFY(!window->isWindowModified());
+    QVERIFY(dialogs->outsideQuestions.empty());
+    action("menuEditUndo")->trigger();
+    QCOMPARE(romImage, loaded);  // the image differs from the file again
+    QVERIFY(window->isWindowModified());
+    // Unsaved edits: Compare, then Keep Mine.
+    ByteArray again = theirs;
+    again[static_cast<std::size_t>(rom::kFieldChrBank.offset + 40)] ^= 0x01;
+    dialogs->outsideAnswers = {UserDialogs::OutsideAnswer::Compare,
+                               UserDialogs::OutsideAnswer::KeepMine};
+    test::writeFile(demoPath.toStdString(), again);
+    QTRY_COMPARE(dialogs->outsideQuestions.size(), std::size_t{2});
+    QCOMPARE(dialogs->messages.back().text,
+             QString("Where demo.nes on disk differs from the image:\n\nfield map 1 byte, "
+                     "field CHR bank 1 tile."));
+    QCOMPARE(romImage, loaded);
+    // And Reload, the edits kept in the history.
+    ByteArray third = again;
+    third[10] ^= 0x01;
+    dialogs->outsideAnswers = {UserDialogs::OutsideAnswer::Reload};
+    test::writeFile(demoPath.toStdString(), third);
+    QTRY_COMPARE(romImage, third);
+    action("menuEditUndo")->trigger();
+    QCOMPARE(romImage, loaded);
+  }
 };
 
 QTEST_MAIN(RecoveryWindowTest)
