@@ -8,7 +8,7 @@ fuzz_dir=$1 build_dir=$2 seconds=$3
 shift 3
 cli="$build_dir/src/tarvo-cli"
 starts="$fuzz_dir/starts"
-mkdir -p "$starts"/{rom_views,edits,png_import,patch_apply,map_block_text,picture_fit}
+mkdir -p "$starts"/{rom_views,edits,png_import,patch_apply,map_block_text,picture_fit,bookkeeping}
 "$cli" demo --force "$starts/rom_views/demo.nes" >/dev/null
 head -c 98320 /dev/urandom >"$starts/rom_views/random.nes"
 head -c 300 /dev/urandom >"$starts/edits/random"
@@ -29,7 +29,11 @@ printf '\x00\x00tarvo-tile 1\n00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n'
 # A starting picture: the batter's view in four colours, in stripes.
 printf '\x00\x03\x0f\x0f\x0f\xf0\xf0\xf0\x80\x80\x20\x20\xa0\xff\x00\x01\x02\x03\x03\x02\x01' >"$starts/picture_fit/stripes"
 
-declare -A max_len=([rom_views]=131072 [edits]=600 [png_import]=65536 [patch_apply]=8192 [map_block_text]=4096 [picture_fit]=4096)
+# A starting bookkeeping run: a few copies that crowd the image, a zero, then
+# commands.
+printf '\x01\x05\x09\x02\x07\x40\x03\x11\x22\x00\x00\x04\x02\x87\x08\x30' >"$starts/bookkeeping/crowd"
+
+declare -A max_len=([rom_views]=131072 [edits]=600 [png_import]=65536 [patch_apply]=8192 [map_block_text]=4096 [picture_fit]=4096 [bookkeeping]=1024)
 status=0
 for target in "$@"; do
   corpus="$fuzz_dir/corpus/$target"
