@@ -299,6 +299,12 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   VersionStore versionStore{RecoveryStore::defaultFolder() / "versions"};
   // Keeps the bytes a save replaced (`before`) as a version of the file.
   void keepVersion(const ByteArray& before);
+  // File > Set Patch Base...: the clean ROM Export Patch starts from, kept
+  // in the settings by this file's path with its SHA-1.
+  void menuFileSetPatchBase_Click();
+  // The base's bytes into `bytes` and its path; nothing without a base, or
+  // with `reason` set when the base cannot be read or is another file now.
+  std::optional<QString> patchBaseOf(ByteArray& bytes, std::string* reason) const;
   // File > Restore Earlier Version...
   void menuFileRestoreVersion_Click();
   QTimer* recoveryTimer = nullptr;
@@ -328,6 +334,7 @@ class frmMain : public QMainWindow, private EditHistory::Listener {
   QAction* menuFileExit = nullptr;
   QAction* menuFileExportPatch = nullptr;
   QAction* menuFileRestoreVersion = nullptr;
+  QAction* menuFileSetPatchBase = nullptr;
   QAction* menuFileExportPreviewRom = nullptr;
   QAction* menuFilePlayInEmulator = nullptr;
   QAction* menuFileImportField = nullptr;

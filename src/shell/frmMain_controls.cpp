@@ -184,6 +184,10 @@ void frmMain::buildFileMenu() {
           &frmMain::menuFileRestoreVersion_Click);
   menuFileExportPatch = addAction(menuFile, "menuFileExportPatch", "Export &Patch...");
   menuFileExportPatch->setShortcut(QKeySequence("Ctrl+Shift+E"));
+  menuFileSetPatchBase = addAction(menuFile, "menuFileSetPatchBase", "Set Patc&h Base...");
+  menuFileSetPatchBase->setStatusTip(
+      "The clean ROM Export Patch starts from, so that a patch holds every session's changes");
+  connect(menuFileSetPatchBase, &QAction::triggered, this, &frmMain::menuFileSetPatchBase_Click);
   connect(menuFileExportPatch, &QAction::triggered, this, &frmMain::menuFileExportPatch_Click);
   menuFileExportPreviewRom =
       addAction(menuFile, "menuFileExportPreviewRom", "Export Pre&view ROM...");
@@ -262,6 +266,7 @@ void frmMain::enableMenus(bool enabled) {
   menuFileImportBatView->setEnabled(enabled);
   menuFileExportPatch->setEnabled(enabled);
   menuFileRestoreVersion->setEnabled(enabled);
+  menuFileSetPatchBase->setEnabled(enabled);
   menuFileExportPreviewRom->setEnabled(enabled);
   menuFilePlayInEmulator->setEnabled(enabled);
   findChild<QMenu*>("menuFileExportImage")->menuAction()->setEnabled(enabled);

@@ -32,6 +32,7 @@
 #include "screens/metatile_picker.h"
 #include "screens/status_text.h"
 #include "screens/views.h"
+#include "shell/checksums.h"
 #include "shell/command_line.h"
 #include "shell/patches.h"
 #include "shell/preview_rom.h"
@@ -306,14 +307,78 @@ void frmMain::menuFileExportPatch_Click() {
     return;
   }
   romDocument.history().checkpoint();
-  ByteArray patch;
+  // Every change since the clean ROM when the file has a base; else since
+  // the file was loaded.
+  ByteArray source = romDocument.loadedBytes();
   std::string reason;
-  if (!makePatch(*format, romDocument.loadedBytes(), romImage, patch, &reason) ||
+  const std::optional<QString> base = patchBaseOf(source, &reason);
+  if (!reason.empty()) {
+    showMessage(QString("%1 was not written.\n\n%2.").arg(name, QString::fromStdString(reason)));
+    return;
+  }
+  ByteArray patch;
+  if (!makePatch(*format, source, romImage, patch, &reason) ||
       !writeWholeFile(path.toStdString(), patch, &reason)) {
     showMessage(QString("%1 was not written.\n\n%2.").arg(name, QString::fromStdString(reason)));
     return;
   }
-  statusBar()->showMessage(QString("Wrote %1").arg(name), 5000);
+  statusBar()->showMessage(
+      base ? QString("Wrote %1: every change since %2").arg(name, QFileInfo(*base).fileName())
+           : QString("Wrote %1: the changes since the file was loaded (File > Set Patch Base... "
+                     "makes it every change since the clean ROM)")
+                 .arg(name),
+      10000);
+}
+
+namespace {
+
+// The settings keys of a file's patch base, by the file's path.
+QString patchBaseKey(const QString& file, const char* what) {
+  const std::string path = QFileInfo(file).absoluteFilePath().toStdString();
+  return QString("patchBase/%1/%2")
+      .arg(QString::fromStdString(sha1Hex(ByteArray(path.begin(), path.end()))), what);
+}
+
+}  // namespace
+
+void frmMain::menuFileSetPatchBase_Click() {
+  const QString path =
+      dialogs.openFileName(this, dialogDirectory, "Clean ROM (*.nes);;All files (*)");
+  if (path.isEmpty()) {
+    return;
+  }
+  ByteArray bytes;
+  std::string reason;
+  if (!readWholeFile(path.toStdString(), bytes, rom::kMaxImageSize, &reason)) {
+    showMessage(QString("%1 was not set as the patch base.\n\n%2.")
+                    .arg(QFileInfo(path).fileName(), QString::fromStdString(reason)));
+    return;
+  }
+  settings::setText(patchBaseKey(loadedPath(), "path"), QFileInfo(path).absoluteFilePath());
+  settings::setText(patchBaseKey(loadedPath(), "sha1"), QString::fromStdString(sha1Hex(bytes)));
+  statusBar()->showMessage(
+      QString("Export Patch now holds every change since %1").arg(QFileInfo(path).fileName()),
+      10000);
+}
+
+std::optional<QString> frmMain::patchBaseOf(ByteArray& bytes, std::string* reason) const {
+  const QString base = settings::text(patchBaseKey(loadedPath(), "path"));
+  if (base.isEmpty()) {
+    return std::nullopt;
+  }
+  ByteArray read;
+  std::string why;
+  if (!readWholeFile(base.toStdString(), read, rom::kMaxImageSize, &why)) {
+    *reason = "The patch base " + base.toStdString() + " could not be read: " + why;
+    return std::nullopt;
+  }
+  if (QString::fromStdString(sha1Hex(read)) != settings::text(patchBaseKey(loadedPath(), "sha1"))) {
+    *reason = "The patch base " + base.toStdString() +
+              " is no longer the file it was (its SHA-1 differs); set it again";
+    return std::nullopt;
+  }
+  bytes = std::move(read);
+  return base;
 }
 
 void frmMain::menuFilePlayInEmulator_Click() {
