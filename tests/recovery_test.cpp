@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <random>
 #include <thread>
 
+#include "shell/file_system.h"
 #include "test_support.h"
 
 namespace tarvo {
@@ -157,6 +159,45 @@ TEST(RecoveryStore, AKilledSessionLeavesItsLastWholeCopy) {
           << "run " << run;
       RecoveryStore::discard(left[0]);
     }
+  }
+}
+
+// A copy whose write fails half-way (a file-size limit cuts it short), by
+// either route of the safe save: the copy before it stays whole and is the
+// one offered; nothing damaged is.
+TEST(RecoveryStore, AWriteCutShortLeavesThePreviousCopy) {
+  for (const bool namedTemporaries : {false, true}) {
+    test::TempDir dir;
+    const std::filesystem::path folder = dir / "tarvo";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      os::pretendUnnamedTemporariesUnsupported(namedTemporaries);
+      os::ignoreFileSizeSignal();
+      RecoveryStore store(folder);
+      if (!store.open() || !store.write(sample(10))) {
+        ::_exit(2);
+      }
+      Recovery larger = sample(11);
+      larger.image.resize(40000, 0x5A);
+      rlimit limited{};
+      ::getrlimit(RLIMIT_FSIZE, &limited);
+      limited.rlim_cur = 20000;
+      ::setrlimit(RLIMIT_FSIZE, &limited);
+      std::string reason;
+      ::_exit(store.write(larger, &reason) ? 3 : 0);  // the write must fail
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0) << namedTemporaries;
+    RecoveryStore next(folder);
+    ASSERT_TRUE(next.open());
+    std::vector<RecoveryStore::Damaged> damaged;
+    const std::vector<RecoveryStore::Left> left = next.leftBehind(&damaged);
+    EXPECT_TRUE(damaged.empty()) << namedTemporaries;
+    ASSERT_EQ(left.size(), 1U) << namedTemporaries;
+    EXPECT_EQ(left[0].recovery.image, sample(10).image) << namedTemporaries;
   }
 }
 
