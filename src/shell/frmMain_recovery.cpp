@@ -51,8 +51,11 @@ void frmMain::scheduleRecovery() {
     recoveryStore.remove(romDocument.path());
     return;
   }
-  // At most the delay after the last edit.
-  recoveryTimer->start(recoveryDelay);
+  // At most the delay after any edit: a timer already running is not put
+  // off again, or steady editing would never leave a copy.
+  if (!recoveryTimer->isActive()) {
+    recoveryTimer->start(recoveryDelay);
+  }
 }
 
 void frmMain::writeRecovery() {
