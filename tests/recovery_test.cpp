@@ -1,15 +1,11 @@
 #include "shell/recovery.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <random>
-#include <thread>
 
 #include "shell/file_system.h"
 #include "test_support.h"
@@ -100,66 +96,6 @@ TEST(RecoveryStore, OffersOnlyWhatEndedSessionsLeftAndSetsDamagedOnesAside) {
   ASSERT_EQ(damaged.size(), 1U);
   EXPECT_EQ(test::readFile(damaged[0].file), bytes);
   EXPECT_FALSE(damaged[0].reason.empty());
-}
-
-// Killed at random moments while it writes copy after copy, a session leaves
-// the last copy it finished (or the one after it), never a damaged one.
-TEST(RecoveryStore, AKilledSessionLeavesItsLastWholeCopy) {
-  test::TempDir dir;
-  const std::filesystem::path folder = dir / "tarvo";
-  std::mt19937 random(7);
-  for (int run = 0; run < 50; ++run) {
-    int pipeEnds[2];
-    ASSERT_EQ(::pipe(pipeEnds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      ::close(pipeEnds[0]);
-      RecoveryStore store(folder);
-      if (!store.open()) {
-        ::_exit(2);
-      }
-      for (std::uint32_t copy = 0;; ++copy) {
-        // Each copy is whole before the next begins: its number goes out
-        // once it is written.
-        if (!store.write(sample(copy % 200))) {
-          ::_exit(3);
-        }
-        (void)!::write(pipeEnds[1], &copy, sizeof copy);
-      }
-    }
-    ::close(pipeEnds[1]);
-    std::this_thread::sleep_for(std::chrono::microseconds(200 + random() % 20000));
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    std::uint32_t copy = 0;
-    std::int64_t last = -1;
-    while (::read(pipeEnds[0], &copy, sizeof copy) == sizeof copy) {
-      last = copy;
-    }
-    ::close(pipeEnds[0]);
-    RecoveryStore next(folder);
-    ASSERT_TRUE(next.open());
-    std::vector<RecoveryStore::Damaged> damaged;
-    const std::vector<RecoveryStore::Left> left = next.leftBehind(&damaged);
-    // Only this session's lock and what the killed one left.
-    EXPECT_LE(std::distance(std::filesystem::directory_iterator(folder), {}), 3)
-        << testing::PrintToString(test::listFolder(folder));
-    EXPECT_TRUE(damaged.empty()) << "run " << run;
-    ASSERT_LE(left.size(), 1U);
-    ASSERT_EQ(left.size(), last < 0 ? left.size() : 1U) << "run " << run;
-    if (!left.empty()) {
-      // The last copy said to be whole, or the one it was writing.
-      const ByteArray& offered = left[0].recovery.image;
-      const auto copyOf = [](std::int64_t k) {
-        return sample(static_cast<std::uint32_t>(k % 200)).image;
-      };
-      EXPECT_TRUE((last >= 0 && offered == copyOf(last)) || offered == copyOf(last + 1))
-          << "run " << run;
-      RecoveryStore::discard(left[0]);
-    }
-  }
 }
 
 // A copy whose write fails half-way (a file-size limit cuts it short), by
