@@ -105,10 +105,9 @@ bool frmMain::loadRomFile(const QString& path) {
       showMessage(QString("%1 was not loaded.\n\n%2.").arg(name, QString::fromStdString(reason)));
       return false;  // everything stays, the editor window too
     }
-    if (!dialogs.askToAddHeader(this, appTitle,
-                                QString("%1 has no iNES header. Add one (the file grows by 16 "
-                                        "bytes)?")
-                                    .arg(name))) {
+    if (!dialogs.askToAddHeader(
+            this, appTitle + " [" + name + "]",
+            "This file has no iNES header. Add one (the file grows by 16 bytes)?")) {
       return false;
     }
   }

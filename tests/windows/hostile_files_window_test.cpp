@@ -501,7 +501,8 @@ class HostileFilesWindowTest : public test::WindowFixture {
       dialogs->addHeaderAnswer = add;
       loadThroughTheMenu(path);
       QCOMPARE(dialogs->headerQuestions.back().text,
-               QString("dump.nes has no iNES header. Add one (the file grows by 16 bytes)?"));
+               QString("This file has no iNES header. Add one (the file grows by 16 bytes)?"));
+      QVERIFY(dialogs->headerQuestions.back().title.endsWith("[dump.nes]"));
       QCOMPARE(window->document().isLoaded(), add);
     }
     QCOMPARE(romImage, demo);
