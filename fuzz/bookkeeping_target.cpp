@@ -1,7 +1,5 @@
 // The bookkeeping target: random tile and metatile commands on a crowded
 // copy of the demo image.
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "demo/demo_rom.h"
@@ -14,14 +12,6 @@
 namespace tarvo::fuzz {
 
 namespace {
-
-#define BOOKKEEPING_CHECK(condition)                                               \
-  do {                                                                             \
-    if (!(condition)) {                                                            \
-      std::fprintf(stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                \
-    }                                                                              \
-  } while (false)
 
 std::vector<Color> pixelsOf(const ByteArray& image, View view) {
   const Surface surface = renderView(image, view, 0);
@@ -77,7 +67,7 @@ void bookkeeping(const std::uint8_t* data, std::size_t size) {
     switch (which % 9) {
       case 0:
         result = mergeDuplicateTiles(image, screen);
-        BOOKKEEPING_CHECK(countBudget(image, screen).duplicateTiles == 0);
+        FUZZ_CHECK(countBudget(image, screen).duplicateTiles == 0);
         break;
       case 1:
         result = removeUnusedTiles(image, screen, (which & 0x40) != 0);
@@ -91,7 +81,7 @@ void bookkeeping(const std::uint8_t* data, std::size_t size) {
         break;
       case 4:
         result = mergeDuplicateMetatiles(image);
-        BOOKKEEPING_CHECK(countBudget(image, TileScreen::Field).duplicateMetatiles == 0);
+        FUZZ_CHECK(countBudget(image, TileScreen::Field).duplicateMetatiles == 0);
         break;
       case 5:
         result = removeUnusedMetatiles(image);
@@ -107,15 +97,15 @@ void bookkeeping(const std::uint8_t* data, std::size_t size) {
         // is checked on a copy.
         ByteArray reduced = image;
         const int most = 1 + next();
-        BOOKKEEPING_CHECK(reduceTiles(reduced, screen, most).done);
-        BOOKKEEPING_CHECK(countBudget(reduced, screen).tilesUsed <= most);
+        FUZZ_CHECK(reduceTiles(reduced, screen, most).done);
+        FUZZ_CHECK(countBudget(reduced, screen).tilesUsed <= most);
         continue;
       }
     }
-    BOOKKEEPING_CHECK(result.done && !result.message.empty());
-    BOOKKEEPING_CHECK(image.size() == before.size());
-    BOOKKEEPING_CHECK(pixelsOf(image, View::Field) == field);
-    BOOKKEEPING_CHECK(pixelsOf(image, View::BatView) == batView);
+    FUZZ_CHECK(result.done && !result.message.empty());
+    FUZZ_CHECK(image.size() == before.size());
+    FUZZ_CHECK(pixelsOf(image, View::Field) == field);
+    FUZZ_CHECK(pixelsOf(image, View::BatView) == batView);
   }
 }
 

@@ -31,15 +31,6 @@ namespace tarvo::fuzz {
 
 namespace {
 
-// A broken promise: say which, and stop, so that the fuzzer keeps the input.
-#define FUZZ_CHECK(condition)                                                      \
-  do {                                                                             \
-    if (!(condition)) {                                                            \
-      std::fprintf(stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                \
-    }                                                                              \
-  } while (false)
-
 const ByteArray& demo() {
   static const ByteArray image = makeDemoRom();
   return image;

@@ -20,10 +20,6 @@ namespace tarvo {
 
 namespace {
 
-const QColor kChosenColour(0, 224, 255);
-const QColor kCurrentUseColour(255, 160, 0);
-constexpr int kCurrentUseSlot = 4;
-
 SurfaceRect patternTableCell(int tile) {
   return {(tile % 16) * 16, (tile / 16) * 16, 16, 16};
 }
@@ -166,7 +162,7 @@ void frmAltPane::budgetLine_Chosen(TileScreen screen, BudgetLine line) {
   for (const int tile : members) {
     cells.push_back(patternTableCell(tile));
   }
-  picPatternTable->setHighlights(cells, kChosenColour);
+  picPatternTable->setHighlights(cells, kUseColour);
   if (!members.empty()) {
     tiles.selectTile(static_cast<std::uint8_t>(members.front()));
     showLabels();

@@ -138,6 +138,13 @@ class PictureSurface : public QWidget, public SurfaceView {
   SurfaceRect overlayClip_;
 };
 
+// Show Uses and the Budget dock, in both windows: the frames over what is
+// used or chosen, and the mark of the use brought into sight (in its own
+// slot).
+inline const QColor kUseColour(0, 224, 255);
+inline const QColor kCurrentUseColour(255, 160, 0);
+inline constexpr int kCurrentUseSlot = 4;
+
 // The marks of `tools` over `view`: the selection's frame (in mark slot 2)
 // and, while pasting, the paste's see-through preview at the block's place,
 // shown only on the cells a press would write, with a dashed frame (slot 3),

@@ -20,10 +20,6 @@ namespace tarvo {
 
 namespace {
 
-const QColor kUseColour(0, 224, 255);
-const QColor kCurrentUseColour(255, 160, 0);
-constexpr int kCurrentUseSlot = 4;
-
 SurfaceRect metatileCell(int metatile) {
   return {(metatile % 16) * 32, (metatile / 16) * 32, 32, 32};
 }
