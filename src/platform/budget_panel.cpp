@@ -86,6 +86,12 @@ void BudgetPanel::showFigures() {
   if (!isVisible()) {
     return;  // the text waits until the panel shows
   }
+  // Most edits (a pixel, a map cell) change no figure: nothing to write.
+  const std::pair<BudgetFigures, BudgetFigures> figures{field_.figures(), batView_.figures()};
+  if (shown_ == figures) {
+    return;
+  }
+  shown_ = figures;
   QString html = "<b>Field</b><br>" + linesOf(TileScreen::Field, field_.figures());
   if (field_.figures().backgroundsDiffer) {
     html +=
@@ -93,10 +99,7 @@ void BudgetPanel::showFigures() {
         "first.</i><br>";
   }
   html += "<br><b>Batter's view</b><br>" + linesOf(TileScreen::BatView, batView_.figures());
-  if (html != shown_) {
-    shown_ = html;
-    lblBudget_->setText(html);
-  }
+  lblBudget_->setText(html);
 }
 
 }  // namespace tarvo

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QDockWidget>
+#include <optional>
+#include <utility>
 
 #include "screens/tile_budget.h"
 
@@ -43,7 +45,8 @@ class BudgetPanel : public QDockWidget {
   BudgetTracker batView_{TileScreen::BatView};
   QLabel* lblBudget_ = nullptr;
   QLabel* lblLastAction_ = nullptr;
-  QString shown_;
+  // The figures the text shows.
+  std::optional<std::pair<BudgetFigures, BudgetFigures>> shown_;
 };
 
 }  // namespace tarvo
